@@ -1,0 +1,90 @@
+// The show clock, the scene schedule and the per-frame dispatch to the current scene.
+#include "app/frame.h"
+
+#include "app/platform/timer.h"
+#include "app/show_state.h"
+#include "scenes/scenes.h"
+
+#include <GL/freeglut.h>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+
+namespace {
+
+constexpr std::uint32_t skipStepMs = 10000;
+
+// Scene start times, latest first: the schedule takes the first one the show has reached.
+struct SceneStart {
+    int scene;
+    int startMs;
+};
+constexpr SceneStart sceneStarts[] = {
+    {5, scene5StartMs}, {4, scene4StartMs}, {3, scene3StartMs}, {2, scene2StartMs}, {1, 0},
+};
+
+} // namespace
+
+void displayFrame()
+{
+    if (!showState.clockStarted) {
+        showState.clockStarted = true;
+        showState.startTime = readTimerMs();
+    }
+    // Unsigned 32-bit difference: a wrap of the system timer during the show does no harm.
+    const std::uint32_t showTimeMs = readTimerMs() - showState.startTime;
+
+    // Jumps move the start time, so they show from the next frame on.
+    if (showState.skipForward == 1) {
+        showState.startTime -= skipStepMs;
+        showState.skipForward = 0;
+    }
+    if (showState.skipBack == 1) {
+        showState.startTime += skipStepMs;
+        showState.skipBack = 0;
+    }
+
+    updateSchedule(static_cast<std::int32_t>(showTimeMs));
+    renderFrame(showState.scene, showTimeMs, showState.sceneTime);
+    glutSwapBuffers();
+}
+
+void updateSchedule(int showTimeMs)
+{
+    if (showTimeMs >= showEndMs) {
+        showState.scene = 6;
+        return;
+    }
+    for (const SceneStart& start : sceneStarts) {
+        if (showTimeMs >= start.startMs) {
+            showState.scene = start.scene;
+            showState.sceneTime = double(showTimeMs - start.startMs);
+            return;
+        }
+    }
+    // A negative elapsed time (a jump back past the start) leaves the schedule as it was.
+}
+
+void renderFrame(int scene, unsigned showTimeMs, double sceneTime)
+{
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glLoadIdentity();
+
+    const double t = double(showTimeMs);
+    const double a = t * 0.001;
+    const double b = t * 0.0004;
+    showState.swingX = float(std::cos(a) * 1000.0);
+    showState.swingZ = float(std::sin(a) * 1000.0);
+    showState.circleX = float(std::cos(b) * 300.0);
+    showState.circleY = float(std::sin(b) * 200.0);
+
+    switch (scene) {
+    case 1: drawScene1(showTimeMs, sceneTime); break;
+    case 2: drawScene2(showTimeMs, sceneTime); break;
+    case 3: drawScene3(showTimeMs, sceneTime); break;
+    case 4: drawScene4(showTimeMs, sceneTime); break;
+    case 5: drawScene5(showTimeMs, sceneTime); break;
+    case 6: std::exit(0); // the end of the show: nothing drawn, nothing swapped
+    default: break;       // no scene yet: the frame stays black
+    }
+}

@@ -1,0 +1,10 @@
+// The five scenes. Each runs inside renderFrame on a cleared frame with the identity modelview
+// matrix, places its own camera and draws its elements in a fixed order from the GL state that
+// the previous frame left.
+#pragma once
+
+void drawScene1(unsigned showTimeMs, double sceneTime);
+void drawScene2(unsigned showTimeMs, double sceneTime);
+void drawScene3(unsigned showTimeMs, double sceneTime);
+void drawScene4(unsigned showTimeMs, double sceneTime);
+void drawScene5(unsigned showTimeMs, double sceneTime);

@@ -25,7 +25,7 @@ constexpr SceneStart sceneStarts[] = {
 
 } // namespace
 
-void displayFrame()
+std::uint32_t advanceShowClock()
 {
     if (!showState.clockStarted) {
         showState.clockStarted = true;
@@ -45,6 +45,12 @@ void displayFrame()
     }
 
     updateSchedule(static_cast<std::int32_t>(showTimeMs));
+    return showTimeMs;
+}
+
+void displayFrame()
+{
+    const std::uint32_t showTimeMs = advanceShowClock();
     renderFrame(showState.scene, showTimeMs, showState.sceneTime);
     glutSwapBuffers();
 }

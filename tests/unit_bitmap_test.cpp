@@ -1,0 +1,254 @@
+// The bitmap decoder and the loader's failure paths, on small files built in the tests.
+#include "support/bmp_fixture.h"
+#include "textures/bitmap.h"
+
+#include <gtest/gtest.h>
+#include <cstdlib>
+#include <cstdio>
+#include <string>
+
+namespace {
+
+DecodedBitmap decode(const BmpFixture& fixture)
+{
+    const std::vector<std::uint8_t> bytes = fixture.bytes();
+    DecodedBitmap picture;
+    EXPECT_TRUE(decodeBitmap(bytes.data(), bytes.size(), picture));
+    return picture;
+}
+
+// Stored rows of a 24-bit picture: pixel (x, r) of stored row r is blue x*10+r, green 100+x,
+// red 200+r, so every texel tells where it came from.
+std::vector<std::uint8_t> numberedRows24(int width, int rows)
+{
+    std::vector<std::uint8_t> out;
+    for (int r = 0; r < rows; ++r)
+        for (int x = 0; x < width; ++x)
+            out.insert(out.end(), {std::uint8_t(x * 10 + r), std::uint8_t(100 + x), std::uint8_t(200 + r)});
+    return out;
+}
+
+std::uint32_t numberedTexel(int x, int storedRow)
+{
+    return (std::uint32_t(200 + storedRow) << 16) | (std::uint32_t(100 + x) << 8) | std::uint32_t(x * 10 + storedRow);
+}
+
+TEST(BitmapDecoder, FirstStoredBluePixelLandsInTheLastRowAsRgb)
+{
+    BmpFixture f;
+    f.rows = std::vector<std::uint8_t>(4 * 2 * 3, 0);
+    f.rows[0] = 255; // blue, green, red of the first stored pixel
+    const DecodedBitmap picture = decode(f);
+    EXPECT_EQ(picture.width, 4);
+    EXPECT_EQ(picture.height, 2);
+    EXPECT_EQ(picture.unpackAlignment, 1);
+    EXPECT_EQ(picture.texel(0, 1), 0x0000FFu);
+    EXPECT_EQ(picture.texel(0, 0), 0u);
+}
+
+TEST(BitmapDecoder, BottomUpRowsAreReversedAndTopDownRowsAreNot)
+{
+    for (bool topDown : {false, true}) {
+        BmpFixture f;
+        f.width = 4;
+        f.height = topDown ? -3 : 3;
+        f.rows = numberedRows24(4, 3);
+        const DecodedBitmap picture = decode(f);
+        ASSERT_EQ(picture.height, 3);
+        for (int stored = 0; stored < 3; ++stored) {
+            const int row = topDown ? stored : 2 - stored;
+            for (int x = 0; x < 4; ++x)
+                EXPECT_EQ(picture.texel(x, row), numberedTexel(x, stored)) << "topDown " << topDown;
+        }
+    }
+}
+
+TEST(BitmapDecoder, PaddedRowsOfOddWidthsAreSkipped)
+{
+    // A 2 x 2 picture stores 6 bytes of pixels and 2 of padding per row.
+    BmpFixture f;
+    f.width = 2;
+    f.height = 2;
+    f.rows = numberedRows24(2, 2);
+    const DecodedBitmap picture = decode(f);
+    EXPECT_EQ(picture.rowStride, 6u);
+    EXPECT_EQ(picture.texel(0, 0), numberedTexel(0, 1));
+    EXPECT_EQ(picture.texel(1, 0), numberedTexel(1, 1));
+    EXPECT_EQ(picture.texel(1, 1), numberedTexel(1, 0));
+}
+
+TEST(BitmapDecoder, PixelOffsetBeyondTheHeaderIsHonoured)
+{
+    for (int bits : {24, 8}) {
+        BmpFixture f;
+        f.bits = bits;
+        f.gapBeforePixels = 36;
+        f.palette = {1, 2, 3, 0};
+        f.rows = bits == 24 ? numberedRows24(4, 2) : std::vector<std::uint8_t>(8, 0);
+        const DecodedBitmap picture = decode(f);
+        EXPECT_EQ(picture.texel(0, 1), bits == 24 ? numberedTexel(0, 0) : 0x030201u) << bits;
+    }
+}
+
+TEST(BitmapDecoder, PaletteEntryGivesRgbAndIgnoresReservedByte)
+{
+    BmpFixture f;
+    f.bits = 8;
+    f.palette.assign(8 * 4, 0);
+    f.palette[28] = 10; // entry 7: blue, green, red, reserved
+    f.palette[29] = 20;
+    f.palette[30] = 30;
+    f.palette[31] = 99;
+    f.rows.assign(8, 7);
+    const DecodedBitmap picture = decode(f);
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 4; ++x)
+            EXPECT_EQ(picture.texel(x, y), 0x1E140Au);
+}
+
+TEST(BitmapDecoder, ShortPaletteOfColoursUsedIsNotTakenFromThePixels)
+{
+    BmpFixture f;
+    f.bits = 8;
+    f.coloursUsed = 16;
+    f.paletteEntries = 16;
+    f.palette.assign(16 * 4, 0);
+    f.palette[15 * 4 + 2] = 77; // entry 15 is red 77
+    f.rows = {15, 0, 15, 0, 0, 15, 0, 15};
+    const DecodedBitmap picture = decode(f);
+    EXPECT_EQ(picture.texel(0, 1), 0x4D0000u);
+    EXPECT_EQ(picture.texel(1, 1), 0u);
+    EXPECT_EQ(picture.texel(1, 0), 0x4D0000u);
+}
+
+TEST(BitmapDecoder, IndexBeyondAShortPaletteIsBlack)
+{
+    BmpFixture f;
+    f.bits = 8;
+    f.coloursUsed = 2;
+    f.paletteEntries = 2;
+    f.palette = {9, 9, 9, 0, 9, 9, 9, 0};
+    f.rows.assign(8, 200);
+    EXPECT_EQ(decode(f).texel(0, 0), 0u);
+}
+
+TEST(BitmapDecoder, ThirtyTwoBitPixelsDropTheFourthByteInAlignedRows)
+{
+    for (std::vector<std::uint32_t> masks : {std::vector<std::uint32_t>{}, {0x00FF0000u, 0x0000FF00u, 0x000000FFu}}) {
+        BmpFixture f;
+        f.bits = 32;
+        f.width = 3; // 9 bytes of RGB a row, uploaded with 4-byte alignment
+        f.height = 2;
+        f.masks = masks;
+        f.compression = masks.empty() ? 0 : 3;
+        for (int r = 0; r < 2; ++r)
+            for (int x = 0; x < 3; ++x)
+                f.rows.insert(f.rows.end(), {std::uint8_t(x), std::uint8_t(10 + r), std::uint8_t(20 + x), 0xFF});
+        const DecodedBitmap picture = decode(f);
+        EXPECT_EQ(picture.unpackAlignment, 4);
+        EXPECT_EQ(picture.rowStride, 12u);
+        EXPECT_EQ(picture.pixels.size(), 24u);
+        EXPECT_EQ(picture.texel(2, 1), (22u << 16) | (10u << 8) | 2u);
+        EXPECT_EQ(picture.texel(0, 0), (20u << 16) | (11u << 8) | 0u);
+    }
+}
+
+struct RejectCase {
+    const char* why;
+    void (*spoil)(BmpFixture&);
+    std::size_t cut; // bytes removed from the end
+};
+
+const RejectCase rejectCases[] = {
+    {"no BM signature", [](BmpFixture& f) { f.signature = "XY"; }, 0},
+    {"4-bit", [](BmpFixture& f) { f.bits = 4; }, 0},
+    {"16-bit", [](BmpFixture& f) { f.bits = 16; }, 0},
+    {"1-bit", [](BmpFixture& f) { f.bits = 1; }, 0},
+    {"run-length compressed", [](BmpFixture& f) { f.compression = 1; }, 0},
+    {"bit fields on 24-bit", [](BmpFixture& f) { f.compression = 3; f.masks = {0xFF0000, 0xFF00, 0xFF}; }, 0},
+    {"non-standard masks", [](BmpFixture& f) { f.bits = 32; f.compression = 3; f.masks = {0xFF, 0xFF00, 0xFF0000}; f.rows.resize(32); }, 0},
+    {"width 0", [](BmpFixture& f) { f.width = 0; }, 0},
+    {"negative width", [](BmpFixture& f) { f.width = -4; }, 0},
+    {"height 0", [](BmpFixture& f) { f.height = 0; }, 0},
+    {"width over the bound", [](BmpFixture& f) { f.width = 16385; }, 0},
+    {"height over the bound", [](BmpFixture& f) { f.height = 16385; }, 0},
+    {"most negative height", [](BmpFixture& f) { f.height = int(0x80000000u); }, 0},
+    {"more than 256 colours", [](BmpFixture& f) { f.bits = 8; f.coloursUsed = 257; f.rows.resize(8); }, 0},
+    {"pixels short by one byte", [](BmpFixture&) {}, 1},
+    {"truncated palette", [](BmpFixture& f) { f.bits = 8; f.rows.clear(); }, 1},
+    {"truncated info header", [](BmpFixture& f) { f.rows.clear(); }, 1},
+};
+
+TEST(BitmapDecoder, RejectsFilesOutsideTheSubset)
+{
+    for (const RejectCase& c : rejectCases) {
+        BmpFixture f;
+        f.rows = numberedRows24(4, 2);
+        c.spoil(f);
+        std::vector<std::uint8_t> bytes = f.bytes();
+        bytes.resize(bytes.size() - c.cut);
+        DecodedBitmap picture;
+        EXPECT_FALSE(decodeBitmap(bytes.data(), bytes.size(), picture)) << c.why;
+        EXPECT_TRUE(picture.pixels.empty()) << c.why;
+    }
+}
+
+TEST(BitmapDecoder, PixelOffsetInsideTheHeadersIsRejected)
+{
+    BmpFixture f;
+    f.rows = numberedRows24(4, 2);
+    std::vector<std::uint8_t> bytes = f.bytes();
+    bytes[10] = 50; // pixel data "before" the end of the info header
+    DecodedBitmap picture;
+    EXPECT_FALSE(decodeBitmap(bytes.data(), bytes.size(), picture));
+}
+
+// The loader's failure paths show the notice. With no display it goes to standard error, which
+// the test reads back.
+class BitmapLoaderFailure : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (const char* display = std::getenv("DISPLAY"))
+            savedDisplay = display;
+        unsetenv("DISPLAY");
+    }
+    void TearDown() override
+    {
+        if (!savedDisplay.empty())
+            setenv("DISPLAY", savedDisplay.c_str(), 1);
+    }
+    std::string savedDisplay;
+};
+
+TEST_F(BitmapLoaderFailure, MissingFileShowsTheNoticeAndReturnsMinusOne)
+{
+    // Longer than the 42 characters a fixed 64-byte message could hold: shown whole.
+    const std::string path = "./no-such-folder/a-picture-with-a-rather-long-name-indeed.bmp";
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(loadBitmapTexture(path.c_str()), -1);
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "Load Bitmap failed : " + path + "\n");
+}
+
+TEST_F(BitmapLoaderFailure, RejectedFileShowsTheNoticeAndReturnsZero)
+{
+    BmpFixture f;
+    f.bits = 16;
+    f.rows.assign(16, 0);
+    const std::string path = writeTempFile("sixteen.bmp", f.bytes());
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(loadBitmapTexture(path.c_str()), 0);
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "Load Bitmap failed : " + path + "\n");
+    std::remove(path.c_str());
+}
+
+TEST_F(BitmapLoaderFailure, EmptyFileIsRejected)
+{
+    const std::string path = writeTempFile("empty.bmp", {});
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(loadBitmapTexture(path.c_str()), 0);
+    EXPECT_NE(::testing::internal::GetCapturedStderr().find("Load Bitmap failed : "), std::string::npos);
+    std::remove(path.c_str());
+}
+
+} // namespace

@@ -7,7 +7,7 @@ packages=(
   freeglut3-dev libglu1-mesa-dev libgl1-mesa-dri mesa-utils
   libsdl2-dev libsdl2-mixer-dev libmp3lame-dev
   libgtest-dev googletest libbenchmark-dev
-  xvfb xauth xdotool x11-utils
+  xvfb xauth xdotool x11-utils xfonts-base
   ffmpeg imagemagick
   clang libclang-rt-14-dev valgrind
 )

@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Sets up what is missing, builds, and plays the show full screen (Escape ends it).
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+bash "$root/scripts/setup.sh"
+bash "$root/scripts/build.sh"
+if [ -z "${DISPLAY:-}" ]; then
+  echo "show: no display to open the show's window on (DISPLAY is not set)." >&2
+  exit 1
+fi
+# The show finds its data in ./iroiro/, which the build writes beside the program.
+cd "$root/build"
+exec ./show

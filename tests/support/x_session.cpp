@@ -1,0 +1,189 @@
+// A private Xvfb and child processes for the end-to-end tests.
+#include "support/x_session.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <fstream>
+#include <signal.h>
+#include <sstream>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+PrivateXServer::PrivateXServer(int width, int height)
+{
+    int fds[2];
+    if (pipe(fds) != 0)
+        return;
+    const std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x24";
+    pid_ = fork();
+    if (pid_ == 0) {
+        close(fds[0]);
+        const int devNull = open("/dev/null", O_WRONLY);
+        dup2(devNull, 1);
+        dup2(devNull, 2);
+        const std::string fd = std::to_string(fds[1]);
+        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(), "-nolisten", "tcp",
+               static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(fds[1]);
+    // Xvfb writes its display number to the pipe once it accepts connections.
+    char number[32] = {};
+    std::size_t got = 0;
+    ssize_t n;
+    while (got < sizeof number - 1 && (n = read(fds[0], number + got, sizeof number - 1 - got)) > 0) {
+        got += std::size_t(n);
+        if (std::strchr(number, '\n'))
+            break;
+    }
+    close(fds[0]);
+    if (got > 0)
+        display_ = ":" + std::string(number, std::strcspn(number, "\n"));
+}
+
+PrivateXServer::~PrivateXServer()
+{
+    if (pid_ > 0) {
+        kill(pid_, SIGTERM);
+        waitpid(pid_, nullptr, 0);
+    }
+}
+
+std::string PrivateXServer::run(const std::string& command) const
+{
+    const std::string full = "DISPLAY=" + display_ + " " + command + " 2>/dev/null";
+    std::string out;
+    if (std::FILE* pipe = popen(full.c_str(), "r")) {
+        char buffer[4096];
+        std::size_t n;
+        while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
+            out.append(buffer, n);
+        pclose(pipe);
+    }
+    return out;
+}
+
+std::vector<std::string> PrivateXServer::windowsNamed(const std::string& name) const
+{
+    // Lines look like:  0x200001 "name": ("res" "class")  1280x1024+0+0  +0+0
+    std::vector<std::string> ids;
+    std::istringstream lines(run("xwininfo -root -children"));
+    const std::string quoted = "\"" + name + "\"";
+    for (std::string line; std::getline(lines, line);) {
+        const std::size_t at = line.find(quoted);
+        if (at == std::string::npos || line.compare(at + quoted.size(), 1, ":") != 0)
+            continue;
+        std::istringstream words(line);
+        std::string id;
+        words >> id;
+        ids.push_back(id);
+    }
+    return ids;
+}
+
+std::string PrivateXServer::windowSize(const std::string& window) const
+{
+    std::istringstream lines(run("xwininfo -id " + window));
+    std::string width, height;
+    for (std::string line; std::getline(lines, line);) {
+        if (line.find("  Width: ") == 0)
+            width = line.substr(9);
+        else if (line.find("  Height: ") == 0)
+            height = line.substr(10);
+    }
+    return width + "x" + height;
+}
+
+ChildProcess::ChildProcess(const std::vector<std::string>& argv, const std::string& workDir,
+                           const std::vector<std::pair<std::string, std::string>>& env)
+{
+    stderrPath_ = workDir + "/stderr.txt";
+    pid_ = fork();
+    if (pid_ == 0) {
+        if (chdir(workDir.c_str()) != 0)
+            _exit(126);
+        for (const auto& [name, value] : env) {
+            if (value.empty())
+                unsetenv(name.c_str());
+            else
+                setenv(name.c_str(), value.c_str(), 1);
+        }
+        const int err = open(stderrPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int devNull = open("/dev/null", O_RDWR);
+        dup2(devNull, 0);
+        dup2(devNull, 1);
+        dup2(err, 2);
+        std::vector<char*> args;
+        for (const std::string& a : argv)
+            args.push_back(const_cast<char*>(a.c_str()));
+        args.push_back(nullptr);
+        execv(args[0], args.data());
+        _exit(127);
+    }
+}
+
+ChildProcess::~ChildProcess()
+{
+    if (pid_ > 0) {
+        kill(pid_, SIGKILL);
+        waitpid(pid_, nullptr, 0);
+    }
+}
+
+bool ChildProcess::waitForExit(int timeoutMs)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (pid_ > 0) {
+        int status = 0;
+        if (waitpid(pid_, &status, WNOHANG) == pid_) {
+            status_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+            pid_ = -1;
+            return true;
+        }
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
+        sleepMs(10);
+    }
+    return true;
+}
+
+bool ChildProcess::running()
+{
+    return !waitForExit(0);
+}
+
+std::string ChildProcess::standardError() const
+{
+    return readWholeFile(stderrPath_);
+}
+
+TempFolder::TempFolder()
+{
+    const char* tmp = std::getenv("TMPDIR");
+    std::string pattern = std::string(tmp ? tmp : "/tmp") + "/show-e2e-XXXXXX";
+    if (mkdtemp(pattern.data()))
+        path_ = pattern;
+}
+
+TempFolder::~TempFolder()
+{
+    if (!path_.empty())
+        std::system(("rm -rf '" + path_ + "'").c_str());
+}
+
+std::string readWholeFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+void sleepMs(int ms)
+{
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}

@@ -1,0 +1,70 @@
+// End-to-end test support: a private X server, a program started in it, and the X tools that
+// look at its windows and type into them.
+#pragma once
+
+#include <string>
+#include <sys/types.h>
+#include <utility>
+#include <vector>
+
+// An Xvfb of its own, so that tests running side by side never share windows or input.
+class PrivateXServer {
+public:
+    PrivateXServer(int width, int height);
+    ~PrivateXServer();
+    PrivateXServer(const PrivateXServer&) = delete;
+    PrivateXServer& operator=(const PrivateXServer&) = delete;
+
+    bool running() const { return pid_ > 0 && !display_.empty(); }
+    const std::string& display() const { return display_; }
+
+    // Runs a shell command with DISPLAY set to this server; returns its standard output.
+    std::string run(const std::string& command) const;
+
+    // Windows whose name matches exactly, as X window ids, from `xwininfo -root -children`.
+    std::vector<std::string> windowsNamed(const std::string& name) const;
+
+    // "WIDTHxHEIGHT" of a window, from xwininfo.
+    std::string windowSize(const std::string& window) const;
+
+private:
+    pid_t pid_ = -1;
+    std::string display_;
+};
+
+// A child process with its own working directory and extra environment; standard error goes
+// to a file the test can read.
+class ChildProcess {
+public:
+    ChildProcess(const std::vector<std::string>& argv, const std::string& workDir,
+                 const std::vector<std::pair<std::string, std::string>>& env);
+    ~ChildProcess();
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+
+    // Waits up to timeoutMs; true once the process has ended, with its exit status (-1 if it
+    // was ended by a signal).
+    bool waitForExit(int timeoutMs);
+    bool running();
+    int exitStatus() const { return status_; }
+    std::string standardError() const;
+
+private:
+    pid_t pid_ = -1;
+    int status_ = -1;
+    std::string stderrPath_;
+};
+
+// A fresh temporary folder, removed with everything in it at destruction.
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
+std::string readWholeFile(const std::string& path);
+void sleepMs(int ms);

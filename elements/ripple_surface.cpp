@@ -1,0 +1,151 @@
+// The ripple surface: heights and normals of the sheet computed per frame from cached distances,
+// the plain strip-by-strip form they must match, and the quad-strip emitter.
+#include "elements/ripple_surface.h"
+
+#include "app/show_state.h"
+
+#include <GL/gl.h>
+#include <cmath>
+
+namespace {
+
+struct Vector3 {
+    double x, y, z;
+};
+
+double wavelengthsFromCentre(double gridX, double gridY, double centreX, double centreY)
+{
+    const double dx = gridX - centreX;
+    const double dy = gridY - centreY;
+    const double distance = std::sqrt(dx * dx + dy * dy);
+    return distance * 0.001 * 5;
+}
+
+// The time-dependent tail of the height formula. 6.283 (not 2 pi), the phase of sceneTime * 10 on
+// whole milliseconds and double precision make the rings drift as the show was timed: the phase
+// term passes 1.4e6 rad by the end of the show, so any rounding here would move the crests.
+double heightAt(double wavelengths, double z, double phase)
+{
+    return std::sin((wavelengths + phase) * 6.283) * 25 + z;
+}
+
+// Cross product u x v scaled to unit length, spelled out in full: with u = (4, 0, dz) and
+// v = (0, 4, dz') most terms are zero, but dropping them would change the sign of some zeros.
+void storeUnitNormal(const Vector3& u, const Vector3& v, double* normal)
+{
+    const double nx = u.y * v.z - u.z * v.y;
+    const double ny = u.z * v.x - u.x * v.z;
+    const double nz = u.x * v.y - u.y * v.x;
+    const double scale = 1 / std::sqrt(nx * nx + ny * ny + nz * nz);
+    normal[0] = nx * scale;
+    normal[1] = ny * scale;
+    normal[2] = nz * scale;
+}
+
+// The normal of a pair from its two points' heights and the height of the next point on its
+// first row. Grid points are whole numbers, so u = (4, 0, .) and v = (0, 4, .) exactly.
+void storePairNormal(double height, double nextRowHeight, double nextColumnHeight, double* normal)
+{
+    const Vector3 u{double(rippleGridStep), 0.0, nextColumnHeight - height};
+    const Vector3 v{0.0, double(rippleGridStep), nextRowHeight - height};
+    storeUnitNormal(u, v, normal);
+}
+
+} // namespace
+
+double rippleHeight(double gridX, double gridY, double centreX, double centreY, double z, double phase)
+{
+    return heightAt(wavelengthsFromCentre(gridX, gridY, centreX, centreY), z, phase);
+}
+
+void computeRippleGrid(double centreX, double centreY, RippleGrid& grid)
+{
+    grid.centreX = centreX;
+    grid.centreY = centreY;
+    for (int row = 0; row < rippleGridSize; ++row) {
+        const double gridY = rippleCoordinate(row);
+        for (int column = 0; column < rippleGridSize; ++column)
+            grid.wavelengths[row][column] =
+                wavelengthsFromCentre(rippleCoordinate(column), gridY, centreX, centreY);
+    }
+    for (int row = 0; row < rippleStripCount; ++row)
+        grid.edgeWavelengths[row] =
+            wavelengthsFromCentre(rippleCoordinate(rippleGridSize), rippleCoordinate(row), centreX, centreY);
+}
+
+void computeRippleFrame(const RippleGrid& grid, double z, double sceneTime, RippleFrame& frame)
+{
+    const double phase = sceneTime * 10;
+    for (int row = 0; row < rippleGridSize; ++row)
+        for (int column = 0; column < rippleGridSize; ++column)
+            frame.heights[row][column] = heightAt(grid.wavelengths[row][column], z, phase);
+
+    for (int strip = 0; strip < rippleStripCount; ++strip) {
+        const double* row = frame.heights[strip];
+        const double* nextRow = frame.heights[strip + 1];
+        for (int pair = 0; pair < rippleGridSize - 1; ++pair)
+            storePairNormal(row[pair], nextRow[pair], row[pair + 1], frame.normals[strip][pair]);
+        // The last pair has no next column on the sheet; its normal looks towards X = 480, taken
+        // from the height formula, so the far edge is shaded like the rest of the sheet.
+        const int last = rippleGridSize - 1;
+        storePairNormal(row[last], nextRow[last], heightAt(grid.edgeWavelengths[strip], z, phase),
+                        frame.normals[strip][last]);
+    }
+}
+
+void computeRippleFrameByStrips(double centreX, double centreY, double z, double sceneTime,
+                                RippleFrame& frame)
+{
+    const double phase = sceneTime * 10;
+    Vector3 pairs[rippleGridSize][2];
+    for (int strip = 0; strip < rippleStripCount; ++strip) {
+        const double gridY = rippleCoordinate(strip);
+        const double nextY = rippleCoordinate(strip + 1);
+        for (int pair = 0; pair < rippleGridSize; ++pair) {
+            const double gridX = rippleCoordinate(pair);
+            pairs[pair][0] = {gridX, gridY, rippleHeight(gridX, gridY, centreX, centreY, z, phase)};
+            pairs[pair][1] = {gridX, nextY, rippleHeight(gridX, nextY, centreX, centreY, z, phase)};
+        }
+        for (int pair = 0; pair < rippleGridSize; ++pair) {
+            const Vector3& p0 = pairs[pair][0];
+            const Vector3& p1 = pairs[pair][1];
+            const double nextX = rippleCoordinate(pair + 1);
+            const Vector3 q = pair + 1 < rippleGridSize
+                                  ? pairs[pair + 1][0]
+                                  : Vector3{nextX, gridY, rippleHeight(nextX, gridY, centreX, centreY, z, phase)};
+            const Vector3 u{q.x - p0.x, q.y - p0.y, q.z - p0.z};
+            const Vector3 v{p1.x - p0.x, p1.y - p0.y, p1.z - p0.z};
+            storeUnitNormal(u, v, frame.normals[strip][pair]);
+            frame.heights[strip][pair] = p0.z;
+            frame.heights[strip + 1][pair] = p1.z;
+        }
+    }
+}
+
+void drawRippleSurface(double x, double y, double z)
+{
+    // The distances depend only on the centre, which stays put for the whole of scene 5: they are
+    // computed again only when it moves. Both buffers are large, so they live here, not per call.
+    static RippleGrid grid;
+    static bool gridReady = false;
+    static RippleFrame frame;
+    if (!gridReady || grid.centreX != x || grid.centreY != y) {
+        computeRippleGrid(x, y, grid);
+        gridReady = true;
+    }
+    computeRippleFrame(grid, z, showState.sceneTime, frame);
+
+    for (int strip = 0; strip < rippleStripCount; ++strip) {
+        const double gridY = rippleCoordinate(strip);
+        const double nextY = rippleCoordinate(strip + 1);
+        glBegin(GL_QUAD_STRIP);
+            for (int pair = 0; pair < rippleGridSize; ++pair) {
+                const double gridX = rippleCoordinate(pair);
+                const double* normal = frame.normals[strip][pair];
+                glNormal3d(normal[0], normal[1], normal[2]);
+                glVertex3d(gridX, gridY, frame.heights[strip][pair]);
+                glVertex3d(gridX, nextY, frame.heights[strip + 1][pair]);
+            }
+        glEnd();
+    }
+}

@@ -1,0 +1,52 @@
+// The ripple surface: a 240 x 240 grid sheet whose height rises and falls in concentric sine
+// ripples, the pure computation of a frame's heights and normals, and its immediate-mode emitter.
+#pragma once
+
+// Grid layout: columns X and rows Y both run -480, -476, ..., 476.
+inline constexpr int rippleGridSize = 240;   // vertices per row and per column
+inline constexpr int rippleGridStep = 4;     // world units between neighbouring vertices
+inline constexpr int rippleGridFirst = -480; // first X and first Y
+inline constexpr int rippleStripCount = rippleGridSize - 1;
+
+// What stays fixed while the ripple centre stays put: each grid point's distance d from the
+// centre, scaled to wavelengths as d * 0.001 * 5 in that order. The extra column X = 480 (rows
+// -480 to 472 only) is not drawn: the last pair of every strip takes its normal towards it, as
+// every other pair does towards the next column.
+struct RippleGrid {
+    double centreX;
+    double centreY;
+    double wavelengths[rippleGridSize][rippleGridSize]; // [row][column]
+    double edgeWavelengths[rippleStripCount];           // X = 480, per row
+};
+
+// One frame of the sheet. heights[row][column] is the height at X = -480 + 4 * column,
+// Y = -480 + 4 * row. normals[strip][pair] is the unit normal shared by the two vertices of that
+// pair: the one on row `strip` and the one on the row after it.
+struct RippleFrame {
+    double heights[rippleGridSize][rippleGridSize];
+    double normals[rippleStripCount][rippleGridSize][3];
+};
+
+// Grid coordinate (X or Y) of a column or row index.
+constexpr double rippleCoordinate(int index) { return double(rippleGridFirst + rippleGridStep * index); }
+
+// The height formula, in its exact order of operations: distance d from (centreX, centreY),
+// d * 0.001 * 5, plus phase (= sceneTime * 10), times 6.283, sine, times 25, plus z.
+double rippleHeight(double gridX, double gridY, double centreX, double centreY, double z, double phase);
+
+// Fills `grid` for ripples spreading from (centreX, centreY).
+void computeRippleGrid(double centreX, double centreY, RippleGrid& grid);
+
+// Computes a frame's heights (once per grid point) and normals from a precomputed grid.
+// Every value equals, bit for bit, that of computeRippleFrameByStrips with the grid's centre.
+void computeRippleFrame(const RippleGrid& grid, double z, double sceneTime, RippleFrame& frame);
+
+// The same frame computed strip by strip straight from the height formula, every interior row's
+// heights twice: the plain form that the fast one must match.
+void computeRippleFrameByStrips(double centreX, double centreY, double z, double sceneTime,
+                                RippleFrame& frame);
+
+// Draws the sheet for the current showState.sceneTime (read once) as 239 quad strips, with
+// ripples spreading from (x, y) about the rest height z. Leaves the current normal at that of the
+// last pair; issues no matrix, colour, texture or enable calls.
+void drawRippleSurface(double x, double y, double z);

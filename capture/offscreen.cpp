@@ -1,0 +1,220 @@
+// The offscreen renderer: a hidden GLUT window for the context (GLUT's solids need one) and a
+// framebuffer object that the show's frames are drawn into.
+#include "capture/offscreen.h"
+
+#include "app/frame.h"
+#include "app/platform/timer.h"
+#include "app/show_state.h"
+#include "app/startup.h"
+
+#include <GL/freeglut.h>
+#include <GL/glext.h>
+#include <X11/Xlib.h>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+struct Offscreen {
+    bool open = false;
+    bool clockStarted = false;
+    int window = 0;
+    int width = 0;
+    int height = 0;
+    GLuint framebuffer = 0;
+    GLuint colourBuffer = 0;
+    GLuint depthBuffer = 0;
+};
+
+Offscreen offscreen;
+
+// The window never shows; these stop GLUT from drawing into it or resetting the viewport.
+void ignoreDisplay() {}
+void ignoreReshape(int, int) {}
+
+// An X server run by xvfb-run resets whenever its last client leaves and refuses connections
+// meanwhile, which a parallel test run can hit; so a refused connection is tried again briefly.
+Display* connectToDisplay()
+{
+    const char* name = std::getenv("DISPLAY");
+    if (!name || !*name)
+        return nullptr;
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        if (Display* display = XOpenDisplay(nullptr))
+            return display;
+        usleep(50000);
+    }
+    return nullptr;
+}
+
+bool dataFolderPresent()
+{
+    struct stat info;
+    return stat("./iroiro", &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+bool framebufferObjectsSupported()
+{
+    const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
+    if (version && std::atoi(version) >= 3)
+        return true;
+    const char* extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
+    return extensions && std::strstr(extensions, "GL_ARB_framebuffer_object");
+}
+
+void deleteFramebuffer()
+{
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glDeleteFramebuffers(1, &offscreen.framebuffer);
+    glDeleteRenderbuffers(1, &offscreen.colourBuffer);
+    glDeleteRenderbuffers(1, &offscreen.depthBuffer);
+    offscreen.framebuffer = offscreen.colourBuffer = offscreen.depthBuffer = 0;
+}
+
+void destroyWindow()
+{
+    glutDestroyWindow(offscreen.window);
+    glutMainLoopEvent(); // GLUT closes windows from its event loop
+    offscreen.window = 0;
+}
+
+// Colour and depth renderbuffers of the chosen size, attached and bound for drawing and reading.
+bool createFramebuffer(int width, int height, std::string& reason)
+{
+    GLint largest = 0;
+    glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &largest);
+    if (width > largest || height > largest) {
+        reason = "size " + std::to_string(width) + "x" + std::to_string(height) +
+                 " exceeds the largest renderbuffer side, " + std::to_string(largest);
+        return false;
+    }
+    glGenFramebuffers(1, &offscreen.framebuffer);
+    glGenRenderbuffers(1, &offscreen.colourBuffer);
+    glGenRenderbuffers(1, &offscreen.depthBuffer);
+    glBindRenderbuffer(GL_RENDERBUFFER, offscreen.colourBuffer);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width, height);
+    glBindRenderbuffer(GL_RENDERBUFFER, offscreen.depthBuffer);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, width, height);
+    glBindRenderbuffer(GL_RENDERBUFFER, 0);
+    glBindFramebuffer(GL_FRAMEBUFFER, offscreen.framebuffer);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, offscreen.colourBuffer);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, offscreen.depthBuffer);
+    glDrawBuffer(GL_COLOR_ATTACHMENT0);
+    glReadBuffer(GL_COLOR_ATTACHMENT0);
+    const GLenum status = glCheckFramebufferStatus(GL_FRAMEBUFFER);
+    if (status != GL_FRAMEBUFFER_COMPLETE) {
+        char code[16];
+        std::snprintf(code, sizeof code, "0x%04X", status);
+        reason = std::string("the framebuffer object is incomplete (status ") + code + ")";
+        deleteFramebuffer();
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool openOffscreen(int width, int height, std::string& reason)
+{
+    if (offscreen.open) {
+        reason = "the offscreen renderer is already open";
+        return false;
+    }
+    if (width <= 0 || height <= 0) {
+        reason = "size " + std::to_string(width) + "x" + std::to_string(height) + " is not positive";
+        return false;
+    }
+    // GLUT ends the process when it cannot open a display, so look first, and keep that
+    // connection open until GLUT has its own, so that the server cannot reset in between.
+    if (!glutGet(GLUT_INIT_STATE)) {
+        Display* probe = connectToDisplay();
+        if (!probe) {
+            reason = "no X display (DISPLAY unset or unreachable); run under xvfb-run";
+            return false;
+        }
+        static char name[] = "offscreen";
+        static char* argv[] = {name, nullptr};
+        int argc = 1;
+        glutInit(&argc, argv);
+        XCloseDisplay(probe);
+    }
+    // A missing picture would raise a modal notice and block; the pictures live in ./iroiro/.
+    if (!dataFolderPresent()) {
+        reason = "no ./iroiro/ folder in the working directory (the pictures load from there)";
+        return false;
+    }
+
+    glutInitDisplayMode(GLUT_RGBA | GLUT_DOUBLE | GLUT_DEPTH);
+    glutInitWindowSize(16, 16);
+    offscreen.window = glutCreateWindow("offscreen");
+    glutDisplayFunc(ignoreDisplay);
+    glutReshapeFunc(ignoreReshape);
+    glutHideWindow();
+    glutMainLoopEvent(); // GLUT applies the hide from its event loop
+
+    if (!framebufferObjectsSupported()) {
+        reason = std::string("no framebuffer objects in this OpenGL (") +
+                 reinterpret_cast<const char*>(glGetString(GL_VERSION)) + ")";
+        destroyWindow();
+        return false;
+    }
+    if (!createFramebuffer(width, height, reason)) {
+        destroyWindow();
+        return false;
+    }
+    if (!initDrawing()) {
+        reason = "the GLU quadric could not be created";
+        deleteFramebuffer();
+        destroyWindow();
+        return false;
+    }
+    reshapeWindow(width, height);
+
+    offscreen.open = true;
+    offscreen.clockStarted = false;
+    offscreen.width = width;
+    offscreen.height = height;
+    return true;
+}
+
+bool renderOffscreenFrame(std::uint32_t showTimeMs)
+{
+    if (!offscreen.open || showTimeMs >= std::uint32_t(showEndMs))
+        return false;
+    // The clock starts at timer reading 0, so the held reading is the show time itself.
+    if (!offscreen.clockStarted) {
+        showState.clockStarted = true;
+        showState.startTime = 0;
+        offscreen.clockStarted = true;
+    }
+    holdTimerAt(showTimeMs);
+    // Ends with glutSwapBuffers, which swaps the hidden window's own buffers and leaves the
+    // framebuffer object's picture in place.
+    displayFrame();
+    return true;
+}
+
+void readOffscreenPixels(std::vector<std::uint8_t>& rgb)
+{
+    rgb.resize(std::size_t(offscreen.width) * std::size_t(offscreen.height) * 3);
+    if (!offscreen.open)
+        return;
+    glFinish();
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, offscreen.width, offscreen.height, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+}
+
+void closeOffscreen()
+{
+    if (!offscreen.open)
+        return;
+    deleteFramebuffer();
+    gluDeleteQuadric(showState.quadric);
+    showState.quadric = nullptr;
+    destroyWindow();
+    releaseTimer();
+    offscreen = Offscreen{};
+}

@@ -1,0 +1,170 @@
+// The light ring and the glow ring: orbit positions and the shrink rule as plain computations,
+// and the two builders that draw the sparkles and set the lights from them.
+#include "elements/light_ring.h"
+
+#include "elements/sparkle.h"
+
+#include <GL/gl.h>
+#include <cmath>
+
+namespace {
+
+// Time enters every orbit angle as k * 3.1415 * t, with t in whole milliseconds. 3.1415 is not
+// pi: modulo a full turn each angle creeps by k * (3.1415 - pi) per millisecond, and that creep
+// is the slow circling seen on screen (with pi the ring would stand still). The angles reach
+// millions of radians, so they must be formed and handed to sine and cosine in double precision.
+constexpr double orbitTimeBase = 3.1415;
+
+// Angle = k * orbitTimeBase * t + offset, in radians.
+struct OrbitPath {
+    int azimuthK;
+    double azimuthOffset;
+    int polarK;
+    double polarOffset;
+};
+
+constexpr OrbitPath orbitPaths[orbitItemCount] = {
+    {18, 111.0, 14, 157.0},
+    {26, 23.0, -6, -47.0},
+    {-34, -723.0, 24, 43.0},
+    {-22, 37.0, -8, -113.0},
+    {-14, -129.0, 28, 91.0},
+    {32, 319.0, -16, -213.0},
+    {-10, -789.0, -30, -456.0},
+};
+
+// Item i's sparkle colour and light GL_LIGHT0 + i.
+struct RingLight {
+    float colour[3];
+    float specular[4];
+    float diffuse[4];
+    float ambient[4];
+};
+
+constexpr RingLight ringLights[orbitItemCount] = {
+    {{0, 0, 1}, {0, 0, 1, 1}, {0, 0, 0.8f, 1}, {0, 0, 0.4f, 1}},
+    {{0, 1, 0}, {0, 1, 0, 1}, {0, 0.8f, 0, 1}, {0, 0.4f, 0, 1}},
+    {{1, 0, 0}, {1, 0, 0, 1}, {0.8f, 0, 0, 1}, {0.4f, 0, 0, 1}},
+    {{1, 1, 0}, {1, 1, 0, 1}, {0.8f, 0.8f, 0, 1}, {0.4f, 0.4f, 0, 1}},
+    {{0, 1, 1}, {0, 1, 1, 1}, {0, 0.8f, 0.8f, 1}, {0, 0.4f, 0.4f, 1}},
+    {{1, 0, 1}, {1, 0, 1, 1}, {0.8f, 0, 0.8f, 1}, {0.4f, 0, 0.4f, 1}},
+    {{0.8f, 0.8f, 0.5f}, {0.8f, 0.8f, 0.5f, 1}, {0.6f, 0.6f, 0.3f, 1}, {0.3f, 0.3f, 0.1f, 1}},
+};
+
+constexpr int ringSparkleSize = 100;
+constexpr int fullRadiusUnits = int(fullRingRadius);
+constexpr int ringShrinkMs = 4000; // from full to nothing
+
+void drawOrbitSparkle(const OrbitItem& item)
+{
+    glPushMatrix();
+        glTranslated(item.x, item.y, item.z);
+        drawSparkle(item.size, 0, 0, 0);
+    glPopMatrix();
+}
+
+// Lighting is switched on here, not by the scenes: everything drawn after a ring is lit.
+// Light 7 is switched on as well, though nothing ever gives it a colour.
+void enableRingLighting()
+{
+    glEnable(GL_LIGHTING);
+    for (int i = 0; i < 8; ++i)
+        glEnable(GLenum(GL_LIGHT0 + i));
+}
+
+} // namespace
+
+// Each ring's own radius: full until its first call at 105 s or later, then shrinking, and spent
+// for good once it reaches 0 or below.
+static double lightRingRadius = fullRingRadius;
+static double glowRingRadius = fullRingRadius;
+
+double shrinkRingRadius(double radius, int showTimeMs)
+{
+    if (showTimeMs < ringShrinkStartMs || !(radius > 0.0))
+        return radius;
+    // 250 + ((105000 - t) * 250) / 4000 in integer arithmetic, truncating toward zero: one unit
+    // less per 16 ms. The product is formed in 64 bits, which gives the 32-bit result wherever
+    // that exists and the true value where 32 bits would overflow (t beyond about 2.4 hours).
+    const std::int64_t product = std::int64_t(ringShrinkStartMs - showTimeMs) * fullRadiusUnits;
+    return double(fullRadiusUnits + product / ringShrinkMs);
+}
+
+OrbitItems orbitItems(int sceneTimeMs, int centreX, int centreY, int centreZ, double radius)
+{
+    const double t = double(sceneTimeMs);
+    OrbitItems items;
+    for (int i = 0; i < orbitItemCount; ++i) {
+        const OrbitPath& path = orbitPaths[i];
+        OrbitItem& item = items[i];
+        item.size = ringSparkleSize;
+        item.radius = radius;
+        item.azimuth = path.azimuthK * orbitTimeBase * t + path.azimuthOffset;
+        item.polar = path.polarK * orbitTimeBase * t + path.polarOffset;
+        const double sinPolar = std::sin(item.polar);
+        const double cosPolar = std::cos(item.polar);
+        const double sinAzimuth = std::sin(item.azimuth);
+        const double cosAzimuth = std::cos(item.azimuth);
+        item.x = sinPolar * cosAzimuth * radius + centreX;
+        item.y = sinPolar * sinAzimuth * radius + centreY;
+        item.z = cosPolar * radius + centreZ;
+    }
+    return items;
+}
+
+void drawLightRing(int sceneTimeMs, int centreX, int centreY, int centreZ, int showTimeMs)
+{
+    advanceLightRingRadius(showTimeMs);
+    const OrbitItems items = orbitItems(sceneTimeMs, centreX, centreY, centreZ, lightRingRadius);
+    for (int i = 0; i < orbitItemCount; ++i) {
+        const float* colour = ringLights[i].colour;
+        glColor3f(colour[0], colour[1], colour[2]);
+        drawOrbitSparkle(items[i]);
+    }
+    // Set once the caller's modelview matrix is back, so each light lands exactly on its sparkle.
+    for (int i = 0; i < orbitItemCount; ++i) {
+        const GLenum light = GLenum(GL_LIGHT0 + i);
+        const OrbitItem& item = items[i];
+        const GLfloat position[4] = {float(item.x), float(item.y), float(item.z), 1.0f};
+        glLightfv(light, GL_POSITION, position);
+        glLightfv(light, GL_SPECULAR, ringLights[i].specular);
+        glLightfv(light, GL_DIFFUSE, ringLights[i].diffuse);
+        glLightfv(light, GL_AMBIENT, ringLights[i].ambient);
+    }
+    enableRingLighting();
+}
+
+void drawGlowRing(int sceneTimeMs, int centreX, int centreY, int centreZ, int showTimeMs)
+{
+    advanceGlowRingRadius(showTimeMs);
+    const OrbitItems items = orbitItems(sceneTimeMs, centreX, centreY, centreZ, glowRingRadius);
+    for (const OrbitItem& item : items)
+        drawOrbitSparkle(item);
+    enableRingLighting();
+}
+
+double lightRingRadiusNow()
+{
+    return lightRingRadius;
+}
+
+double glowRingRadiusNow()
+{
+    return glowRingRadius;
+}
+
+void advanceLightRingRadius(int showTimeMs)
+{
+    lightRingRadius = shrinkRingRadius(lightRingRadius, showTimeMs);
+}
+
+void advanceGlowRingRadius(int showTimeMs)
+{
+    glowRingRadius = shrinkRingRadius(glowRingRadius, showTimeMs);
+}
+
+void resetRingRadii()
+{
+    lightRingRadius = fullRingRadius;
+    glowRingRadius = fullRingRadius;
+}

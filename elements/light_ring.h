@@ -1,0 +1,45 @@
+// The ring of seven glowing sparkles on spherical orbits around a common centre: the coloured
+// light ring, whose sparkles are also the scene's point lights, and the uncoloured glow ring.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+// One sparkle of a ring, filled afresh at every call.
+struct OrbitItem {
+    std::int32_t size; // sparkle size handed to drawSparkle
+    double radius;     // orbit radius, world units
+    double azimuth;    // angle in the x-y plane, radians
+    double polar;      // angle from the +z axis, radians
+    double x, y, z;    // centre, world units
+};
+
+inline constexpr int orbitItemCount = 7;
+using OrbitItems = std::array<OrbitItem, orbitItemCount>;
+
+// Both rings start at this radius; from 105 s of show time they shrink by one unit per 16 ms.
+inline constexpr double fullRingRadius = 250.0;
+inline constexpr int ringShrinkStartMs = 105000;
+
+// The shrink rule: the radius a ring has after a call at `showTimeMs`, given the radius before
+// it. A radius already 0 or below (or NaN) is spent and comes back unchanged.
+double shrinkRingRadius(double radius, int showTimeMs);
+
+// The seven items at whole-millisecond scene time `sceneTimeMs`, around the given centre.
+OrbitItems orbitItems(int sceneTimeMs, int centreX, int centreY, int centreZ, double radius);
+
+// Both draw the seven sparkles at their orbit positions (inside the glow pass) and end by
+// switching lighting and lights 0 to 7 on. The light ring also colours each sparkle and places
+// lights 0 to 6 at the sparkles in their colours; the glow ring takes the caller's colour and
+// sets no light parameter. `showTimeMs` only drives the shrink rule: 0 keeps a ring full.
+void drawLightRing(int sceneTimeMs, int centreX, int centreY, int centreZ, int showTimeMs);
+void drawGlowRing(int sceneTimeMs, int centreX, int centreY, int centreZ, int showTimeMs);
+
+// The two rings' radii, each changed only by its own ring's shrink rule. The advance functions
+// apply that rule for a show time without drawing, so that a capture can start mid-show with
+// the radius an uninterrupted run would have; resetRingRadii puts both back to full.
+double lightRingRadiusNow();
+double glowRingRadiusNow();
+void advanceLightRingRadius(int showTimeMs);
+void advanceGlowRingRadius(int showTimeMs);
+void resetRingRadii();

@@ -1,4 +1,34 @@
-// Scene 3: not drawn yet; the frame stays cleared to black.
+// Scene 3 (42-67 s): a larger sky box, a sphere with three moons and the light ring; the camera
+// backs away along x from where scene 2 left it.
 #include "scenes/scenes.h"
 
-void drawScene3(unsigned, double) {}
+#include "app/show_state.h"
+#include "elements/sky_cube.h"
+#include "scenes/cameras.h"
+#include "scenes/glow_pass.h"
+#include "scenes/materials.h"
+#include "scenes/moons.h"
+#include "textures/texture_state.h"
+
+#include <GL/glu.h>
+
+void drawScene3(unsigned showTimeMs, double sceneTime)
+{
+    lookThrough(placeScene3Camera(sceneTime));
+
+    glDisable(GL_CULL_FACE);
+    useTexture(GLuint(showState.skyTextureB));
+    drawSkyCube(4000.0f, false);
+    useTexture(0);
+
+    applyMaterial(moonMaterial);
+    glPushMatrix();
+        if (showState.quadric)
+            gluSphere(showState.quadric, 80.0, 50, 50);
+        // The swinging moon's ellipse: x = 250 cos, z = 200 sin of show time in seconds.
+        drawMoons(showState.swingX * 0.25f, showState.swingZ * 0.2f, float(showTimeMs));
+    glPopMatrix();
+    glEnable(GL_CULL_FACE);
+
+    drawLightRingTail(int(sceneTime), 0, 0);
+}

@@ -1,0 +1,69 @@
+// Rebuilding a run's carried state for a capture that starts part-way through the show.
+//
+// What a frame inherits: the camera fields the last frame of each earlier scene wrote, the light
+// ring's radius (which depends on every frame from 105 s on until it is spent), and the GL state
+// the frame before left (which in scene 4 includes scene 3's material). Drawing the last frame of
+// each earlier scene, applying the ring's shrink rule at every skipped frame time, and drawing the
+// frame before gives all three exactly as the run had them.
+#include "capture/replay.h"
+
+#include "app/frame.h"
+#include "app/show_state.h"
+#include "capture/offscreen.h"
+#include "elements/light_ring.h"
+
+namespace {
+
+constexpr std::uint32_t sceneStartTimes[] = {scene2StartMs, scene3StartMs, scene4StartMs, scene5StartMs};
+
+// The first frame of the run at or after `showTimeMs`.
+std::uint64_t firstFrameFrom(std::uint32_t showTimeMs, int framesPerSecond)
+{
+    // frame * 1000 / fps >= t  <=>  frame >= ceil(t * fps / 1000)
+    return (std::uint64_t(showTimeMs) * std::uint64_t(framesPerSecond) + 999) / 1000;
+}
+
+} // namespace
+
+std::uint32_t runFrameTime(std::uint64_t frame, int framesPerSecond)
+{
+    return std::uint32_t(frame * 1000 / std::uint64_t(framesPerSecond));
+}
+
+bool replayRunUntil(std::uint32_t showTimeMs, int framesPerSecond)
+{
+    // A fresh run: camera fields at zero, full ring radii; the clock and resources stay.
+    const ShowState fresh = showState;
+    showState = ShowState{};
+    showState.quadric = fresh.quadric;
+    showState.glowTexture = fresh.glowTexture;
+    showState.skyTextureA = fresh.skyTextureA;
+    showState.skyTextureB = fresh.skyTextureB;
+    showState.waveTexture = fresh.waveTexture;
+    showState.sphereTexture = fresh.sphereTexture;
+    showState.clockStarted = fresh.clockStarted;
+    showState.startTime = fresh.startTime;
+    resetRingRadii();
+
+    const std::uint64_t first = firstFrameFrom(showTimeMs, framesPerSecond);
+    if (first == 0)
+        return true; // the run's first frame starts from the fresh state
+    const std::uint64_t previous = first - 1;
+    const std::uint32_t previousTime = runFrameTime(previous, framesPerSecond);
+
+    // The last frame of every scene that ended before the frame before.
+    for (std::uint32_t start : sceneStartTimes) {
+        if (start > previousTime)
+            break;
+        if (!renderOffscreenFrame(runFrameTime(firstFrameFrom(start, framesPerSecond) - 1, framesPerSecond)))
+            return false;
+    }
+    // The ring's radius after every skipped frame from 105 s on (the rule is spent after 109 s).
+    for (std::uint64_t frame = firstFrameFrom(ringShrinkStartMs, framesPerSecond); frame < previous; ++frame) {
+        const std::uint32_t time = runFrameTime(frame, framesPerSecond);
+        if (lightRingRadiusNow() <= 0.0)
+            break;
+        advanceLightRingRadius(int(time));
+    }
+    return renderOffscreenFrame(previousTime);
+}

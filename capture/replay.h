@@ -1,0 +1,15 @@
+// Starting the offscreen show part-way through: the state a run at a given frame rate would have
+// carried into a chosen frame, rebuilt without drawing every earlier frame.
+#pragma once
+
+#include <cstdint>
+
+// The show time of frame `frame` of a run at `framesPerSecond`: floor(frame * 1000 / fps).
+std::uint32_t runFrameTime(std::uint64_t frame, int framesPerSecond);
+
+// Brings the offscreen renderer to the state a run at `framesPerSecond` (its frames at
+// runFrameTime) had just before its first frame at or after `showTimeMs`: the camera values each
+// earlier scene's last frame handed on, the light ring's radius, and the GL state the frame
+// before left. Draws the last frame of each earlier scene and the frame before, nothing else.
+// Returns false when the renderer is not open.
+bool replayRunUntil(std::uint32_t showTimeMs, int framesPerSecond);

@@ -6,6 +6,7 @@
 #include "data/soundtrack.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <exception>

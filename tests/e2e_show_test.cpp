@@ -100,14 +100,44 @@ TEST_F(ShowRun, OpensFullScreenIgnoresOtherKeysAndEscapeEndsWithStatusZero)
     EXPECT_EQ(showMessages(), "");
 }
 
-TEST_F(ShowRun, EndsByItselfWithStatusZeroAt114_8Seconds)
+// The screen's pixels as RGB bytes (the show's full-screen window covers it).
+std::string screenshot(const PrivateXServer& x)
+{
+    return x.run("import -window root -depth 8 rgb:-");
+}
+
+bool hasColour(const std::string& rgb)
+{
+    for (char c : rgb)
+        if (static_cast<unsigned char>(c) > 40)
+            return true;
+    return false;
+}
+
+TEST_F(ShowRun, PlaysEveryScenesPictureAndEndsByItselfWithStatusZeroAt114_8Seconds)
 {
     start(320, 240); // a small screen keeps the two-minute run cheap
     const auto started = std::chrono::steady_clock::now();
-    ASSERT_TRUE(show->waitForExit(180000)) << "the show must end by itself";
-    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    auto secondsIn = [&] { return std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count(); };
+
+    // One look well inside each scene.
+    std::vector<std::string> shots;
+    for (double at : {8.0, 33.0, 55.0, 80.0, 100.0}) {
+        while (secondsIn() < at && show->running())
+            sleepMs(50);
+        ASSERT_TRUE(show->running()) << "ended early, at " << secondsIn() << " s";
+        shots.push_back(screenshot(*x));
+    }
+    for (std::size_t i = 0; i < shots.size(); ++i) {
+        EXPECT_EQ(shots[i].size(), 320u * 240u * 3u);
+        EXPECT_TRUE(hasColour(shots[i])) << "scene " << i + 1 << " showed a black screen";
+        for (std::size_t j = 0; j < i; ++j)
+            EXPECT_NE(shots[i], shots[j]) << "scenes " << j + 1 << " and " << i + 1 << " look the same";
+    }
+
+    ASSERT_TRUE(show->waitForExit(80000)) << "the show must end by itself";
     EXPECT_EQ(show->exitStatus(), 0);
-    EXPECT_GE(seconds, 114.8) << "ended before the show's last millisecond";
+    EXPECT_GE(secondsIn(), 114.8) << "ended before the show's last millisecond";
     EXPECT_EQ(showMessages(), "");
 }
 

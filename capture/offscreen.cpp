@@ -3,6 +3,7 @@
 #include "capture/offscreen.h"
 
 #include "app/frame.h"
+#include "app/platform/allocator.h"
 #include "app/platform/timer.h"
 #include "app/show_state.h"
 #include "app/startup.h"
@@ -119,6 +120,7 @@ bool createFramebuffer(int width, int height, std::string& reason)
 
 bool openOffscreen(int width, int height, std::string& reason)
 {
+    tuneAllocatorForDrawing(); // as the show does at start-up, so frames cost what they cost there
     if (offscreen.open) {
         reason = "the offscreen renderer is already open";
         return false;

@@ -5,9 +5,15 @@
 #include "app/show_state.h"
 
 #include <GL/gl.h>
+#include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <utility>
+#include <vector>
 
 namespace {
+
+RippleComputation rippleComputation = RippleComputation::sharedHeights;
 
 struct Vector3 {
     double x, y, z;
@@ -62,23 +68,42 @@ void computeRippleGrid(double centreX, double centreY, RippleGrid& grid)
 {
     grid.centreX = centreX;
     grid.centreY = centreY;
-    for (int row = 0; row < rippleGridSize; ++row) {
-        const double gridY = rippleCoordinate(row);
+    // Each point's value keyed by its bits: equal keys are identical inputs to the height formula,
+    // so sharing their height changes no bit of it, and the order stays total even for a NaN.
+    std::vector<std::pair<std::uint64_t, int>> keys(ripplePointCount);
+    const auto keyOf = [&](double gridX, double gridY, int point) {
+        const double value = wavelengthsFromCentre(gridX, gridY, centreX, centreY);
+        std::uint64_t bits;
+        std::memcpy(&bits, &value, sizeof bits);
+        keys[point] = {bits, point};
+    };
+    for (int row = 0; row < rippleGridSize; ++row)
         for (int column = 0; column < rippleGridSize; ++column)
-            grid.wavelengths[row][column] =
-                wavelengthsFromCentre(rippleCoordinate(column), gridY, centreX, centreY);
-    }
+            keyOf(rippleCoordinate(column), rippleCoordinate(row), row * rippleGridSize + column);
     for (int row = 0; row < rippleStripCount; ++row)
-        grid.edgeWavelengths[row] =
-            wavelengthsFromCentre(rippleCoordinate(rippleGridSize), rippleCoordinate(row), centreX, centreY);
+        keyOf(rippleCoordinate(rippleGridSize), rippleCoordinate(row), rippleEdgePoint + row);
+
+    std::sort(keys.begin(), keys.end());
+    int count = 0;
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        if (i == 0 || keys[i].first != keys[i - 1].first) {
+            std::memcpy(&grid.wavelengths[count], &keys[i].first, sizeof(double));
+            ++count;
+        }
+        grid.distanceOf[keys[i].second] = std::uint16_t(count - 1);
+    }
+    grid.distanceCount = count;
 }
 
 void computeRippleFrame(const RippleGrid& grid, double z, double sceneTime, RippleFrame& frame)
 {
     const double phase = sceneTime * 10;
+    for (int i = 0; i < grid.distanceCount; ++i)
+        frame.distanceHeights[i] = heightAt(grid.wavelengths[i], z, phase);
+    const std::uint16_t* distanceOf = grid.distanceOf;
     for (int row = 0; row < rippleGridSize; ++row)
         for (int column = 0; column < rippleGridSize; ++column)
-            frame.heights[row][column] = heightAt(grid.wavelengths[row][column], z, phase);
+            frame.heights[row][column] = frame.distanceHeights[*distanceOf++];
 
     for (int strip = 0; strip < rippleStripCount; ++strip) {
         const double* row = frame.heights[strip];
@@ -88,8 +113,8 @@ void computeRippleFrame(const RippleGrid& grid, double z, double sceneTime, Ripp
         // The last pair has no next column on the sheet; its normal looks towards X = 480, taken
         // from the height formula, so the far edge is shaded like the rest of the sheet.
         const int last = rippleGridSize - 1;
-        storePairNormal(row[last], nextRow[last], heightAt(grid.edgeWavelengths[strip], z, phase),
-                        frame.normals[strip][last]);
+        const double edgeHeight = frame.distanceHeights[grid.distanceOf[rippleEdgePoint + strip]];
+        storePairNormal(row[last], nextRow[last], edgeHeight, frame.normals[strip][last]);
     }
 }
 
@@ -122,6 +147,11 @@ void computeRippleFrameByStrips(double centreX, double centreY, double z, double
     }
 }
 
+void setRippleComputation(RippleComputation computation)
+{
+    rippleComputation = computation;
+}
+
 void drawRippleSurface(double x, double y, double z)
 {
     // The distances depend only on the centre, which stays put for the whole of scene 5: they are
@@ -129,11 +159,16 @@ void drawRippleSurface(double x, double y, double z)
     static RippleGrid grid;
     static bool gridReady = false;
     static RippleFrame frame;
-    if (!gridReady || grid.centreX != x || grid.centreY != y) {
-        computeRippleGrid(x, y, grid);
-        gridReady = true;
+    const double sceneTime = showState.sceneTime;
+    if (rippleComputation == RippleComputation::byStrips) {
+        computeRippleFrameByStrips(x, y, z, sceneTime, frame);
+    } else {
+        if (!gridReady || grid.centreX != x || grid.centreY != y) {
+            computeRippleGrid(x, y, grid);
+            gridReady = true;
+        }
+        computeRippleFrame(grid, z, sceneTime, frame);
     }
-    computeRippleFrame(grid, z, showState.sceneTime, frame);
 
     for (int strip = 0; strip < rippleStripCount; ++strip) {
         const double gridY = rippleCoordinate(strip);

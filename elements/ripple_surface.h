@@ -2,22 +2,33 @@
 // ripples, the pure computation of a frame's heights and normals, and its immediate-mode emitter.
 #pragma once
 
+#include <cstdint>
+
 // Grid layout: columns X and rows Y both run -480, -476, ..., 476.
 inline constexpr int rippleGridSize = 240;   // vertices per row and per column
 inline constexpr int rippleGridStep = 4;     // world units between neighbouring vertices
 inline constexpr int rippleGridFirst = -480; // first X and first Y
 inline constexpr int rippleStripCount = rippleGridSize - 1;
 
-// What stays fixed while the ripple centre stays put: each grid point's distance d from the
-// centre, scaled to wavelengths as d * 0.001 * 5 in that order. The extra column X = 480 (rows
-// -480 to 472 only) is not drawn: the last pair of every strip takes its normal towards it, as
-// every other pair does towards the next column.
+// Every point whose height the sheet needs: the drawn grid and the extra column X = 480 (rows
+// -480 to 472 only), which is not drawn: the last pair of every strip takes its normal towards
+// it, as every other pair does towards the next column.
+inline constexpr int rippleEdgePoint = rippleGridSize * rippleGridSize; // first X = 480 point
+inline constexpr int ripplePointCount = rippleEdgePoint + rippleStripCount;
+
+// What stays fixed while the ripple centre stays put: each point's distance d from the centre,
+// scaled to wavelengths as d * 0.001 * 5 in that order. A point's height depends on nothing else
+// of the point, so points at the same distance (a centred grid holds only 5251 different ones)
+// share one height: each different distance is kept once, and every point refers to its own.
 struct RippleGrid {
     double centreX;
     double centreY;
-    double wavelengths[rippleGridSize][rippleGridSize]; // [row][column]
-    double edgeWavelengths[rippleStripCount];           // X = 480, per row
+    int distanceCount;                            // different distances, the first entries below
+    double wavelengths[ripplePointCount];         // per different distance
+    std::uint16_t distanceOf[ripplePointCount];   // per point (row * 240 + column, then the
+                                                  // X = 480 rows): its entry in `wavelengths`
 };
+static_assert(ripplePointCount <= 65536, "every distance entry must fit distanceOf");
 
 // One frame of the sheet. heights[row][column] is the height at X = -480 + 4 * column,
 // Y = -480 + 4 * row. normals[strip][pair] is the unit normal shared by the two vertices of that
@@ -25,6 +36,7 @@ struct RippleGrid {
 struct RippleFrame {
     double heights[rippleGridSize][rippleGridSize];
     double normals[rippleStripCount][rippleGridSize][3];
+    double distanceHeights[ripplePointCount]; // working storage: the height of each distance
 };
 
 // Grid coordinate (X or Y) of a column or row index.
@@ -37,7 +49,7 @@ double rippleHeight(double gridX, double gridY, double centreX, double centreY, 
 // Fills `grid` for ripples spreading from (centreX, centreY).
 void computeRippleGrid(double centreX, double centreY, RippleGrid& grid);
 
-// Computes a frame's heights (once per grid point) and normals from a precomputed grid.
+// Computes a frame's heights (once per different distance) and normals from a precomputed grid.
 // Every value equals, bit for bit, that of computeRippleFrameByStrips with the grid's centre.
 void computeRippleFrame(const RippleGrid& grid, double z, double sceneTime, RippleFrame& frame);
 
@@ -45,6 +57,13 @@ void computeRippleFrame(const RippleGrid& grid, double z, double sceneTime, Ripp
 // heights twice: the plain form that the fast one must match.
 void computeRippleFrameByStrips(double centreX, double centreY, double z, double sceneTime,
                                 RippleFrame& frame);
+
+// How drawRippleSurface computes its frame: once per different distance from the cached grid
+// (what the show runs), or strip by strip straight from the formula. Both give the same numbers,
+// so the same picture; the plain form stays selectable so that rendering tests and benchmarks can
+// hold whole frames of the two side by side.
+enum class RippleComputation { sharedHeights, byStrips };
+void setRippleComputation(RippleComputation computation);
 
 // Draws the sheet for the current showState.sceneTime (read once) as 239 quad strips, with
 // ripples spreading from (x, y) about the rest height z. Leaves the current normal at that of the

@@ -11,16 +11,33 @@ namespace {
 constexpr double angleStep = 0.17452777777777778;
 constexpr int risePerVertex = 5;
 
+struct Turn {
+    double c, s;
+};
+
+// Cosine and sine of each vertex's angle: the same for every spiral and every frame, so they are
+// computed once rather than 1400 times a frame of scene 4.
+const std::array<Turn, spiralVertexCount>& vertexTurns()
+{
+    static const std::array<Turn, spiralVertexCount> table = [] {
+        std::array<Turn, spiralVertexCount> t{};
+        for (int i = 0; i < spiralVertexCount; ++i) {
+            const double angle = i * angleStep;
+            t[i] = {std::cos(angle), std::sin(angle)};
+        }
+        return t;
+    }();
+    return table;
+}
+
 } // namespace
 
 std::array<SpiralVertex, spiralVertexCount> spiralVertices(float radius)
 {
+    const std::array<Turn, spiralVertexCount>& turns = vertexTurns();
     std::array<SpiralVertex, spiralVertexCount> vertices{};
-    for (int i = 0; i < spiralVertexCount; ++i) {
-        const double angle = i * angleStep;
-        vertices[i] = {float(radius * std::cos(angle)), float(radius * std::sin(angle)),
-                       float(i * risePerVertex)};
-    }
+    for (int i = 0; i < spiralVertexCount; ++i)
+        vertices[i] = {float(radius * turns[i].c), float(radius * turns[i].s), float(i * risePerVertex)};
     return vertices;
 }
 

@@ -61,6 +61,8 @@ constexpr SpiralPlace spirals[] = {
     {220, -300, -180, -3500}, {20, -300, 400, -3700}, {120, 90, 50, -3900},
 };
 
+} // namespace
+
 // The field's sparkles glow in their own colours: unlit, so the colour tints the glow picture.
 // Lighting goes back on for the lines drawn after them.
 void drawSparkleField()
@@ -74,8 +76,6 @@ void drawSparkleField()
     }
     glEnable(GL_LIGHTING);
 }
-
-} // namespace
 
 void drawScene4(unsigned showTimeMs, double sceneTime)
 {

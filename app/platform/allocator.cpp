@@ -1,0 +1,16 @@
+// The allocator tuning behind tuneAllocatorForDrawing, with glibc's mallopt.
+#include "app/platform/allocator.h"
+
+#include <malloc.h>
+
+void tuneAllocatorForDrawing()
+{
+    // Mesa's software renderer allocates and frees blocks of some hundreds of kilobytes around
+    // every batch of immediate-mode vertices. Past glibc's default threshold (128 KiB) each block
+    // is a fresh mmap, page-faulted in and unmapped again on free: the kernel's share of the
+    // ripple surface's frame was about a third. Served from the heap, and with the freed top of
+    // the heap kept rather than trimmed back, the same pages are reused frame after frame.
+    mallopt(M_MMAP_THRESHOLD, 256 * 1024 * 1024);
+    mallopt(M_TRIM_THRESHOLD, 512 * 1024 * 1024);
+    mallopt(M_TOP_PAD, 64 * 1024 * 1024);
+}

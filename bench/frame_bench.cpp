@@ -1,0 +1,518 @@
+// Frame cost of the show on this machine's OpenGL (llvmpipe without a GPU): every scene, and every
+// heavy element alone, rendered offscreen at chosen sizes with glFinish per frame; and the time
+// from process start to the first frame the real show swaps.
+//
+//   frame_bench [--mode scenes|elements|startup|all] [--size WxH]... [--frames N] [--runs N]
+//               [--only SCENE-NUMBER|ELEMENT-NAME] [--without-allocator-tuning]
+//
+// Run from anywhere; it works in the build folder, where ./iroiro/ holds the pictures.
+#include "bench_stats.h"
+
+#include "app/frame.h"
+#include "app/platform/timer.h"
+#include "app/show_state.h"
+#include "capture/offscreen.h"
+#include "capture/replay.h"
+#include "elements/cube_waves.h"
+#include "elements/light_ring.h"
+#include "elements/ripple_surface.h"
+#include "elements/sky_cube.h"
+#include "scenes/cameras.h"
+#include "scenes/glow_pass.h"
+#include "scenes/materials.h"
+#include "scenes/scenes.h"
+#include "textures/bitmap.h"
+#include "textures/texture_state.h"
+
+#include <GL/glu.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <map>
+#include <string>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+constexpr int replayFramesPerSecond = 60;
+
+struct Size {
+    int width, height;
+};
+
+struct Options {
+    std::string mode = "all";
+    std::vector<Size> sizes;
+    int frames = 100;
+    int runs = 7;
+    std::string only; // elements whose name contains this, or scenes whose number it is
+};
+
+// ---- timing frames ----
+
+double processCpuMs()
+{
+    timespec now;
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
+}
+
+// Per frame: the wall time, which is the figure, and the CPU time of every thread of the process
+// (the main thread and llvmpipe's rasterisers), which other load on the machine disturbs less.
+struct FrameTimes {
+    std::vector<double> wall;
+    std::vector<double> cpu;
+};
+
+// Times each frame from the first GL call to the end of glFinish. The frames run twice, each time
+// from the state a 60 fps run carries into the first of them: the first pass lets llvmpipe compile
+// every shader variant the frames need, the second is measured.
+template <typename DrawFrame>
+FrameTimes timeFrames(const std::vector<std::uint32_t>& times, DrawFrame drawFrame)
+{
+    FrameTimes measured;
+    for (int pass = 0; pass < 2; ++pass) {
+        measured = {};
+        replayRunUntil(times.front(), replayFramesPerSecond);
+        glFinish();
+        for (std::uint32_t t : times) {
+            const double start = nowMs();
+            const double cpuStart = processCpuMs();
+            drawFrame(t);
+            glFinish();
+            measured.wall.push_back(nowMs() - start);
+            measured.cpu.push_back(processCpuMs() - cpuStart);
+        }
+    }
+    return measured;
+}
+
+// ---- scenes ----
+
+struct OwnCost {
+    double median = 0; // ms per frame, GL stubbed
+};
+
+// The program's own work per frame of each scene, from frame_own_cpu (GL stubbed out there).
+std::map<int, OwnCost> measureOwnWork(int frames)
+{
+    std::map<int, OwnCost> costs;
+    const std::string command = std::string(FRAME_OWN_CPU_BINARY) + " --raw --frames " + std::to_string(frames);
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe)
+        return costs;
+    char line[256];
+    while (std::fgets(line, sizeof line, pipe)) {
+        int scene = 0;
+        double median = 0, p95 = 0, allocs = 0;
+        if (std::sscanf(line, "own %d %lf %lf %lf", &scene, &median, &p95, &allocs) == 4)
+            costs[scene].median = median;
+    }
+    pclose(pipe);
+    return costs;
+}
+
+void printHeader(const char* what, const Size& size, int frames)
+{
+    std::printf("\n%s at %d x %d, %d frames each, glFinish per frame\n", what, size.width, size.height, frames);
+}
+
+void runScenes(const Size& size, int frames, const std::map<int, OwnCost>& own, const std::string& only)
+{
+    printHeader("Scenes", size, frames);
+    std::printf("%-7s %10s %10s %10s %10s %10s %8s\n", "scene", "median ms", "p95 ms", "fps", "cpu ms", "own ms",
+                "own %");
+    for (const SceneSpan& span : sceneSpans) {
+        if (!only.empty() && std::to_string(span.scene) != only)
+            continue;
+        const FrameTimes times = timeFrames(spreadFrameTimes(span, frames), [](std::uint32_t t) {
+            renderOffscreenFrame(t);
+        });
+        const Timing timing = summarise(times.wall);
+        const auto found = own.find(span.scene);
+        const double ownMs = found == own.end() ? 0.0 : found->second.median;
+        std::printf("%-7d %10.2f %10.2f %10.1f %10.2f %10.3f %7.1f%%\n", span.scene, timing.median, timing.p95,
+                    1000.0 / timing.median, summarise(times.cpu).median, ownMs, 100.0 * ownMs / timing.median);
+        std::fflush(stdout);
+    }
+}
+
+// ---- elements alone ----
+
+// One element drawn alone, under the camera and GL state of the scene it belongs to.
+struct Element {
+    const char* name;
+    int scene;
+    void (*draw)(std::uint32_t showTimeMs, double sceneTime);
+};
+
+void drawNothing(std::uint32_t, double) {}
+
+void drawSky(std::uint32_t, double sceneTime)
+{
+    lookThrough(placeScene3Camera(sceneTime));
+    glDisable(GL_CULL_FACE);
+    useTexture(GLuint(showState.skyTextureB));
+    drawSkyCube(4000.0f, false);
+    useTexture(0);
+    glEnable(GL_CULL_FACE);
+}
+
+void drawSphere(std::uint32_t, double sceneTime)
+{
+    lookThrough(placeScene3Camera(sceneTime));
+    applyMaterial(moonMaterial);
+    gluSphere(showState.quadric, 80.0, 50, 50);
+}
+
+void drawRing(std::uint32_t, double sceneTime)
+{
+    lookThrough(placeScene3Camera(sceneTime));
+    drawLightRingTail(int(sceneTime), 0, 0);
+}
+
+void drawFieldSparkles(std::uint32_t, double sceneTime)
+{
+    lookThrough(placeScene4Camera(sceneTime));
+    beginGlowPass();
+    drawSparkleField();
+    endGlowPass();
+}
+
+void drawCubes(std::uint32_t, double sceneTime)
+{
+    lookThrough(placeScene2Camera(sceneTime));
+    drawCubeWaves(int(sceneTime));
+}
+
+void drawRipple(std::uint32_t, double sceneTime)
+{
+    lookThrough(placeScene5Camera(sceneTime));
+    useTexture(GLuint(showState.waveTexture));
+    glDisable(GL_CULL_FACE);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_ONE, GL_ONE);
+    enableSphereMap(true);
+    drawRippleSurface(0.0, 0.0, double(showState.tunnelDepth) - 930.0);
+    enableSphereMap(false);
+    glDisable(GL_BLEND);
+    glEnable(GL_CULL_FACE);
+    useTexture(0);
+}
+
+// The sheet handed to GL as client vertex arrays instead of immediate mode: one GL_QUAD_STRIP
+// draw per strip, each vertex with its pair's normal, positions and normals as doubles or
+// converted to floats. Measured against the immediate-mode emitter the show uses.
+template <typename Real, GLenum type>
+void drawRippleArrays(std::uint32_t, double sceneTime)
+{
+    static RippleGrid grid;
+    static RippleFrame frame;
+    static Real positions[rippleStripCount][rippleGridSize * 2][3];
+    static Real normals[rippleStripCount][rippleGridSize * 2][3];
+    static bool gridReady = false;
+    if (!gridReady) {
+        computeRippleGrid(0.0, 0.0, grid);
+        gridReady = true;
+    }
+    lookThrough(placeScene5Camera(sceneTime));
+    computeRippleFrame(grid, double(showState.tunnelDepth) - 930.0, sceneTime, frame);
+    for (int strip = 0; strip < rippleStripCount; ++strip)
+        for (int pair = 0; pair < rippleGridSize; ++pair)
+            for (int side = 0; side < 2; ++side) {
+                Real* p = positions[strip][pair * 2 + side];
+                p[0] = Real(rippleCoordinate(pair));
+                p[1] = Real(rippleCoordinate(strip + side));
+                p[2] = Real(frame.heights[strip + side][pair]);
+                for (int axis = 0; axis < 3; ++axis)
+                    normals[strip][pair * 2 + side][axis] = Real(frame.normals[strip][pair][axis]);
+            }
+    useTexture(GLuint(showState.waveTexture));
+    glDisable(GL_CULL_FACE);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_ONE, GL_ONE);
+    enableSphereMap(true);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_NORMAL_ARRAY);
+    glVertexPointer(3, type, 0, positions);
+    glNormalPointer(type, 0, normals);
+    for (int strip = 0; strip < rippleStripCount; ++strip)
+        glDrawArrays(GL_QUAD_STRIP, strip * rippleGridSize * 2, rippleGridSize * 2);
+    glDisableClientState(GL_NORMAL_ARRAY);
+    glDisableClientState(GL_VERTEX_ARRAY);
+    enableSphereMap(false);
+    glDisable(GL_BLEND);
+    glEnable(GL_CULL_FACE);
+    useTexture(0);
+}
+
+constexpr Element elements[] = {
+    {"clear only", 3, drawNothing},
+    {"sky cube", 3, drawSky},
+    {"sphere", 3, drawSphere},
+    {"light ring", 3, drawRing},
+    {"48 sparkles", 4, drawFieldSparkles},
+    {"cube waves", 2, drawCubes},
+    {"ripple surface", 5, drawRipple},
+    {"ripple arrays double", 5, drawRippleArrays<double, GL_DOUBLE>},
+    {"ripple arrays float", 5, drawRippleArrays<float, GL_FLOAT>},
+};
+
+void runElements(const Size& size, int frames, const std::string& only)
+{
+    printHeader("Elements alone (clear, camera, element)", size, frames);
+    std::printf("%-16s %6s %10s %10s %10s %10s\n", "element", "scene", "median ms", "p95 ms", "fps", "cpu ms");
+    for (const Element& element : elements) {
+        if (!only.empty() && !std::strstr(element.name, only.c_str()))
+            continue;
+        const FrameTimes times = timeFrames(spreadFrameTimes(sceneSpans[element.scene - 1], frames),
+                                                   [&](std::uint32_t t) {
+                                                       updateSchedule(int(t));
+                                                       glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+                                                       glLoadIdentity();
+                                                       element.draw(t, showState.sceneTime);
+                                                   });
+        const Timing timing = summarise(times.wall);
+        std::printf("%-16s %6d %10.2f %10.2f %10.1f %10.2f\n", element.name, element.scene, timing.median,
+                    timing.p95, 1000.0 / timing.median, summarise(times.cpu).median);
+        std::fflush(stdout);
+    }
+}
+
+// ---- start-up ----
+
+struct StartupReport {
+    bool ok = false;
+    double firstSwapMs = 0; // from just before the process was started
+    double mainLoopMs = 0;
+    double audioMs = 0;  // inside SDL audio init and SDL_mixer's open, load and play
+    double uploadMs = 0; // inside glTexImage2D
+};
+
+double monotonicMs()
+{
+    timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
+}
+
+// Starts the real show with first_swap preloaded and waits for its report.
+StartupReport startShowOnce(const std::vector<std::string>& extraEnvironment)
+{
+    const std::string reportPath = std::string(SHOW_BUILD_DIR) + "/first_swap_report.txt";
+    unlink(reportPath.c_str());
+    std::vector<std::string> environment;
+    for (char** e = environ; *e; ++e)
+        environment.emplace_back(*e);
+    environment.push_back(std::string("LD_PRELOAD=") + FIRST_SWAP_LIBRARY);
+    environment.push_back("FIRST_SWAP_REPORT=" + reportPath);
+    for (const std::string& e : extraEnvironment)
+        environment.push_back(e);
+    std::vector<char*> envp;
+    for (std::string& e : environment)
+        envp.push_back(e.data());
+    envp.push_back(nullptr);
+    std::string program = SHOW_BINARY;
+    char* argv[] = {program.data(), nullptr};
+
+    // The show reads ./iroiro/ from its working directory: start it in the build folder.
+    char previous[4096];
+    if (!getcwd(previous, sizeof previous) || chdir(SHOW_BUILD_DIR) != 0)
+        return {};
+    const double startMs = monotonicMs();
+    pid_t pid = -1;
+    const int spawned = posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv, envp.data());
+    if (chdir(previous) != 0 || spawned != 0)
+        return {};
+    int status = 0;
+    for (int waited = 0; waitpid(pid, &status, WNOHANG) == 0; waited += 10) {
+        if (waited > 10000) {
+            kill(pid, SIGKILL);
+            waitpid(pid, &status, 0);
+            return {};
+        }
+        usleep(10000);
+    }
+    std::ifstream report(reportPath);
+    std::map<std::string, double> ns;
+    std::string key;
+    double value;
+    while (report >> key >> value)
+        ns[key] = value;
+    unlink(reportPath.c_str());
+    if (!ns.count("swap"))
+        return {};
+    StartupReport r;
+    r.ok = true;
+    r.firstSwapMs = ns["swap"] / 1e6 - startMs;
+    r.mainLoopMs = ns["mainloop"] / 1e6 - startMs;
+    r.audioMs = ns["audio"] / 1e6;
+    r.uploadMs = ns["upload"] / 1e6;
+    return r;
+}
+
+void runStartupOf(const char* label, const std::vector<std::string>& extraEnvironment, int runs)
+{
+    std::vector<double> swap, loop, audio, upload;
+    for (int i = 0; i < runs; ++i) {
+        const StartupReport r = startShowOnce(extraEnvironment);
+        if (!r.ok) {
+            std::printf("%-34s the show did not report its first frame\n", label);
+            return;
+        }
+        swap.push_back(r.firstSwapMs);
+        loop.push_back(r.mainLoopMs);
+        audio.push_back(r.audioMs);
+        upload.push_back(r.uploadMs);
+    }
+    const double firstSwap = summarise(swap).median;
+    const double audioOpen = summarise(audio).median;
+    std::printf("%-34s %10.1f %10.1f %10.1f %10.1f %12.1f\n", label, firstSwap, summarise(loop).median,
+                summarise(upload).median, audioOpen, firstSwap - audioOpen);
+    std::fflush(stdout);
+}
+
+// Each picture's decode alone (from bytes already in memory) and the whole loadBitmapTexture
+// (read, decode, upload), inside this process.
+void runPictureDecode()
+{
+    const char* pictures[] = {"./iroiro/syfyd.bmp", "./iroiro/muryw.bmp", "./iroiro/velvetend_loop02a(0).bmp",
+                              "./iroiro/wave1.bmp"};
+    std::printf("\nPictures, in this process (medians of 5)\n");
+    std::printf("%-34s %10s %10s\n", "picture", "decode ms", "load ms");
+    double decodeTotal = 0, loadTotal = 0;
+    for (const char* path : pictures) {
+        std::ifstream file(path, std::ios::binary);
+        const std::vector<char> bytes((std::istreambuf_iterator<char>(file)), {});
+        std::vector<double> decode, load;
+        for (int i = 0; i < 5; ++i) {
+            DecodedBitmap picture;
+            double start = nowMs();
+            decodeBitmap(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), picture);
+            decode.push_back(nowMs() - start);
+            start = nowMs();
+            GLuint name = GLuint(loadBitmapTexture(path));
+            glFinish();
+            load.push_back(nowMs() - start);
+            glDeleteTextures(1, &name);
+        }
+        decodeTotal += summarise(decode).median;
+        loadTotal += summarise(load).median;
+        std::printf("%-34s %10.2f %10.2f\n", path, summarise(decode).median, summarise(load).median);
+    }
+    std::printf("%-34s %10.2f %10.2f\n", "all four", decodeTotal, loadTotal);
+}
+
+void runStartup(int runs)
+{
+    std::printf("\nStart-up of the real show (%d runs, medians, ms from process start)\n", runs);
+    std::printf("%-34s %10s %10s %10s %10s %12s\n", "audio", "1st swap", "main loop", "uploads", "audio open",
+                "swap-audio");
+    runStartupOf("this machine's audio drivers", {}, runs);
+    runStartupOf("dummy audio driver (device opens)", {"SDL_AUDIODRIVER=dummy"}, runs);
+    runStartupOf("no audio driver (opening fails)", {"SDL_AUDIODRIVER=none"}, runs);
+}
+
+// ---- options ----
+
+bool parseSize(const char* text, Size& size)
+{
+    return std::sscanf(text, "%dx%d", &size.width, &size.height) == 2 && size.width > 0 && size.height > 0;
+}
+
+bool parseOptions(int argc, char** argv, Options& options, bool& withoutTuning)
+{
+    for (int i = 1; i < argc; ++i) {
+        const bool hasValue = i + 1 < argc;
+        if (!std::strcmp(argv[i], "--mode") && hasValue)
+            options.mode = argv[++i];
+        else if (!std::strcmp(argv[i], "--frames") && hasValue)
+            options.frames = std::max(1, std::atoi(argv[++i]));
+        else if (!std::strcmp(argv[i], "--only") && hasValue)
+            options.only = argv[++i];
+        else if (!std::strcmp(argv[i], "--runs") && hasValue)
+            options.runs = std::max(1, std::atoi(argv[++i]));
+        else if (!std::strcmp(argv[i], "--size") && hasValue) {
+            Size size{};
+            if (!parseSize(argv[++i], size))
+                return false;
+            options.sizes.push_back(size);
+        } else if (!std::strcmp(argv[i], "--without-allocator-tuning"))
+            withoutTuning = true;
+        else
+            return false;
+    }
+    if (options.sizes.empty())
+        options.sizes = {{1000, 800}, {1920, 1080}};
+    const std::string& m = options.mode;
+    return m == "scenes" || m == "elements" || m == "startup" || m == "all";
+}
+
+// Starts this program again with mallopt preloaded away, unless that is already so.
+void dropAllocatorTuning(char** argv)
+{
+    const char* preload = std::getenv("LD_PRELOAD");
+    if (preload && std::strstr(preload, NO_MALLOPT_LIBRARY))
+        return;
+    setenv("LD_PRELOAD", NO_MALLOPT_LIBRARY, 1);
+    execv("/proc/self/exe", argv);
+    std::perror("frame_bench: execv");
+    std::exit(1);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    Options options;
+    bool withoutTuning = false;
+    if (!parseOptions(argc, argv, options, withoutTuning)) {
+        std::fprintf(stderr, "usage: frame_bench [--mode scenes|elements|startup|all] [--size WxH]... "
+                             "[--frames N] [--runs N] [--only SCENE|ELEMENT] [--without-allocator-tuning]\n");
+        return 2;
+    }
+    if (withoutTuning)
+        dropAllocatorTuning(argv);
+    if (chdir(SHOW_BUILD_DIR) != 0) {
+        std::perror("frame_bench: " SHOW_BUILD_DIR);
+        return 1;
+    }
+    const bool all = options.mode == "all";
+    std::printf("frame_bench: %s allocator tuning; renderer %s\n", withoutTuning ? "without" : "with",
+                std::getenv("LP_NUM_THREADS") ? std::getenv("LP_NUM_THREADS") : "(LP_NUM_THREADS unset)");
+
+    if (all || options.mode == "startup")
+        runStartup(options.runs);
+
+    std::map<int, OwnCost> own;
+    if (all || options.mode == "scenes")
+        own = measureOwnWork(options.frames);
+
+    for (const Size& size : options.sizes) {
+        std::string reason;
+        if (!openOffscreen(size.width, size.height, reason)) {
+            std::fprintf(stderr, "frame_bench: %s\n", reason.c_str());
+            return 1;
+        }
+        const GLubyte* renderer = glGetString(GL_RENDERER);
+        if (size.width == options.sizes.front().width && size.height == options.sizes.front().height)
+            std::printf("GL_RENDERER: %s\n", renderer ? reinterpret_cast<const char*>(renderer) : "?");
+        if (all || options.mode == "scenes")
+            runScenes(size, options.frames, own, options.only);
+        if (all || options.mode == "elements")
+            runElements(size, options.frames, options.only);
+        if ((all || options.mode == "startup") && &size == &options.sizes.front())
+            runPictureDecode();
+        closeOffscreen();
+    }
+    return 0;
+}

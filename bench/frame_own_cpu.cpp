@@ -1,0 +1,121 @@
+// The program's own work per frame: each scene's frames run through renderFrame with every GL,
+// GLU and GLUT call stubbed out (gl_stubs.cpp), so the time left is the show's computations and
+// the loops that would hand their results to the driver. Also counts heap allocations per frame,
+// and sets scene 5 against the same frames with the ripple computed the plain way (every interior
+// row's heights twice, distances every frame).
+//
+//   frame_own_cpu [--frames N] [--raw]
+#include "bench_stats.h"
+
+#include "app/frame.h"
+#include "app/show_state.h"
+#include "elements/light_ring.h"
+#include "elements/ripple_surface.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+extern "C" void* __libc_malloc(std::size_t);
+extern "C" void* __libc_calloc(std::size_t, std::size_t);
+extern "C" void* __libc_realloc(void*, std::size_t);
+
+namespace {
+
+bool countingAllocations = false;
+long allocations = 0;
+
+struct SceneCost {
+    Timing own;
+    double allocationsPerFrame;
+};
+
+SceneCost measureScene(const SceneSpan& span, int frames)
+{
+    const std::vector<std::uint32_t> times = spreadFrameTimes(span, frames);
+    std::vector<double> own;
+    // The first pass warms the caches; both start with full rings, as a run would.
+    for (int pass = 0; pass < 2; ++pass) {
+        resetRingRadii();
+        own.clear();
+        allocations = 0;
+        for (std::uint32_t t : times) {
+            updateSchedule(int(t));
+            countingAllocations = true;
+            const double start = nowMs();
+            renderFrame(showState.scene, t, showState.sceneTime);
+            own.push_back(nowMs() - start);
+            countingAllocations = false;
+        }
+    }
+    return {summarise(own), double(allocations) / frames};
+}
+
+} // namespace
+
+// Counted only while a frame runs; everything else passes straight through to the C library.
+extern "C" void* malloc(std::size_t size)
+{
+    if (countingAllocations)
+        ++allocations;
+    return __libc_malloc(size);
+}
+
+extern "C" void* calloc(std::size_t count, std::size_t size)
+{
+    if (countingAllocations)
+        ++allocations;
+    return __libc_calloc(count, size);
+}
+
+extern "C" void* realloc(void* pointer, std::size_t size)
+{
+    if (countingAllocations)
+        ++allocations;
+    return __libc_realloc(pointer, size);
+}
+
+int main(int argc, char** argv)
+{
+    int frames = 100;
+    bool raw = false;
+    for (int i = 1; i < argc; ++i) {
+        if (!std::strcmp(argv[i], "--frames") && i + 1 < argc)
+            frames = std::atoi(argv[++i]);
+        else if (!std::strcmp(argv[i], "--raw"))
+            raw = true;
+        else {
+            std::fprintf(stderr, "usage: frame_own_cpu [--frames N] [--raw]\n");
+            return 2;
+        }
+    }
+    if (frames < 1)
+        frames = 1;
+
+    if (!raw)
+        std::printf("Own work per frame, GL stubbed (%d frames per scene)\n%-8s %12s %12s %14s\n", frames,
+                    "scene", "median ms", "p95 ms", "allocs/frame");
+    SceneCost scene5{};
+    for (const SceneSpan& span : sceneSpans) {
+        const SceneCost cost = measureScene(span, frames);
+        if (span.scene == 5)
+            scene5 = cost;
+        if (raw)
+            std::printf("own %d %.4f %.4f %.2f\n", span.scene, cost.own.median, cost.own.p95, cost.allocationsPerFrame);
+        else
+            std::printf("%-8d %12.3f %12.3f %14.2f\n", span.scene, cost.own.median, cost.own.p95,
+                        cost.allocationsPerFrame);
+    }
+    // The straightforward form of scene 5: every interior row's ripple heights computed twice and
+    // the distances every frame.
+    setRippleComputation(RippleComputation::byStrips);
+    const double plain = measureScene(sceneSpans[4], frames).own.median;
+    setRippleComputation(RippleComputation::sharedHeights);
+    if (raw)
+        std::printf("plain 5 %.4f\n", plain);
+    else
+        std::printf("scene 5 with the ripple computed strip by strip: %.3f ms; own work now %.0f%% of it\n", plain,
+                    100.0 * scene5.own.median / plain);
+    return 0;
+}

@@ -37,37 +37,12 @@ protected:
         }
     }
 
-    Pixel projectPoint(Point p) const
-    {
-        return project({pose.eye[0], pose.eye[1], pose.eye[2]}, {pose.centre[0], pose.centre[1], pose.centre[2]},
-                       {pose.up[0], pose.up[1], pose.up[2]}, p);
-    }
+    Point eye() const { return {pose.eye[0], pose.eye[1], pose.eye[2]}; }
+    Point centre() const { return {pose.centre[0], pose.centre[1], pose.centre[2]}; }
+    Point up() const { return {pose.up[0], pose.up[1], pose.up[2]}; }
 
-    // The world point whose surface the frame shows at `pixel`, from the depth buffer; the far
-    // plane where nothing was drawn.
-    Point surfaceAt(Pixel pixel) const
-    {
-        GLfloat depth = 1.0f;
-        glReadPixels(int(pixel.x), int(pixel.y), 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &depth);
-        GLdouble projection[16], modelview[16];
-        glMatrixMode(GL_PROJECTION);
-        glPushMatrix();
-            glLoadIdentity();
-            gluPerspective(60.0, 1.0, 1.0, 6000.0);
-            glGetDoublev(GL_PROJECTION_MATRIX, projection);
-        glPopMatrix();
-        glMatrixMode(GL_MODELVIEW);
-        glPushMatrix();
-            glLoadIdentity();
-            gluLookAt(pose.eye[0], pose.eye[1], pose.eye[2], pose.centre[0], pose.centre[1], pose.centre[2],
-                      pose.up[0], pose.up[1], pose.up[2]);
-            glGetDoublev(GL_MODELVIEW_MATRIX, modelview);
-        glPopMatrix();
-        const GLint viewport[4] = {0, 0, frameWidth, frameHeight};
-        Point p{};
-        gluUnProject(int(pixel.x) + 0.5, int(pixel.y) + 0.5, depth, modelview, projection, viewport, &p.x, &p.y, &p.z);
-        return p;
-    }
+    Pixel projectPoint(Point p) const { return project(eye(), centre(), up(), p); }
+    Point surfaceAt(Pixel pixel) const { return OffscreenTest::surfaceAt(eye(), centre(), up(), pixel); }
 
     static double distance(Point a, Point b) { return std::hypot(a.x - b.x, a.y - b.y, a.z - b.z); }
 
@@ -122,7 +97,7 @@ TEST_F(SceneRender, Scene2ShowsTheSkyBoxTheSphereAndTheCubeWaves)
     EXPECT_EQ(stray, 0) << "surfaces away from every cube position";
 
     // And every cube position in view inside the sky box is filled: nothing is seen through it.
-    const Point eye{pose.eye[0], pose.eye[1], pose.eye[2]};
+    const Point eye = this->eye();
     int seenThrough = 0, inView = 0;
     for (const Point& c : cubes) {
         const Pixel at = projectPoint(c);

@@ -107,27 +107,50 @@ protected:
     // scene code, so a scene that places its camera wrongly is caught.
     static Pixel project(Point eye, Point centre, Point up, Point point)
     {
+        const View view = viewFrom(eye, centre, up);
+        GLdouble x = 0, y = 0, z = 0;
+        gluProject(point.x, point.y, point.z, view.modelview, view.projection, view.viewport, &x, &y, &z);
+        return {x, y};
+    }
+
+    // The world point whose surface the last frame shows at `pixel` when seen that way, from the
+    // depth buffer; a point on the far plane where nothing was drawn.
+    static Point surfaceAt(Point eye, Point centre, Point up, Pixel pixel)
+    {
+        GLfloat depth = 1.0f;
+        glReadPixels(int(pixel.x), int(pixel.y), 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &depth);
+        const View view = viewFrom(eye, centre, up);
+        Point p{};
+        gluUnProject(int(pixel.x) + 0.5, int(pixel.y) + 0.5, depth, view.modelview, view.projection, view.viewport,
+                     &p.x, &p.y, &p.z);
+        return p;
+    }
+
+private:
+    struct View {
         GLdouble projection[16];
         GLdouble modelview[16];
+        GLint viewport[4];
+    };
+
+    static View viewFrom(Point eye, Point centre, Point up)
+    {
+        View view{{}, {}, {0, 0, frameWidth, frameHeight}};
         glMatrixMode(GL_PROJECTION);
         glPushMatrix();
             glLoadIdentity();
             gluPerspective(60.0, 1.0, 1.0, 6000.0);
-            glGetDoublev(GL_PROJECTION_MATRIX, projection);
+            glGetDoublev(GL_PROJECTION_MATRIX, view.projection);
         glPopMatrix();
         glMatrixMode(GL_MODELVIEW);
         glPushMatrix();
             glLoadIdentity();
             gluLookAt(eye.x, eye.y, eye.z, centre.x, centre.y, centre.z, up.x, up.y, up.z);
-            glGetDoublev(GL_MODELVIEW_MATRIX, modelview);
+            glGetDoublev(GL_MODELVIEW_MATRIX, view.modelview);
         glPopMatrix();
-        const GLint viewport[4] = {0, 0, frameWidth, frameHeight};
-        GLdouble x = 0, y = 0, z = 0;
-        gluProject(point.x, point.y, point.z, modelview, projection, viewport, &x, &y, &z);
-        return {x, y};
+        return view;
     }
 
-private:
     static std::string& openFailure()
     {
         static std::string reason;

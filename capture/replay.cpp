@@ -16,14 +16,13 @@ namespace {
 
 constexpr std::uint32_t sceneStartTimes[] = {scene2StartMs, scene3StartMs, scene4StartMs, scene5StartMs};
 
-// The first frame of the run at or after `showTimeMs`.
+} // namespace
+
 std::uint64_t firstFrameFrom(std::uint32_t showTimeMs, int framesPerSecond)
 {
     // frame * 1000 / fps >= t  <=>  frame >= ceil(t * fps / 1000)
     return (std::uint64_t(showTimeMs) * std::uint64_t(framesPerSecond) + 999) / 1000;
 }
-
-} // namespace
 
 std::uint32_t runFrameTime(std::uint64_t frame, int framesPerSecond)
 {

@@ -7,6 +7,9 @@
 // The show time of frame `frame` of a run at `framesPerSecond`: floor(frame * 1000 / fps).
 std::uint32_t runFrameTime(std::uint64_t frame, int framesPerSecond);
 
+// The first frame of a run at `framesPerSecond` drawn at or after `showTimeMs`.
+std::uint64_t firstFrameFrom(std::uint32_t showTimeMs, int framesPerSecond);
+
 // Brings the offscreen renderer to the state a run at `framesPerSecond` (its frames at
 // runFrameTime) had just before its first frame at or after `showTimeMs`: the camera values each
 // earlier scene's last frame handed on, the light ring's radius, and the GL state the frame

@@ -6,6 +6,7 @@ bash "$root/scripts/setup.sh"
 bash "$root/scripts/build.sh"
 if [ -z "${DISPLAY:-}" ]; then
   echo "show: no display to open the show's window on (DISPLAY is not set)." >&2
+  echo "To render the show to a video instead: \"$root/build/showcap\" video show.mp4" >&2
   exit 1
 fi
 # The show finds its data in ./iroiro/, which the build writes beside the program.

@@ -1,0 +1,269 @@
+// showcap's command line: modes, options, and the rules that tie them together.
+#include "capture/options.h"
+
+#include <cstdint>
+
+namespace {
+
+// The offscreen renderer checks the GL's own limit; this only stops absurd requests early.
+constexpr int largestSide = 16384;
+// The clock counts whole milliseconds: above 1000 frames per second frames would repeat times.
+constexpr int largestFramesPerSecond = 1000;
+
+struct ModeName {
+    const char* name;
+    CaptureMode mode;
+    const char* output; // what the positional output names, for messages
+};
+constexpr ModeName modeNames[] = {
+    {"video", CaptureMode::video, "an output file (.mp4)"},
+    {"frames", CaptureMode::frames, "an output folder"},
+    {"frame", CaptureMode::frame, "an output file (.png)"},
+};
+
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+// Digits only, no sign, within [1, largest].
+bool parseCount(const std::string& text, int largest, int& value)
+{
+    if (text.empty() || text.size() > 6)
+        return false;
+    int parsed = 0;
+    for (char c : text) {
+        if (!isDigit(c))
+            return false;
+        parsed = parsed * 10 + (c - '0');
+    }
+    if (parsed < 1 || parsed > largest)
+        return false;
+    value = parsed;
+    return true;
+}
+
+bool parseSize(const std::string& text, int& width, int& height)
+{
+    const std::size_t x = text.find_first_of("xX");
+    return x != std::string::npos && parseCount(text.substr(0, x), largestSide, width) &&
+           parseCount(text.substr(x + 1), largestSide, height);
+}
+
+// Applies one option and its value; false with `error` set when the value does not parse.
+bool applyOption(const std::string& name, const std::string& value, CaptureOptions& options, std::string& error)
+{
+    const std::string shown = name + " " + value;
+    if (name == "--size") {
+        if (!parseSize(value, options.width, options.height)) {
+            error = shown + ": give WIDTHxHEIGHT, each side from 1 to " + std::to_string(largestSide) + " pixels";
+            return false;
+        }
+    } else if (name == "--fps") {
+        if (!parseCount(value, largestFramesPerSecond, options.framesPerSecond)) {
+            error = shown + ": give a whole number of frames per second from 1 to " +
+                    std::to_string(largestFramesPerSecond);
+            return false;
+        }
+    } else if (name == "--from" || name == "--to" || name == "--at") {
+        std::uint32_t& field = name == "--from" ? options.fromMs : name == "--to" ? options.toMs : options.atMs;
+        if (!parseShowTime(value, field)) {
+            error = shown + ": give seconds of show time, such as 25 or 95.5 (at most three decimals)";
+            return false;
+        }
+    } else if (name == "--data") {
+        if (value.empty()) {
+            error = "--data needs a folder";
+            return false;
+        }
+        options.dataFolder = value;
+    }
+    return true;
+}
+
+bool takesValue(const std::string& name)
+{
+    return name == "--size" || name == "--fps" || name == "--from" || name == "--to" || name == "--at" ||
+           name == "--data";
+}
+
+// The rules between options, once all are read.
+bool checkCombination(const CaptureOptions& options, bool rangeGiven, bool atGiven, std::string& error)
+{
+    const std::string end = formatShowTime(showEndMs);
+    if (options.mode == CaptureMode::frame) {
+        if (!atGiven) {
+            error = "frame needs --at SECONDS, the show time of the frame";
+            return false;
+        }
+        if (rangeGiven) {
+            error = "--from and --to are for video and frames; frame takes --at";
+            return false;
+        }
+        if (options.atMs >= std::uint32_t(showEndMs)) {
+            error = "--at " + formatShowTime(options.atMs) + " is at or past the end of the show (" + end + " s)";
+            return false;
+        }
+        return true;
+    }
+    if (atGiven) {
+        error = "--at is for frame; video and frames take --from and --to";
+        return false;
+    }
+    if (options.toMs > std::uint32_t(showEndMs)) {
+        error = "--to " + formatShowTime(options.toMs) + " is past the end of the show (" + end + " s)";
+        return false;
+    }
+    if (options.fromMs >= options.toMs) {
+        error = "--from " + formatShowTime(options.fromMs) + " is not before --to " + formatShowTime(options.toMs);
+        return false;
+    }
+    // libx264 stores colour at half resolution in both directions (4:2:0).
+    if (options.mode == CaptureMode::video && (options.width % 2 != 0 || options.height % 2 != 0)) {
+        error = "--size " + std::to_string(options.width) + "x" + std::to_string(options.height) +
+                ": a video needs an even width and height";
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool parseShowTime(const std::string& text, std::uint32_t& ms)
+{
+    const std::size_t dot = text.find('.');
+    const std::string whole = text.substr(0, dot);
+    const std::string fraction = dot == std::string::npos ? std::string() : text.substr(dot + 1);
+    if (whole.empty() || whole.size() > 7 || fraction.size() > 3 || (dot != std::string::npos && fraction.empty()))
+        return false;
+    std::uint64_t value = 0;
+    for (char c : whole) {
+        if (!isDigit(c))
+            return false;
+        value = value * 10 + std::uint64_t(c - '0');
+    }
+    std::uint64_t thousandths = 0;
+    for (std::size_t i = 0; i < 3; ++i) {
+        const char c = i < fraction.size() ? fraction[i] : '0';
+        if (!isDigit(c))
+            return false;
+        thousandths = thousandths * 10 + std::uint64_t(c - '0');
+    }
+    value = value * 1000 + thousandths;
+    if (value > UINT32_MAX)
+        return false;
+    ms = std::uint32_t(value);
+    return true;
+}
+
+std::string formatShowTime(std::uint32_t ms)
+{
+    std::string text = std::to_string(ms / 1000);
+    std::uint32_t rest = ms % 1000;
+    if (rest == 0)
+        return text;
+    std::string decimals = std::to_string(1000 + rest).substr(1);
+    while (decimals.back() == '0')
+        decimals.pop_back();
+    return text + "." + decimals;
+}
+
+bool parseCaptureOptions(const std::vector<std::string>& args, CaptureOptions& options, std::string& error)
+{
+    options = CaptureOptions{};
+    std::vector<std::string> positional;
+    bool rangeGiven = false;
+    bool atGiven = false;
+    // Asking for help is answered whatever else the line holds.
+    for (const std::string& arg : args) {
+        if (arg == "--help" || arg == "-h") {
+            options.mode = CaptureMode::help;
+            return true;
+        }
+    }
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg.size() < 2 || arg[0] != '-') {
+            positional.push_back(arg);
+            continue;
+        }
+        // --name value, or --name=value
+        const std::size_t equals = arg.find('=');
+        const std::string name = arg.substr(0, equals);
+        if (!takesValue(name)) {
+            error = "unknown option " + name;
+            return false;
+        }
+        std::string value;
+        if (equals != std::string::npos) {
+            value = arg.substr(equals + 1);
+        } else if (i + 1 < args.size()) {
+            value = args[++i];
+        } else {
+            error = name + " needs a value";
+            return false;
+        }
+        if (!applyOption(name, value, options, error))
+            return false;
+        rangeGiven = rangeGiven || name == "--from" || name == "--to";
+        atGiven = atGiven || name == "--at";
+    }
+
+    if (positional.empty()) {
+        error = "no mode given: video, frames or frame";
+        return false;
+    }
+    const ModeName* mode = nullptr;
+    for (const ModeName& candidate : modeNames)
+        if (positional[0] == candidate.name)
+            mode = &candidate;
+    if (!mode) {
+        error = "unknown mode '" + positional[0] + "': video, frames or frame";
+        return false;
+    }
+    options.mode = mode->mode;
+    if (positional.size() < 2 || positional[1].empty()) {
+        error = std::string(mode->name) + " needs " + mode->output;
+        return false;
+    }
+    if (positional.size() > 2) {
+        error = "unexpected argument '" + positional[2] + "'";
+        return false;
+    }
+    options.output = positional[1];
+    return checkCombination(options, rangeGiven, atGiven, error);
+}
+
+std::string captureUsage()
+{
+    return "Usage:\n"
+           "  showcap video OUT.mp4 [--size WxH] [--fps N] [--from SECONDS] [--to SECONDS] [--data DIR]\n"
+           "  showcap frames DIR    [--size WxH] [--fps N] [--from SECONDS] [--to SECONDS] [--data DIR]\n"
+           "  showcap frame OUT.png --at SECONDS [--size WxH] [--fps N] [--data DIR]\n"
+           "  showcap --help\n";
+}
+
+std::string captureHelp()
+{
+    return captureUsage() +
+           "\n"
+           "Renders the show without a display, on a virtual clock: frame n of a run at N frames\n"
+           "per second shows show time floor(n * 1000 / N) ms, so every run gives the same frames.\n"
+           "\n"
+           "  video    an MP4 (H.264, with the soundtrack in AAC) of the show or a range of it\n"
+           "  frames   PNG frames in DIR, named frame_NNNNNN.png by their number n in the run\n"
+           "           (a range from 25 s at 60 fps starts with frame_001500.png)\n"
+           "  frame    one PNG: the run's first frame at or after --at, with everything the\n"
+           "           earlier frames of that run handed on to it\n"
+           "\n"
+           "  --size WxH       picture size in pixels (default 1920x1080; even sides for video);\n"
+           "                   the picture stretches to fill it, as in the show's window\n"
+           "  --fps N          frames per second of the run, 1 to 1000 (default 60)\n"
+           "  --from SECONDS   start of the range of show time (default 0)\n"
+           "  --to SECONDS     end of the range, not included (default 114.8, the end of the show)\n"
+           "  --at SECONDS     the show time of the frame, for frame\n"
+           "  --data DIR       the folder holding iroiro/ (default: the working directory, or else\n"
+           "                   the folder showcap is in)\n"
+           "\n"
+           "Without a display, showcap runs itself in a private X server (xvfb-run).\n";
+}

@@ -1,0 +1,47 @@
+// The video encoder: the ffmpeg program, fed raw RGB frames through a pipe, muxing in the
+// soundtrack to write an MP4 (H.264 and AAC).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+struct VideoSettings {
+    std::string outputPath;     // the file ffmpeg writes (MP4, whatever its name)
+    std::string soundtrackPath; // the MP3
+    int width = 0;
+    int height = 0;
+    int framesPerSecond = 0;
+    double audioStartSeconds = 0; // show time of the first frame: the soundtrack is cut from here
+    double audioSeconds = 0;      // ... for this long
+};
+
+// The ffmpeg command line for these settings, program name first.
+std::vector<std::string> videoEncoderCommand(const VideoSettings& settings);
+
+// The full path of `program` found on PATH, or empty.
+std::string findProgram(const std::string& program);
+
+// The ffmpeg program on PATH; false with `error` set when there is none.
+bool findVideoEncoder(std::string& program, std::string& error);
+
+struct VideoPipe {
+    pid_t encoder = -1; // the ffmpeg process
+    int frames = -1;    // the pipe's write end
+    int messages = -1;  // an unlinked file holding ffmpeg's standard error
+};
+
+// Starts ffmpeg writing settings.outputPath. False with `error` set when it cannot be started.
+bool startVideoPipe(const VideoSettings& settings, VideoPipe& pipe, std::string& error);
+
+// Hands ffmpeg one frame: width * height * 3 bytes, rows bottom-up. False with `error` set when
+// ffmpeg has stopped reading (it died, or gave up); the pipe is then closed.
+bool sendVideoFrame(VideoPipe& pipe, const std::vector<std::uint8_t>& rgb, std::string& error);
+
+// Ends the input and waits for ffmpeg to finish the file. False with `error` set unless it
+// succeeded.
+bool finishVideoPipe(VideoPipe& pipe, std::string& error);
+
+// Stops ffmpeg at once, for a capture that failed or was interrupted.
+void abortVideoPipe(VideoPipe& pipe);

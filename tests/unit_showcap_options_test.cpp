@@ -1,0 +1,169 @@
+// showcap's command line: accepted forms and their values, every refusal with its reason, and
+// show times read exactly to the millisecond.
+#include "capture/options.h"
+
+#include <gtest/gtest.h>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct AcceptedCase {
+    const char* why;
+    std::vector<std::string> args;
+    CaptureMode mode;
+    const char* output;
+    int width, height, fps;
+    std::uint32_t fromMs, toMs, atMs;
+    const char* data;
+};
+
+const AcceptedCase acceptedCases[] = {
+    {"defaults: full show, 1920x1080 at 60 fps", {"video", "show.mp4"},
+     CaptureMode::video, "show.mp4", 1920, 1080, 60, 0, 114800, 0, ""},
+    {"every option given apart", {"video", "o.mp4", "--size", "1280x720", "--fps", "30", "--from", "25", "--to", "42"},
+     CaptureMode::video, "o.mp4", 1280, 720, 30, 25000, 42000, 0, ""},
+    {"options before the mode, and --name=value", {"--fps=4", "--size=160x120", "frames", "out", "--data", "build"},
+     CaptureMode::frames, "out", 160, 120, 4, 0, 114800, 0, "build"},
+    {"frames may have odd sides; the last value of an option wins", {"frames", "d", "--size", "161x121", "--fps", "5", "--fps", "7"},
+     CaptureMode::frames, "d", 161, 121, 7, 0, 114800, 0, ""},
+    {"a range up to the very end", {"video", "o.mp4", "--from", "114.799", "--to", "114.8"},
+     CaptureMode::video, "o.mp4", 1920, 1080, 60, 114799, 114800, 0, ""},
+    {"one frame, at the last millisecond", {"frame", "f.png", "--at", "114.799", "--fps", "1000"},
+     CaptureMode::frame, "f.png", 1920, 1080, 1000, 0, 114800, 114799, ""},
+    {"extreme sizes", {"frame", "f.png", "--at", "0", "--size", "16384X1"},
+     CaptureMode::frame, "f.png", 16384, 1, 60, 0, 114800, 0, ""},
+};
+
+TEST(ShowcapOptions, AcceptedCommandLinesGiveTheirValues)
+{
+    for (const AcceptedCase& c : acceptedCases) {
+        CaptureOptions options;
+        std::string error;
+        ASSERT_TRUE(parseCaptureOptions(c.args, options, error)) << c.why << ": " << error;
+        EXPECT_EQ(options.mode, c.mode) << c.why;
+        EXPECT_EQ(options.output, c.output) << c.why;
+        EXPECT_EQ(options.width, c.width) << c.why;
+        EXPECT_EQ(options.height, c.height) << c.why;
+        EXPECT_EQ(options.framesPerSecond, c.fps) << c.why;
+        EXPECT_EQ(options.fromMs, c.fromMs) << c.why;
+        EXPECT_EQ(options.toMs, c.toMs) << c.why;
+        EXPECT_EQ(options.atMs, c.atMs) << c.why;
+        EXPECT_EQ(options.dataFolder, c.data) << c.why;
+    }
+}
+
+TEST(ShowcapOptions, HelpWinsWhereverItStands)
+{
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"--help"}, {"-h"}, {"video", "o.mp4", "--help"}, {"--bogus", "--help"}}) {
+        CaptureOptions options;
+        std::string error;
+        ASSERT_TRUE(parseCaptureOptions(args, options, error)) << args.front();
+        EXPECT_EQ(options.mode, CaptureMode::help);
+    }
+}
+
+struct RefusedCase {
+    std::vector<std::string> args;
+    const char* reason; // a part of the message that names the fault
+};
+
+const RefusedCase refusedCases[] = {
+    {{}, "no mode given"},
+    {{"movie", "o.mp4"}, "unknown mode 'movie'"},
+    {{"video"}, "video needs an output file"},
+    {{"frames"}, "frames needs an output folder"},
+    {{"frame", ""}, "frame needs an output file"},
+    {{"video", "a.mp4", "b.mp4"}, "unexpected argument 'b.mp4'"},
+    {{"video", "o.mp4", "--speed", "2"}, "unknown option --speed"},
+    {{"video", "o.mp4", "-s"}, "unknown option -s"},
+    {{"video", "o.mp4", "--fps"}, "--fps needs a value"},
+    {{"video", "o.mp4", "--size", "0x10"}, "--size 0x10: give WIDTHxHEIGHT"},
+    {{"video", "o.mp4", "--size", "16386x10"}, "--size 16386x10: give WIDTHxHEIGHT"},
+    {{"video", "o.mp4", "--size", "640"}, "--size 640: give WIDTHxHEIGHT"},
+    {{"video", "o.mp4", "--size", "640x"}, "--size 640x: give"},
+    {{"video", "o.mp4", "--size", "-640x480"}, "--size -640x480: give"},
+    {{"video", "o.mp4", "--size", "64x48x2"}, "--size 64x48x2: give"},
+    {{"video", "o.mp4", "--size", "161x120"}, "--size 161x120: a video needs an even width and height"},
+    {{"video", "o.mp4", "--size", "160x121"}, "a video needs an even width and height"},
+    {{"video", "o.mp4", "--fps", "0"}, "--fps 0: give a whole number of frames per second from 1 to 1000"},
+    {{"video", "o.mp4", "--fps", "1001"}, "--fps 1001: give a whole number"},
+    {{"video", "o.mp4", "--fps", "29.97"}, "--fps 29.97: give a whole number"},
+    {{"video", "o.mp4", "--fps="}, "--fps : give a whole number"},
+    {{"video", "o.mp4", "--from", "1.2345"}, "--from 1.2345: give seconds of show time"},
+    {{"video", "o.mp4", "--from", "-1"}, "--from -1: give seconds"},
+    {{"video", "o.mp4", "--to", "1e2"}, "--to 1e2: give seconds"},
+    {{"video", "o.mp4", "--to", "114.801"}, "--to 114.801 is past the end of the show (114.8 s)"},
+    {{"video", "o.mp4", "--from", "114.8"}, "--from 114.8 is not before --to 114.8"},
+    {{"frames", "d", "--from", "42", "--to", "25"}, "--from 42 is not before --to 25"},
+    {{"frame", "f.png"}, "frame needs --at SECONDS"},
+    {{"frame", "f.png", "--at", "114.8"}, "--at 114.8 is at or past the end of the show"},
+    {{"frame", "f.png", "--at", "3", "--from", "2"}, "--from and --to are for video and frames"},
+    {{"video", "o.mp4", "--at", "3"}, "--at is for frame"},
+    {{"frame", "f.png", "--at", "3", "--data="}, "--data needs a folder"},
+};
+
+TEST(ShowcapOptions, RefusedCommandLinesSayWhy)
+{
+    for (const RefusedCase& c : refusedCases) {
+        const std::string shown = c.args.empty() ? "(nothing)" : c.args.back();
+        CaptureOptions options;
+        std::string error;
+        EXPECT_FALSE(parseCaptureOptions(c.args, options, error)) << shown;
+        EXPECT_NE(error.find(c.reason), std::string::npos) << shown << ": got \"" << error << "\"";
+        EXPECT_EQ(error.find('\n'), std::string::npos) << "one line: " << error;
+    }
+}
+
+struct TimeCase {
+    const char* text;
+    bool valid;
+    std::uint32_t ms;
+};
+
+constexpr TimeCase timeCases[] = {
+    {"0", true, 0},
+    {"25", true, 25000},
+    {"95.5", true, 95500},
+    {"0.001", true, 1},
+    {"114.8", true, 114800},
+    {"0.29", true, 290},     // 0.29 * 1000 in binary floating point is 289.99...
+    {"4.35", true, 4350},    // likewise 4349.99...
+    {"007.50", true, 7500},
+    {"4294967.295", true, 4294967295u},
+    {"4294967.296", false, 0}, // one past 32 bits
+    {"", false, 0},
+    {".", false, 0},
+    {"5.", false, 0},
+    {".5", false, 0},
+    {"1.2345", false, 0},
+    {"+1", false, 0},
+    {"1e3", false, 0},
+    {" 1", false, 0},
+    {"1,5", false, 0},
+    {"12345678", false, 0},
+};
+
+TEST(ShowcapOptions, ShowTimesReadExactlyToTheMillisecond)
+{
+    for (const TimeCase& c : timeCases) {
+        std::uint32_t ms = 12345;
+        EXPECT_EQ(parseShowTime(c.text, ms), c.valid) << "\"" << c.text << "\"";
+        if (c.valid) {
+            EXPECT_EQ(ms, c.ms) << "\"" << c.text << "\"";
+        }
+    }
+}
+
+TEST(ShowcapOptions, ShowTimesPrintWithTheDecimalsTheyNeed)
+{
+    const std::pair<std::uint32_t, const char*> cases[] = {
+        {0, "0"}, {25000, "25"}, {95500, "95.5"}, {95516, "95.516"}, {1, "0.001"}, {114800, "114.8"}, {10050, "10.05"},
+    };
+    for (const auto& [ms, text] : cases)
+        EXPECT_EQ(formatShowTime(ms), text) << ms;
+}
+
+} // namespace

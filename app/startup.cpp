@@ -39,10 +39,8 @@ bool initDrawing()
     gluQuadricTexture(showState.quadric, GL_TRUE);
 
     // A failed load is reported by the loader and leaves its failure value; the rest go on.
-    showState.glowTexture = loadBitmapTexture("./iroiro/syfyd.bmp");
-    showState.skyTextureB = loadBitmapTexture("./iroiro/muryw.bmp");
-    showState.skyTextureA = loadBitmapTexture("./iroiro/velvetend_loop02a(0).bmp");
-    showState.waveTexture = loadBitmapTexture("./iroiro/wave1.bmp");
+    for (const ShowPicture& picture : showPictures)
+        showState.*picture.texture = loadBitmapTexture(picture.path);
     return true;
 }
 

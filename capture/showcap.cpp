@@ -24,15 +24,6 @@ namespace {
 constexpr int failureStatus = 1;
 constexpr int usageStatus = 2;
 
-// The pictures initDrawing loads. They are checked before anything opens: a missing or unreadable
-// one would raise the loader's modal notice, which nobody can dismiss in a private X server.
-constexpr const char* picturePaths[] = {
-    "iroiro/syfyd.bmp",
-    "iroiro/muryw.bmp",
-    "iroiro/velvetend_loop02a(0).bmp",
-    "iroiro/wave1.bmp",
-};
-
 // Set by SIGINT, SIGTERM or SIGHUP; the capture stops at the next frame and removes its output.
 volatile std::sig_atomic_t stopSignal = 0;
 
@@ -84,10 +75,18 @@ bool findDataFolder(const CaptureOptions& options, std::string& folder, std::str
     return false;
 }
 
+// The show's data files, seen from the data folder ("./iroiro/k13.mp3" -> folder/iroiro/k13.mp3).
+std::string inDataFolder(const std::string& folder, const char* showPath)
+{
+    return folder + "/" + (showPath + 2);
+}
+
+// The pictures are checked before anything opens: a missing or unreadable one would raise the
+// loader's modal notice, which nobody can dismiss in a private X server.
 bool checkData(const CaptureOptions& options, const std::string& folder, std::string& error)
 {
-    for (const char* picture : picturePaths) {
-        const std::string path = folder + "/" + picture;
+    for (const ShowPicture& picture : showPictures) {
+        const std::string path = inDataFolder(folder, picture.path);
         std::ifstream in(path, std::ios::binary);
         const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
         DecodedBitmap decoded;
@@ -96,8 +95,7 @@ bool checkData(const CaptureOptions& options, const std::string& folder, std::st
             return false;
         }
     }
-    // "./iroiro/k13.mp3", seen from the data folder
-    const std::string soundtrack = folder + "/" + (soundtrackPath + 2);
+    const std::string soundtrack = inDataFolder(folder, soundtrackPath);
     if (options.mode == CaptureMode::video && access(soundtrack.c_str(), R_OK) != 0) {
         error = "no soundtrack at " + soundtrack;
         return false;

@@ -21,10 +21,15 @@ DecodedBitmap decode(const BmpFixture& fixture)
 // red 200+r, so every texel tells where it came from.
 std::vector<std::uint8_t> numberedRows24(int width, int rows)
 {
-    std::vector<std::uint8_t> out;
-    for (int r = 0; r < rows; ++r)
-        for (int x = 0; x < width; ++x)
-            out.insert(out.end(), {std::uint8_t(x * 10 + r), std::uint8_t(100 + x), std::uint8_t(200 + r)});
+    std::vector<std::uint8_t> out(std::size_t(width) * rows * 3);
+    std::uint8_t* p = out.data();
+    for (int r = 0; r < rows; ++r) {
+        for (int x = 0; x < width; ++x) {
+            *p++ = std::uint8_t(x * 10 + r);
+            *p++ = std::uint8_t(100 + x);
+            *p++ = std::uint8_t(200 + r);
+        }
+    }
     return out;
 }
 

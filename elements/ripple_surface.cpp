@@ -1,5 +1,6 @@
 // The ripple surface: heights and normals of the sheet computed per frame from cached distances,
-// the plain strip-by-strip form they must match, and the quad-strip emitter.
+// the plain strip-by-strip form they must match, and the quad strips drawn from vertex arrays or
+// in immediate mode.
 #include "elements/ripple_surface.h"
 
 #include "app/show_state.h"
@@ -13,7 +14,17 @@
 
 namespace {
 
-RippleComputation rippleComputation = RippleComputation::sharedHeights;
+RipplePath ripplePath = RipplePath::arrays;
+
+constexpr int stripVertexCount = rippleGridSize * 2;
+
+// Every strip's 480 vertices in the order immediate mode emits them (row Y, then row Y + 4, pair
+// by pair), each with its pair's normal, as the floats GL keeps of the doubles. The grid's x and
+// y never change: they are written once, and only heights and normals frame by frame.
+struct RippleArrays {
+    float positions[rippleStripCount][stripVertexCount][3];
+    float normals[rippleStripCount][stripVertexCount][3];
+};
 
 struct Vector3 {
     double x, y, z;
@@ -147,29 +158,67 @@ void computeRippleFrameByStrips(double centreX, double centreY, double z, double
     }
 }
 
-void setRippleComputation(RippleComputation computation)
+void setRipplePath(RipplePath path)
 {
-    rippleComputation = computation;
+    ripplePath = path;
 }
 
-void drawRippleSurface(double x, double y, double z)
-{
-    // The distances depend only on the centre, which stays put for the whole of scene 5: they are
-    // computed again only when it moves. Both buffers are large, so they live here, not per call.
-    static RippleGrid grid;
-    static bool gridReady = false;
-    static RippleFrame frame;
-    const double sceneTime = showState.sceneTime;
-    if (rippleComputation == RippleComputation::byStrips) {
-        computeRippleFrameByStrips(x, y, z, sceneTime, frame);
-    } else {
-        if (!gridReady || grid.centreX != x || grid.centreY != y) {
-            computeRippleGrid(x, y, grid);
-            gridReady = true;
-        }
-        computeRippleFrame(grid, z, sceneTime, frame);
-    }
+namespace {
 
+void placeArrayGrid(RippleArrays& arrays)
+{
+    for (int strip = 0; strip < rippleStripCount; ++strip)
+        for (int pair = 0; pair < rippleGridSize; ++pair)
+            for (int side = 0; side < 2; ++side) {
+                float* position = arrays.positions[strip][pair * 2 + side];
+                position[0] = float(rippleCoordinate(pair));
+                position[1] = float(rippleCoordinate(strip + side));
+            }
+}
+
+void fillArrays(const RippleFrame& frame, RippleArrays& arrays)
+{
+    for (int strip = 0; strip < rippleStripCount; ++strip)
+        for (int pair = 0; pair < rippleGridSize; ++pair) {
+            const double* normal = frame.normals[strip][pair];
+            for (int side = 0; side < 2; ++side) {
+                const int vertex = pair * 2 + side;
+                arrays.positions[strip][vertex][2] = float(frame.heights[strip + side][pair]);
+                float* vertexNormal = arrays.normals[strip][vertex];
+                vertexNormal[0] = float(normal[0]);
+                vertexNormal[1] = float(normal[1]);
+                vertexNormal[2] = float(normal[2]);
+            }
+        }
+}
+
+// One draw per strip, as immediate mode has one glBegin/glEnd per strip. Mesa's immediate mode
+// costs more per vertex on the calling thread than reading these arrays does.
+void drawFromArrays(const RippleFrame& frame)
+{
+    static RippleArrays arrays;
+    static bool gridPlaced = false;
+    if (!gridPlaced) {
+        placeArrayGrid(arrays);
+        gridPlaced = true;
+    }
+    fillArrays(frame, arrays);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_NORMAL_ARRAY);
+    glVertexPointer(3, GL_FLOAT, 0, arrays.positions);
+    glNormalPointer(GL_FLOAT, 0, arrays.normals);
+    for (int strip = 0; strip < rippleStripCount; ++strip)
+        glDrawArrays(GL_QUAD_STRIP, strip * stripVertexCount, stripVertexCount);
+    glDisableClientState(GL_NORMAL_ARRAY);
+    glDisableClientState(GL_VERTEX_ARRAY);
+    // A draw from a normal array leaves the current normal undefined; the next frame's sky cube
+    // is lit with it, so it is set to the last pair's, as immediate mode leaves it.
+    const double* last = frame.normals[rippleStripCount - 1][rippleGridSize - 1];
+    glNormal3d(last[0], last[1], last[2]);
+}
+
+void drawImmediate(const RippleFrame& frame)
+{
     for (int strip = 0; strip < rippleStripCount; ++strip) {
         const double gridY = rippleCoordinate(strip);
         const double nextY = rippleCoordinate(strip + 1);
@@ -183,4 +232,29 @@ void drawRippleSurface(double x, double y, double z)
             }
         glEnd();
     }
+}
+
+} // namespace
+
+void drawRippleSurface(double x, double y, double z)
+{
+    // The distances depend only on the centre, which stays put for the whole of scene 5: they are
+    // computed again only when it moves. The buffers are large, so they live here, not per call.
+    static RippleGrid grid;
+    static bool gridReady = false;
+    static RippleFrame frame;
+    const double sceneTime = showState.sceneTime;
+    if (ripplePath == RipplePath::literal) {
+        computeRippleFrameByStrips(x, y, z, sceneTime, frame);
+    } else {
+        if (!gridReady || grid.centreX != x || grid.centreY != y) {
+            computeRippleGrid(x, y, grid);
+            gridReady = true;
+        }
+        computeRippleFrame(grid, z, sceneTime, frame);
+    }
+    if (ripplePath == RipplePath::arrays)
+        drawFromArrays(frame);
+    else
+        drawImmediate(frame);
 }

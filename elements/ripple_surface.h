@@ -58,14 +58,19 @@ void computeRippleFrame(const RippleGrid& grid, double z, double sceneTime, Ripp
 void computeRippleFrameByStrips(double centreX, double centreY, double z, double sceneTime,
                                 RippleFrame& frame);
 
-// How drawRippleSurface computes its frame: once per different distance from the cached grid
-// (what the show runs), or strip by strip straight from the formula. Both give the same numbers,
-// so the same picture; the plain form stays selectable so that rendering tests and benchmarks can
-// hold whole frames of the two side by side.
-enum class RippleComputation { sharedHeights, byStrips };
-void setRippleComputation(RippleComputation computation);
+// How drawRippleSurface computes the sheet and hands it to GL. All three give the same picture:
+// the numbers are the same to the bit, and the arrays hold exactly the floats that GL makes of the
+// immediate-mode doubles. The literal form stays selectable so that rendering tests can hold
+// whole frames of the others to it, and benchmarks can set them side by side.
+enum class RipplePath {
+    arrays,    // heights once per distance, client vertex arrays of floats: what the show runs
+    immediate, // heights once per distance, glNormal3d and two glVertex3d per pair
+    literal,   // strip by strip from the formula, glNormal3d and two glVertex3d per pair
+};
+void setRipplePath(RipplePath path);
 
 // Draws the sheet for the current showState.sceneTime (read once) as 239 quad strips, with
 // ripples spreading from (x, y) about the rest height z. Leaves the current normal at that of the
-// last pair; issues no matrix, colour, texture or enable calls.
+// last pair; issues no matrix, colour, texture or enable calls (the arrays path switches the
+// vertex and normal arrays on for its draws and off again).
 void drawRippleSurface(double x, double y, double z);

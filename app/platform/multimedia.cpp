@@ -45,11 +45,35 @@ bool openAudio()
     return true;
 }
 
+// True when the stream starts as an MP3 does: an ID3v2 tag, or an MPEG audio frame header
+// (sync bits, a layer, a usable bit rate and sampling rate). Leaves the stream at its start.
+bool startsLikeMp3(SDL_RWops* file)
+{
+    Uint8 head[4] = {};
+    const bool read = SDL_RWread(file, head, 1, sizeof head) == sizeof head;
+    SDL_RWseek(file, 0, RW_SEEK_SET);
+    if (!read)
+        return false;
+    if (head[0] == 'I' && head[1] == 'D' && head[2] == '3')
+        return true;
+    return head[0] == 0xFF && (head[1] & 0xE0) == 0xE0 && (head[1] & 0x06) != 0 && (head[2] & 0xF0) != 0xF0 &&
+           (head[2] & 0x0C) != 0x0C;
+}
+
 void openDevice(const char* path)
 {
     if (!openAudio())
         return;
-    Mix_Music* opened = Mix_LoadMUS(path);
+    // Anything that is not an MP3 is refused here, before the decoder: it would write its
+    // complaints to standard error, and a failed soundtrack must stay silent.
+    SDL_RWops* file = SDL_RWFromFile(path, "rb");
+    if (!file)
+        return;
+    if (!startsLikeMp3(file)) {
+        SDL_RWclose(file);
+        return;
+    }
+    Mix_Music* opened = Mix_LoadMUSType_RW(file, MUS_MP3, SDL_TRUE); // closes the file, also on failure
     if (!opened)
         return;
     if (music)

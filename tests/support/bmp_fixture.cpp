@@ -49,9 +49,10 @@ std::vector<std::uint8_t> BmpFixture::bytes() const
         out.push_back(std::size_t(i) < palette.size() ? palette[i] : 0);
     out.insert(out.end(), gapBeforePixels, 0xEE);
 
-    const int rowCount = height < 0 ? -height : height;
+    // Widened before negating: the most negative height has no positive int counterpart.
+    const std::int64_t rowCount = height < 0 ? -std::int64_t(height) : height;
     const std::size_t rowSize = rows.size() / std::size_t(rowCount > 0 ? rowCount : 1);
-    for (int r = 0; r < rowCount && rowSize > 0; ++r) {
+    for (std::int64_t r = 0; r < rowCount && rowSize > 0; ++r) {
         out.insert(out.end(), rows.begin() + r * rowSize, rows.begin() + (r + 1) * rowSize);
         if (padRows)
             out.insert(out.end(), (4 - rowSize % 4) % 4, 0xAA);
@@ -65,7 +66,8 @@ std::string writeTempFile(const std::string& name, const std::vector<std::uint8_
     const std::string path = std::string(tmp ? tmp : "/tmp") + "/show-test-" + std::to_string(getpid()) + "-" + name;
     std::FILE* file = std::fopen(path.c_str(), "wb");
     if (file) {
-        std::fwrite(bytes.data(), 1, bytes.size(), file);
+        if (!bytes.empty()) // an empty vector's data() may be null, which fwrite must not get
+            std::fwrite(bytes.data(), 1, bytes.size(), file);
         std::fclose(file);
     }
     return path;

@@ -1,6 +1,7 @@
 // A private Xvfb and child processes for the end-to-end tests.
 #include "support/x_session.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -26,8 +27,10 @@ PrivateXServer::PrivateXServer(int width, int height)
         dup2(devNull, 1);
         dup2(devNull, 2);
         const std::string fd = std::to_string(fds[1]);
+        // -noreset: without it the server resets whenever its last client leaves, as each
+        // xwininfo poll before the show connects does, and refuses connections meanwhile.
         execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(), "-nolisten", "tcp",
-               static_cast<char*>(nullptr));
+               "-noreset", static_cast<char*>(nullptr));
         _exit(127);
     }
     close(fds[1]);
@@ -96,6 +99,47 @@ std::string PrivateXServer::windowSize(const std::string& window) const
             height = line.substr(10);
     }
     return width + "x" + height;
+}
+
+std::string PrivateXServer::waitForWindow(const std::string& name, int timeoutMs) const
+{
+    for (int waited = 0;; waited += 50) {
+        const std::vector<std::string> ids = windowsNamed(name);
+        if (!ids.empty())
+            return ids.front();
+        if (waited >= timeoutMs)
+            return {};
+        sleepMs(50);
+    }
+}
+
+bool PrivateXServer::waitForWindowSize(const std::string& window, const std::string& size, int timeoutMs) const
+{
+    for (int waited = 0;; waited += 50) {
+        if (windowSize(window) == size)
+            return true;
+        if (waited >= timeoutMs)
+            return false;
+        sleepMs(50);
+    }
+}
+
+bool PrivateXServer::dismissWindow(const std::string& name, const std::string& window, const std::string& key,
+                                   int timeoutMs) const
+{
+    const std::string mark = "SHOW_TEST_DISMISSED";
+    run("xprop -id " + window + " -f " + mark + " 8s -set " + mark + " yes");
+    run("xdotool key --window " + window + " " + key);
+    for (int waited = 0;; waited += 50) {
+        const std::vector<std::string> ids = windowsNamed(name);
+        if (std::find(ids.begin(), ids.end(), window) == ids.end())
+            return true;
+        if (run("xprop -id " + window + " " + mark).find("yes") == std::string::npos)
+            return true;
+        if (waited >= timeoutMs)
+            return false;
+        sleepMs(50);
+    }
 }
 
 ChildProcess::ChildProcess(const std::vector<std::string>& argv, const std::string& workDir,

@@ -27,6 +27,18 @@ public:
     // "WIDTHxHEIGHT" of a window, from xwininfo.
     std::string windowSize(const std::string& window) const;
 
+    // The first window named `name`, polled for up to timeoutMs; empty if none appeared.
+    std::string waitForWindow(const std::string& name, int timeoutMs) const;
+
+    // True once `window` measures `size` ("WIDTHxHEIGHT"), polled for up to timeoutMs.
+    bool waitForWindowSize(const std::string& window, const std::string& size, int timeoutMs) const;
+
+    // Presses `key` once in `window` and waits up to timeoutMs for it to go; true once no window
+    // named `name` is that window. The server hands a gone client's window ids to the next
+    // client, so the window is marked first: one that reappears under the id unmarked is new.
+    bool dismissWindow(const std::string& name, const std::string& window, const std::string& key,
+                       int timeoutMs) const;
+
 private:
     pid_t pid_ = -1;
     std::string display_;

@@ -14,7 +14,7 @@
 #include <thread>
 #include <unistd.h>
 
-PrivateXServer::PrivateXServer(int width, int height)
+PrivateXServer::PrivateXServer(int width, int height, const std::string& fontPath)
 {
     int fds[2];
     if (pipe(fds) != 0)
@@ -29,8 +29,12 @@ PrivateXServer::PrivateXServer(int width, int height)
         const std::string fd = std::to_string(fds[1]);
         // -noreset: without it the server resets whenever its last client leaves, as each
         // xwininfo poll before the show connects does, and refuses connections meanwhile.
-        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(), "-nolisten", "tcp",
-               "-noreset", static_cast<char*>(nullptr));
+        std::vector<const char*> args = {"Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(),
+                                         "-nolisten", "tcp", "-noreset"};
+        if (!fontPath.empty())
+            args.insert(args.end(), {"-fp", fontPath.c_str()});
+        args.push_back(nullptr);
+        execvp("Xvfb", const_cast<char* const*>(args.data()));
         _exit(127);
     }
     close(fds[1]);

@@ -10,7 +10,9 @@
 // An Xvfb of its own, so that tests running side by side never share windows or input.
 class PrivateXServer {
 public:
-    PrivateXServer(int width, int height);
+    // `fontPath`, when given, replaces the server's font path (e.g. "built-ins": only the
+    // fonts compiled into the server).
+    PrivateXServer(int width, int height, const std::string& fontPath = {});
     ~PrivateXServer();
     PrivateXServer(const PrivateXServer&) = delete;
     PrivateXServer& operator=(const PrivateXServer&) = delete;

@@ -1,7 +1,7 @@
 // Preloaded into the real show by frame_bench: notes when glutMainLoop is entered and when the
-// first frame has been swapped, and the time spent opening and starting the soundtrack and
-// uploading textures, writes them to the file named by FIRST_SWAP_REPORT (CLOCK_MONOTONIC
-// nanoseconds) and ends the process.
+// first frame has been swapped, and the time spent opening (or failing to open) and starting the
+// soundtrack and uploading textures; writes them to the file named by FIRST_SWAP_REPORT
+// (CLOCK_MONOTONIC nanoseconds) and ends the process.
 #include <GL/glx.h>
 #include <dlfcn.h>
 #include <fcntl.h>
@@ -93,6 +93,16 @@ int SDL_InitSubSystem(std::uint32_t flags)
     return timeInto(audioNs, [&] { return real(flags); });
 }
 
+// Called when the mixer cannot open a device; SDL's ALSA driver then waits for its hot-plug
+// thread, which sleeps in steps of 100 ms.
+void SDL_QuitSubSystem(std::uint32_t flags)
+{
+    static auto real = realFunction<void (*)(std::uint32_t)>("SDL_QuitSubSystem");
+    const std::int64_t start = nowNs();
+    real(flags);
+    audioNs += nowNs() - start;
+}
+
 int Mix_OpenAudio(int frequency, std::uint16_t format, int channels, int chunkSize)
 {
     static auto real = realFunction<int (*)(int, std::uint16_t, int, int)>("Mix_OpenAudio");
@@ -103,6 +113,12 @@ void* Mix_LoadMUS(const char* path)
 {
     static auto real = realFunction<void* (*)(const char*)>("Mix_LoadMUS");
     return timeInto(audioNs, [&] { return real(path); });
+}
+
+void* Mix_LoadMUSType_RW(void* source, int type, int freeSource)
+{
+    static auto real = realFunction<void* (*)(void*, int, int)>("Mix_LoadMUSType_RW");
+    return timeInto(audioNs, [&] { return real(source, type, freeSource); });
 }
 
 int Mix_PlayMusic(void* music, int loops)

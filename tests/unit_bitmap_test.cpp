@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstdio>
 #include <string>
+#include <sys/stat.h>
 
 namespace {
 
@@ -245,6 +246,19 @@ TEST_F(BitmapLoaderFailure, RejectedFileShowsTheNoticeAndReturnsZero)
     EXPECT_EQ(loadBitmapTexture(path.c_str()), 0);
     EXPECT_EQ(::testing::internal::GetCapturedStderr(), "Load Bitmap failed : " + path + "\n");
     std::remove(path.c_str());
+}
+
+TEST_F(BitmapLoaderFailure, PipesAndDevicesAreRejectedWithoutBlockingOrReadingForever)
+{
+    const std::string fifo = writeTempFile("fifo.bmp", {});
+    std::remove(fifo.c_str());
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    for (const std::string& path : {fifo, std::string("/dev/zero"), std::string("/tmp")}) {
+        ::testing::internal::CaptureStderr();
+        EXPECT_EQ(loadBitmapTexture(path.c_str()), 0) << path;
+        EXPECT_EQ(::testing::internal::GetCapturedStderr(), "Load Bitmap failed : " + path + "\n");
+    }
+    std::remove(fifo.c_str());
 }
 
 TEST_F(BitmapLoaderFailure, EmptyFileIsRejected)

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <new>
 #include <string>
+#include <sys/stat.h>
 
 namespace {
 
@@ -147,24 +148,37 @@ void reportLoadFailure(const char* path)
     showNotice(text.c_str());
 }
 
-// The whole file, up to the largest size a readable picture can have. False if it cannot be read.
+// The whole file. False if it cannot be read, or is larger than any picture the show reads.
 bool readFile(std::FILE* file, std::vector<std::uint8_t>& bytes)
 {
-    std::uint8_t chunk[65536];
-    std::size_t got;
+    struct stat info;
+    if (fstat(fileno(file), &info) != 0 || std::uint64_t(info.st_size) > maxFileSize)
+        return false;
     try {
-        while (bytes.size() < maxFileSize && (got = std::fread(chunk, 1, sizeof chunk, file)) > 0)
-            bytes.insert(bytes.end(), chunk, chunk + got);
+        bytes.resize(std::size_t(info.st_size));
     } catch (const std::bad_alloc&) {
         return false;
     }
+    bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file));
     return !std::ferror(file);
+}
+
+// Only regular files are opened: a pipe would block start-up in fopen, and a device such as
+// /dev/zero never ends.
+bool isOtherThanAFile(const char* path)
+{
+    struct stat info;
+    return stat(path, &info) == 0 && !S_ISREG(info.st_mode);
 }
 
 } // namespace
 
 int loadBitmapTexture(const char* path)
 {
+    if (isOtherThanAFile(path)) {
+        reportLoadFailure(path);
+        return 0;
+    }
     std::FILE* file = std::fopen(path, "rb");
     if (!file) {
         reportLoadFailure(path);

@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config
   freeglut3-dev libglu1-mesa-dev libgl1-mesa-dri mesa-utils
-  libsdl2-dev libsdl2-mixer-dev libmp3lame-dev zlib1g-dev
+  libsdl2-dev libsdl2-mixer-dev libasound2-dev libmp3lame-dev zlib1g-dev
   libgtest-dev googletest libbenchmark-dev
   xvfb xauth xdotool x11-utils xfonts-base
   ffmpeg imagemagick

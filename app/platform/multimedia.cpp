@@ -2,6 +2,7 @@
 #include "app/platform/multimedia.h"
 
 #include <SDL.h>
+#include <alsa/asoundlib.h>
 #include <SDL_mixer.h>
 #include <cstdlib>
 #include <cstring>
@@ -28,16 +29,20 @@ void closeAudio()
     audioOpen = false;
 }
 
+void ignoreAlsaError(const char*, int, const char*, int, const char*, ...) {}
+
 bool openAudio()
 {
     if (audioOpen)
         return true;
+    // ALSA reports a missing sound card on standard error; a failed soundtrack stays silent.
+    snd_lib_error_set_handler(ignoreAlsaError);
+    // On failure the audio subsystem is left initialised: shutting it down waits for SDL's
+    // device-watching thread, which sleeps in steps of 100 ms, and would delay the first frame.
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
         return false;
-    if (Mix_OpenAudio(44100, MIX_DEFAULT_FORMAT, 2, 2048) != 0) {
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    if (Mix_OpenAudio(44100, MIX_DEFAULT_FORMAT, 2, 2048) != 0)
         return false;
-    }
     audioOpen = true;
     static bool registered = false;
     if (!registered)

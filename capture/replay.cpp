@@ -31,17 +31,14 @@ std::uint32_t runFrameTime(std::uint64_t frame, int framesPerSecond)
 
 bool replayRunUntil(std::uint32_t showTimeMs, int framesPerSecond)
 {
-    // A fresh run: camera fields at zero, full ring radii; the clock and resources stay.
-    const ShowState fresh = showState;
-    showState = ShowState{};
-    showState.quadric = fresh.quadric;
-    showState.glowTexture = fresh.glowTexture;
-    showState.skyTextureA = fresh.skyTextureA;
-    showState.skyTextureB = fresh.skyTextureB;
-    showState.waveTexture = fresh.waveTexture;
-    showState.sphereTexture = fresh.sphereTexture;
-    showState.clockStarted = fresh.clockStarted;
-    showState.startTime = fresh.startTime;
+    // A fresh run: the values scenes hand on back at zero, the rings at full radius. Everything
+    // else a frame reads (schedule, orbit values) it writes itself first.
+    showState.cameraShift = 0.0;
+    showState.cameraX = 0.0f;
+    showState.cameraEndX = 0.0f;
+    showState.cameraY = 0.0;
+    showState.cameraTravel = 0.0;
+    showState.tunnelDepth = 0.0f;
     resetRingRadii();
 
     const std::uint64_t first = firstFrameFrom(showTimeMs, framesPerSecond);

@@ -14,15 +14,6 @@ namespace {
 
 constexpr std::uint32_t skipStepMs = 10000;
 
-// Scene start times, latest first: the schedule takes the first one the show has reached.
-struct SceneStart {
-    int scene;
-    int startMs;
-};
-constexpr SceneStart sceneStarts[] = {
-    {5, scene5StartMs}, {4, scene4StartMs}, {3, scene3StartMs}, {2, scene2StartMs}, {1, 0},
-};
-
 } // namespace
 
 std::uint32_t advanceShowClock()
@@ -61,10 +52,12 @@ void updateSchedule(int showTimeMs)
         showState.scene = 6;
         return;
     }
-    for (const SceneStart& start : sceneStarts) {
-        if (showTimeMs >= start.startMs) {
-            showState.scene = start.scene;
-            showState.sceneTime = double(showTimeMs - start.startMs);
+    // Latest scene first: the schedule takes the first start the show has reached.
+    for (int i = sceneCount - 1; i >= 0; --i) {
+        const SceneSpan& span = sceneSpans[i];
+        if (showTimeMs >= span.startMs) {
+            showState.scene = span.scene;
+            showState.sceneTime = double(showTimeMs - span.startMs);
             return;
         }
     }

@@ -2,6 +2,7 @@
 // keyboard callbacks.
 #include "app/startup.h"
 
+#include "app/data_files.h"
 #include "app/platform/multimedia.h"
 #include "app/show_state.h"
 #include "textures/bitmap.h"
@@ -15,7 +16,7 @@ namespace {
 void sendSoundtrackCommand(const char* verb)
 {
     char command[64];
-    std::snprintf(command, sizeof command, "%s %s", verb, soundtrackPath);
+    std::snprintf(command, sizeof command, "%s %s", verb, dataFilePath(soundtrackFile).c_str());
     sendMultimediaCommand(command);
 }
 
@@ -40,7 +41,7 @@ bool initDrawing()
 
     // A failed load is reported by the loader and leaves its failure value; the rest go on.
     for (const ShowPicture& picture : showPictures)
-        showState.*picture.texture = loadBitmapTexture(picture.path);
+        showState.*picture.texture = loadBitmapTexture(dataFilePath(picture.file).c_str());
     return true;
 }
 

@@ -8,9 +8,9 @@
 std::vector<std::uint32_t> spreadFrameTimes(const SceneSpan& span, int count)
 {
     std::vector<std::uint32_t> times;
-    const std::uint64_t length = span.endMs - span.startMs;
+    const std::uint64_t length = std::uint64_t(span.endMs - span.startMs);
     for (int i = 0; i < count; ++i)
-        times.push_back(span.startMs + std::uint32_t(length * std::uint64_t(i) / std::uint64_t(count)));
+        times.push_back(std::uint32_t(span.startMs) + std::uint32_t(length * std::uint64_t(i) / std::uint64_t(count)));
     return times;
 }
 

@@ -12,12 +12,6 @@
 #include "capture/offscreen.h"
 #include "elements/light_ring.h"
 
-namespace {
-
-constexpr std::uint32_t sceneStartTimes[] = {scene2StartMs, scene3StartMs, scene4StartMs, scene5StartMs};
-
-} // namespace
-
 std::uint64_t firstFrameFrom(std::uint32_t showTimeMs, int framesPerSecond)
 {
     // frame * 1000 / fps >= t  <=>  frame >= ceil(t * fps / 1000)
@@ -48,7 +42,8 @@ bool replayRunUntil(std::uint32_t showTimeMs, int framesPerSecond)
     const std::uint32_t previousTime = runFrameTime(previous, framesPerSecond);
 
     // The last frame of every scene that ended before the frame before.
-    for (std::uint32_t start : sceneStartTimes) {
+    for (int scene = 2; scene <= sceneCount; ++scene) {
+        const std::uint32_t start = std::uint32_t(sceneStartMs(scene));
         if (start > previousTime)
             break;
         if (!renderOffscreenFrame(runFrameTime(firstFrameFrom(start, framesPerSecond) - 1, framesPerSecond)))

@@ -9,7 +9,7 @@
 #include "capture/replay.h"
 #include "capture/video_pipe.h"
 
-#include "app/startup.h"
+#include "app/data_files.h"
 #include "textures/bitmap.h"
 
 #include <csignal>
@@ -75,10 +75,10 @@ bool findDataFolder(const CaptureOptions& options, std::string& folder, std::str
     return false;
 }
 
-// The show's data files, seen from the data folder ("./iroiro/k13.mp3" -> folder/iroiro/k13.mp3).
-std::string inDataFolder(const std::string& folder, const char* showPath)
+// A data file's path in the folder holding iroiro/ ("k13.mp3" -> folder/iroiro/k13.mp3).
+std::string inDataFolder(const std::string& folder, const char* file)
 {
-    return folder + "/" + (showPath + 2);
+    return folder + "/" + dataFolderName + "/" + file;
 }
 
 // The pictures are checked before anything opens: a missing or unreadable one would raise the
@@ -86,7 +86,7 @@ std::string inDataFolder(const std::string& folder, const char* showPath)
 bool checkData(const CaptureOptions& options, const std::string& folder, std::string& error)
 {
     for (const ShowPicture& picture : showPictures) {
-        const std::string path = inDataFolder(folder, picture.path);
+        const std::string path = inDataFolder(folder, picture.file);
         std::ifstream in(path, std::ios::binary);
         const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
         DecodedBitmap decoded;
@@ -95,7 +95,7 @@ bool checkData(const CaptureOptions& options, const std::string& folder, std::st
             return false;
         }
     }
-    const std::string soundtrack = inDataFolder(folder, soundtrackPath);
+    const std::string soundtrack = inDataFolder(folder, soundtrackFile);
     if (options.mode == CaptureMode::video && access(soundtrack.c_str(), R_OK) != 0) {
         error = "no soundtrack at " + soundtrack;
         return false;
@@ -186,7 +186,7 @@ bool captureVideo(const CaptureOptions& options, const CapturePlan& plan, std::s
     VideoSettings settings;
     if (!createTemporaryBeside(options.output, settings.outputPath, error))
         return false;
-    settings.soundtrackPath = soundtrackPath;
+    settings.soundtrackPath = dataFilePath(soundtrackFile);
     settings.width = options.width;
     settings.height = options.height;
     settings.framesPerSecond = options.framesPerSecond;

@@ -14,7 +14,7 @@ namespace {
 // One show time inside each scene, in order, so each scene starts from what the one before
 // handed on; scene 5's is past 112 s, where every one of its elements is drawn.
 constexpr std::uint32_t frameTimesMs[] = {
-    12000, scene2StartMs + 8000, scene3StartMs + 12000, scene4StartMs + 12000, 113000};
+    12000, sceneStartMs(2) + 8000, sceneStartMs(3) + 12000, sceneStartMs(4) + 12000, 113000};
 
 } // namespace
 

@@ -1,0 +1,30 @@
+// Where the show's data files are read from.
+#include "app/data_files.h"
+
+namespace {
+
+std::string& folderSetting()
+{
+    static std::string folder = defaultDataFolder;
+    return folder;
+}
+
+} // namespace
+
+const std::string& dataFolder()
+{
+    return folderSetting();
+}
+
+void setDataFolder(const std::string& folder)
+{
+    std::string& setting = folderSetting();
+    setting = folder.empty() ? std::string(defaultDataFolder) : folder;
+    if (setting.back() != '/')
+        setting += '/';
+}
+
+std::string dataFilePath(const char* file)
+{
+    return dataFolder() + file;
+}

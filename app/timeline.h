@@ -1,0 +1,36 @@
+// The show's timeline: when each scene plays and when the show ends, in ms of show time. The
+// schedule, the capture's replay, the benchmarks and the soundtrack's sections all read it.
+#pragma once
+
+struct SceneSpan {
+    int scene;
+    int startMs; // first show time of the scene
+    int endMs;   // first show time after it
+};
+
+inline constexpr SceneSpan sceneSpans[] = {
+    {1, 0, 25000}, {2, 25000, 42000}, {3, 42000, 67000}, {4, 67000, 92000}, {5, 92000, 114800},
+};
+inline constexpr int sceneCount = int(sizeof sceneSpans / sizeof sceneSpans[0]);
+
+// 114800, not 115000: the frame that reaches it ends the show.
+inline constexpr int showEndMs = sceneSpans[sceneCount - 1].endMs;
+
+constexpr const SceneSpan& sceneSpan(int scene) { return sceneSpans[scene - 1]; }
+constexpr int sceneStartMs(int scene) { return sceneSpan(scene).startMs; }
+
+namespace timelineChecks {
+constexpr bool contiguous()
+{
+    if (sceneSpans[0].startMs != 0)
+        return false;
+    for (int i = 0; i < sceneCount; ++i) {
+        if (sceneSpans[i].scene != i + 1 || sceneSpans[i].endMs <= sceneSpans[i].startMs)
+            return false;
+        if (i > 0 && sceneSpans[i].startMs != sceneSpans[i - 1].endMs)
+            return false;
+    }
+    return true;
+}
+static_assert(contiguous(), "scenes follow one another from 0 with no gap");
+} // namespace timelineChecks

@@ -29,6 +29,12 @@ inline constexpr const char* skyPictureBFile = showPictures[1].file;
 inline constexpr const char* skyPictureAFile = showPictures[2].file;
 inline constexpr const char* wavePictureFile = showPictures[3].file;
 
+// The folder holding iroiro/: `requested` when given and it holds an iroiro/ folder; otherwise
+// the working directory when ./iroiro exists at all (a broken one then gives the loader's
+// notices), or else the folder of the running executable when it holds an iroiro/ folder (so
+// that build/show and build/showcap find build/iroiro/ from anywhere). Empty when none of these.
+std::string locateDataFolder(const std::string& requested);
+
 // The folder the show reads its data from, ending in '/': defaultDataFolder until set.
 const std::string& dataFolder();
 // Sets the folder; a '/' is appended when missing. An empty path restores the default.

@@ -2,6 +2,7 @@
 #include "app/frame.h"
 
 #include "app/platform/timer.h"
+#include "app/run.h"
 #include "app/show_state.h"
 #include "scenes/scenes.h"
 
@@ -18,10 +19,8 @@ constexpr std::uint32_t skipStepMs = 10000;
 
 std::uint32_t advanceShowClock()
 {
-    if (!showState.clockStarted) {
-        showState.clockStarted = true;
-        showState.startTime = readTimerMs();
-    }
+    if (!showState.clockStarted)
+        startShowClock(readTimerMs(), firstFrameTime());
     // Unsigned 32-bit difference: a wrap of the system timer during the show does no harm.
     const std::uint32_t showTimeMs = readTimerMs() - showState.startTime;
 

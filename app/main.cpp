@@ -1,20 +1,78 @@
-// The show's entry: a full-screen GLUT window, its callbacks, the one-time set-up, then GLUT's
-// main loop for good.
+// The show's entry: its command line, a full-screen GLUT window (or a normal one), its callbacks,
+// the one-time set-up, then GLUT's main loop for good.
+#include "app/data_files.h"
 #include "app/frame.h"
 #include "app/platform/allocator.h"
+#include "app/run.h"
+#include "app/show_options.h"
 #include "app/startup.h"
 
 #include <GL/freeglut.h>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int usageStatus = 2;
+
+// Reads the command line and sets the data folder and the starting time; returns false with the
+// exit status when the show is not to run (help, or a mistake in the command line).
+bool applyCommandLine(int argc, char** argv, ShowOptions& options, int& status)
+{
+    std::string error;
+    if (!parseShowOptions(std::vector<std::string>(argv + 1, argv + argc), options, error)) {
+        std::fprintf(stderr, "show: %s\n%s", error.c_str(), showUsage().c_str());
+        status = usageStatus;
+        return false;
+    }
+    if (options.help) {
+        std::fputs(showHelp().c_str(), stdout);
+        status = 0;
+        return false;
+    }
+    const std::string& requested = options.shared.dataFolder;
+    const std::string folder = locateDataFolder(requested);
+    if (folder.empty() && !requested.empty()) {
+        std::fprintf(stderr, "show: --data %s: no %s/ folder there\n%s", requested.c_str(), dataFolderName,
+                     showUsage().c_str());
+        status = usageStatus;
+        return false;
+    }
+    // With nothing found, ./iroiro/ as always: each missing picture gives its notice.
+    if (!folder.empty())
+        setDataFolder(folder + "/" + dataFolderName + "/");
+    setFirstFrameTime(options.shared.atMs);
+    return true;
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
+    ShowOptions options;
+    int status = 0;
+    if (!applyCommandLine(argc, argv, options, status))
+        return status;
+
+    // GLUT gets the program's name and its own options; with no options that is argv unchanged.
+    std::vector<char*> glutArgv{argv[0]};
+    for (std::string& arg : options.glutArgs)
+        glutArgv.push_back(arg.data());
+    glutArgv.push_back(nullptr);
+    int glutArgc = int(glutArgv.size()) - 1;
+
     tuneAllocatorForDrawing();
-    glutInit(&argc, argv);
+    glutInit(&glutArgc, glutArgv.data());
     glutInitDisplayMode(GLUT_RGBA | GLUT_DOUBLE | GLUT_DEPTH);
     glutInitWindowPosition(100, 100);
-    glutInitWindowSize(1000, 800);
+    if (options.window)
+        glutInitWindowSize(options.width, options.height);
+    else
+        glutInitWindowSize(1000, 800);
     glutCreateWindow(argv[0]);
-    glutFullScreen();
+    if (!options.window)
+        glutFullScreen();
 
     glutDisplayFunc(displayFrame);
     glutKeyboardFunc(keyPressed);

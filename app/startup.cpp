@@ -4,20 +4,34 @@
 
 #include "app/data_files.h"
 #include "app/platform/multimedia.h"
+#include "app/replay.h"
+#include "app/run.h"
 #include "app/show_state.h"
 #include "textures/bitmap.h"
 
 #include <GL/freeglut.h>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 namespace {
 
-void sendSoundtrackCommand(const char* verb)
+// The run whose carried state a show started part-way through begins from.
+constexpr int startFramesPerSecond = 60;
+
+// Sends "<verb> <soundtrack path><suffix>".
+void sendSoundtrackCommand(const char* verb, const char* suffix = "")
 {
+    const std::string path = dataFilePath(soundtrackFile);
     char command[64];
-    std::snprintf(command, sizeof command, "%s %s", verb, dataFilePath(soundtrackFile).c_str());
-    sendMultimediaCommand(command);
+    const int length = std::snprintf(command, sizeof command, "%s %s%s", verb, path.c_str(), suffix);
+    if (length >= 0 && std::size_t(length) < sizeof command) {
+        sendMultimediaCommand(command);
+        return;
+    }
+    // A data folder named on the command line can make the command longer than the buffer: it
+    // is sent whole rather than cut short into the path of some other file.
+    sendMultimediaCommand((std::string(verb) + " " + path + suffix).c_str());
 }
 
 } // namespace
@@ -49,6 +63,10 @@ void initGraphics()
 {
     if (!initDrawing())
         return;
+    // Starting part-way: the GL state and the values a 60 fps run carries into that moment, drawn
+    // into the back buffer before the window first shows; the first frame clears it.
+    if (firstFrameTime() > 0)
+        replayRunUntil(firstFrameTime(), startFramesPerSecond);
     openMusic();
     playMusic();
 }
@@ -60,7 +78,15 @@ void openMusic()
 
 void playMusic()
 {
-    sendSoundtrackCommand("Play");
+    if (firstFrameTime() == 0) {
+        sendSoundtrackCommand("Play");
+        return;
+    }
+    // The soundtrack from the moment the first frame shows, so that picture and sound stay
+    // together.
+    char from[32];
+    std::snprintf(from, sizeof from, " from %u", unsigned(firstFrameTime()));
+    sendSoundtrackCommand("Play", from);
 }
 
 void reshapeWindow(int width, int height)

@@ -13,7 +13,7 @@
 #include "app/platform/timer.h"
 #include "app/show_state.h"
 #include "capture/offscreen.h"
-#include "capture/replay.h"
+#include "app/replay.h"
 #include "elements/cube_waves.h"
 #include "elements/light_ring.h"
 #include "elements/ripple_surface.h"

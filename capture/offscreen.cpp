@@ -4,7 +4,9 @@
 
 #include "app/frame.h"
 #include "app/platform/allocator.h"
+#include "app/data_files.h"
 #include "app/platform/timer.h"
+#include "app/run.h"
 #include "app/show_state.h"
 #include "app/startup.h"
 
@@ -21,7 +23,6 @@ namespace {
 
 struct Offscreen {
     bool open = false;
-    bool clockStarted = false;
     int window = 0;
     int width = 0;
     int height = 0;
@@ -54,7 +55,7 @@ Display* connectToDisplay()
 bool dataFolderPresent()
 {
     struct stat info;
-    return stat("./iroiro", &info) == 0 && S_ISDIR(info.st_mode);
+    return stat(dataFolder().c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
 bool framebufferObjectsSupported()
@@ -143,9 +144,9 @@ bool openOffscreen(int width, int height, std::string& reason)
         glutInit(&argc, argv);
         XCloseDisplay(probe);
     }
-    // A missing picture would raise a modal notice and block; the pictures live in ./iroiro/.
+    // A missing picture would raise a modal notice and block.
     if (!dataFolderPresent()) {
-        reason = "no ./iroiro/ folder in the working directory (the pictures load from there)";
+        reason = "no data folder " + dataFolder() + " (the pictures load from there)";
         return false;
     }
 
@@ -176,7 +177,6 @@ bool openOffscreen(int width, int height, std::string& reason)
     reshapeWindow(width, height);
 
     offscreen.open = true;
-    offscreen.clockStarted = false;
     offscreen.width = width;
     offscreen.height = height;
     return true;
@@ -187,11 +187,8 @@ bool renderOffscreenFrame(std::uint32_t showTimeMs)
     if (!offscreen.open || showTimeMs >= std::uint32_t(showEndMs))
         return false;
     // The clock starts at timer reading 0, so the held reading is the show time itself.
-    if (!offscreen.clockStarted) {
-        showState.clockStarted = true;
-        showState.startTime = 0;
-        offscreen.clockStarted = true;
-    }
+    if (!showState.clockStarted)
+        startShowClock(0, 0);
     holdTimerAt(showTimeMs);
     // Ends with glutSwapBuffers, which swaps the hidden window's own buffers and leaves the
     // framebuffer object's picture in place.
@@ -214,8 +211,7 @@ void closeOffscreen()
     if (!offscreen.open)
         return;
     deleteFramebuffer();
-    gluDeleteQuadric(showState.quadric);
-    showState.quadric = nullptr;
+    releaseRun();
     destroyWindow();
     releaseTimer();
     offscreen = Offscreen{};

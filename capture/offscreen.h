@@ -9,7 +9,7 @@
 
 // Initialises GLUT (once per process; needs an X display), creates a hidden window in the show's
 // display mode, binds a framebuffer object of width x height (RGBA8 colour, 24-bit depth) for
-// drawing and reading, runs initDrawing (textures from ./iroiro/ in the working directory) and
+// drawing and reading, runs initDrawing (textures from dataFolder(), ./iroiro/ unless set) and
 // reshapeWindow(width, height). On failure returns false with a one-line reason and leaves
 // nothing open.
 bool openOffscreen(int width, int height, std::string& reason);

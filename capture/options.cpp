@@ -65,26 +65,28 @@ bool applyOption(const std::string& name, const std::string& value, CaptureOptio
                     std::to_string(largestFramesPerSecond);
             return false;
         }
-    } else if (name == "--from" || name == "--to" || name == "--at") {
-        std::uint32_t& field = name == "--from" ? options.fromMs : name == "--to" ? options.toMs : options.atMs;
+    } else if (name == "--from" || name == "--to") {
+        std::uint32_t& field = name == "--from" ? options.fromMs : options.toMs;
         if (!parseShowTime(value, field)) {
             error = shown + ": give seconds of show time, such as 25 or 95.5 (at most three decimals)";
             return false;
         }
-    } else if (name == "--data") {
-        if (value.empty()) {
-            error = "--data needs a folder";
+    } else if (isSharedOption(name)) {
+        // The same rules as the show's own --at and --data.
+        SharedOptions shared;
+        if (!applySharedOption(name, value, shared, error))
             return false;
-        }
-        options.dataFolder = value;
+        if (name == "--at")
+            options.atMs = shared.atMs;
+        else
+            options.dataFolder = shared.dataFolder;
     }
     return true;
 }
 
 bool takesValue(const std::string& name)
 {
-    return name == "--size" || name == "--fps" || name == "--from" || name == "--to" || name == "--at" ||
-           name == "--data";
+    return name == "--size" || name == "--fps" || name == "--from" || name == "--to" || isSharedOption(name);
 }
 
 // The rules between options, once all are read.
@@ -98,10 +100,6 @@ bool checkCombination(const CaptureOptions& options, bool rangeGiven, bool atGiv
         }
         if (rangeGiven) {
             error = "--from and --to are for video and frames; frame takes --at";
-            return false;
-        }
-        if (options.atMs >= std::uint32_t(showEndMs)) {
-            error = "--at " + formatShowTime(options.atMs) + " is at or past the end of the show (" + end + " s)";
             return false;
         }
         return true;
@@ -129,45 +127,6 @@ bool checkCombination(const CaptureOptions& options, bool rangeGiven, bool atGiv
 
 } // namespace
 
-bool parseShowTime(const std::string& text, std::uint32_t& ms)
-{
-    const std::size_t dot = text.find('.');
-    const std::string whole = text.substr(0, dot);
-    const std::string fraction = dot == std::string::npos ? std::string() : text.substr(dot + 1);
-    if (whole.empty() || whole.size() > 7 || fraction.size() > 3 || (dot != std::string::npos && fraction.empty()))
-        return false;
-    std::uint64_t value = 0;
-    for (char c : whole) {
-        if (!isDigit(c))
-            return false;
-        value = value * 10 + std::uint64_t(c - '0');
-    }
-    std::uint64_t thousandths = 0;
-    for (std::size_t i = 0; i < 3; ++i) {
-        const char c = i < fraction.size() ? fraction[i] : '0';
-        if (!isDigit(c))
-            return false;
-        thousandths = thousandths * 10 + std::uint64_t(c - '0');
-    }
-    value = value * 1000 + thousandths;
-    if (value > UINT32_MAX)
-        return false;
-    ms = std::uint32_t(value);
-    return true;
-}
-
-std::string formatShowTime(std::uint32_t ms)
-{
-    std::string text = std::to_string(ms / 1000);
-    std::uint32_t rest = ms % 1000;
-    if (rest == 0)
-        return text;
-    std::string decimals = std::to_string(1000 + rest).substr(1);
-    while (decimals.back() == '0')
-        decimals.pop_back();
-    return text + "." + decimals;
-}
-
 bool parseCaptureOptions(const std::vector<std::string>& args, CaptureOptions& options, std::string& error)
 {
     options = CaptureOptions{};
@@ -188,21 +147,14 @@ bool parseCaptureOptions(const std::vector<std::string>& args, CaptureOptions& o
             continue;
         }
         // --name value, or --name=value
-        const std::size_t equals = arg.find('=');
-        const std::string name = arg.substr(0, equals);
+        const std::string name = arg.substr(0, arg.find('='));
         if (!takesValue(name)) {
             error = "unknown option " + name;
             return false;
         }
         std::string value;
-        if (equals != std::string::npos) {
-            value = arg.substr(equals + 1);
-        } else if (i + 1 < args.size()) {
-            value = args[++i];
-        } else {
-            error = name + " needs a value";
+        if (!optionValue(args, i, value, error))
             return false;
-        }
         if (!applyOption(name, value, options, error))
             return false;
         rangeGiven = rangeGiven || name == "--from" || name == "--to";

@@ -2,7 +2,8 @@
 // size, frame rate and show times. Parsing is pure so that every rule is checked without a run.
 #pragma once
 
-#include "app/frame.h"
+#include "app/show_options.h"
+#include "app/timeline.h"
 
 #include <cstdint>
 #include <string>
@@ -25,14 +26,6 @@ struct CaptureOptions {
 // Parses the arguments after the program name. On failure returns false with a one-line reason
 // (without the program name), leaving `options` unspecified.
 bool parseCaptureOptions(const std::vector<std::string>& args, CaptureOptions& options, std::string& error);
-
-// Seconds of show time written as a decimal ("95.5", "25", "0.125") to whole milliseconds. The
-// text is read digit by digit so that no binary rounding moves a time to the millisecond before.
-// More than three decimals, signs, exponents or anything else are refused.
-bool parseShowTime(const std::string& text, std::uint32_t& ms);
-
-// Milliseconds as seconds with the decimals they need: 95500 -> "95.5", 25000 -> "25".
-std::string formatShowTime(std::uint32_t ms);
 
 // The command forms, shown with an error in the command line.
 std::string captureUsage();

@@ -6,10 +6,10 @@
 #include "capture/output_files.h"
 #include "capture/png_writer.h"
 #include "capture/progress.h"
-#include "capture/replay.h"
 #include "capture/video_pipe.h"
 
 #include "app/data_files.h"
+#include "app/replay.h"
 #include "textures/bitmap.h"
 
 #include <csignal>
@@ -47,32 +47,19 @@ int fail(const std::string& message)
     return failureStatus;
 }
 
-std::string ownFolder()
-{
-    const std::string self = ownExecutable();
-    return self.substr(0, self.find_last_of('/'));
-}
-
-// The folder holding iroiro/: --data, else the working directory, else the folder showcap is in
-// (the build folder), so that `build/showcap ...` works from anywhere.
+// The folder holding iroiro/, found as the show finds it: --data, else the working directory,
+// else the folder showcap is in (the build folder), so that `build/showcap ...` works from anywhere.
 bool findDataFolder(const CaptureOptions& options, std::string& folder, std::string& error)
 {
-    if (!options.dataFolder.empty()) {
-        folder = absolutePath(options.dataFolder);
-        if (!isFolder(folder + "/iroiro")) {
-            error = "no iroiro/ folder in " + options.dataFolder;
-            return false;
-        }
-        return true;
+    folder = locateDataFolder(options.dataFolder);
+    if (folder.empty()) {
+        error = options.dataFolder.empty()
+                    ? "no iroiro/ data folder here or beside showcap: build the iroiro_data target, or give --data DIR"
+                    : "no iroiro/ folder in " + options.dataFolder;
+        return false;
     }
-    for (const std::string& candidate : {absolutePath("."), ownFolder()}) {
-        if (!candidate.empty() && isFolder(candidate + "/iroiro")) {
-            folder = candidate;
-            return true;
-        }
-    }
-    error = "no iroiro/ data folder here or beside showcap: build the iroiro_data target, or give --data DIR";
-    return false;
+    folder = absolutePath(folder);
+    return true;
 }
 
 // A data file's path in the folder holding iroiro/ ("k13.mp3" -> folder/iroiro/k13.mp3).
@@ -154,10 +141,8 @@ void installSignalHandlers()
 bool renderFrames(const CaptureOptions& options, const CapturePlan& plan, const FrameSink& sink, std::string& error)
 {
     const int fps = options.framesPerSecond;
-    if (options.fromMs > 0 && !replayRunUntil(options.fromMs, fps)) {
-        error = "the offscreen renderer is not open";
-        return false;
-    }
+    if (options.fromMs > 0)
+        replayRunUntil(options.fromMs, fps);
     ProgressMeter meter;
     startProgress(meter, plan.frameCount);
     std::vector<std::uint8_t> rgb;
@@ -241,7 +226,8 @@ bool captureFrame(const CaptureOptions& options, const CapturePlan& plan, std::s
     if (frameTime != options.atMs)
         std::fprintf(stderr, "showcap: a run at %d fps has no frame at %s s; writing its next, at %s s\n", fps,
                      formatShowTime(options.atMs).c_str(), formatShowTime(frameTime).c_str());
-    if (!replayRunUntil(options.atMs, fps) || !renderOffscreenFrame(frameTime)) {
+    replayRunUntil(options.atMs, fps);
+    if (!renderOffscreenFrame(frameTime)) {
         error = "the frame at " + formatShowTime(frameTime) + " s could not be drawn";
         return false;
     }

@@ -87,10 +87,30 @@ void openDevice(const char* path)
     devicePath = path;
 }
 
-void playDevice(const char* path)
+void playDevice(const std::string& path, int fromMs)
 {
-    if (music && devicePath == path)
+    if (!music || devicePath != path)
+        return;
+    if (fromMs == 0)
         Mix_PlayMusic(music, 0); // 0: once, no repeat
+    else
+        Mix_FadeInMusicPos(music, 0, 0, fromMs / 1000.0); // no fade: straight in at the position
+}
+
+// Splits "<path> from <ms>" into the path and the position; without the suffix (or with one that
+// is not a plain count of milliseconds, which then belongs to the path) it plays from 0.
+void splitPlayArgument(const char* argument, std::string& path, int& fromMs)
+{
+    path = argument;
+    fromMs = 0;
+    const std::size_t marker = path.rfind(" from ");
+    if (marker == std::string::npos)
+        return;
+    const std::string digits = path.substr(marker + 6);
+    if (digits.empty() || digits.size() > 9 || digits.find_first_not_of("0123456789") != std::string::npos)
+        return;
+    fromMs = std::stoi(digits);
+    path.resize(marker);
 }
 
 // The argument after "<word> ", or null when the command starts with another word.
@@ -110,6 +130,10 @@ void sendMultimediaCommand(const char* command)
         return;
     if (const char* path = argumentOf(command, "Open"))
         openDevice(path);
-    else if (const char* path = argumentOf(command, "Play"))
-        playDevice(path);
+    else if (const char* argument = argumentOf(command, "Play")) {
+        std::string path;
+        int fromMs = 0;
+        splitPlayArgument(argument, path, fromMs);
+        playDevice(path, fromMs);
+    }
 }

@@ -5,11 +5,10 @@
 // the frame before left (which in scene 4 includes scene 3's material). Drawing the last frame of
 // each earlier scene, applying the ring's shrink rule at every skipped frame time, and drawing the
 // frame before gives all three exactly as the run had them.
-#include "capture/replay.h"
+#include "app/replay.h"
 
-#include "app/frame.h"
-#include "app/show_state.h"
-#include "capture/offscreen.h"
+#include "app/run.h"
+#include "app/timeline.h"
 #include "elements/light_ring.h"
 
 std::uint64_t firstFrameFrom(std::uint32_t showTimeMs, int framesPerSecond)
@@ -23,21 +22,14 @@ std::uint32_t runFrameTime(std::uint64_t frame, int framesPerSecond)
     return std::uint32_t(frame * 1000 / std::uint64_t(framesPerSecond));
 }
 
-bool replayRunUntil(std::uint32_t showTimeMs, int framesPerSecond)
+void replayRunUntil(std::uint32_t showTimeMs, int framesPerSecond)
 {
-    // A fresh run: the values scenes hand on back at zero, the rings at full radius. Everything
-    // else a frame reads (schedule, orbit values) it writes itself first.
-    showState.cameraShift = 0.0;
-    showState.cameraX = 0.0f;
-    showState.cameraEndX = 0.0f;
-    showState.cameraY = 0.0;
-    showState.cameraTravel = 0.0;
-    showState.tunnelDepth = 0.0f;
-    resetRingRadii();
+    // A fresh run. Everything else a frame reads (schedule, orbit values) it writes itself first.
+    resetCarriedValues();
 
     const std::uint64_t first = firstFrameFrom(showTimeMs, framesPerSecond);
     if (first == 0)
-        return true; // the run's first frame starts from the fresh state
+        return; // the run's first frame starts from the fresh state
     const std::uint64_t previous = first - 1;
     const std::uint32_t previousTime = runFrameTime(previous, framesPerSecond);
 
@@ -46,8 +38,7 @@ bool replayRunUntil(std::uint32_t showTimeMs, int framesPerSecond)
         const std::uint32_t start = std::uint32_t(sceneStartMs(scene));
         if (start > previousTime)
             break;
-        if (!renderOffscreenFrame(runFrameTime(firstFrameFrom(start, framesPerSecond) - 1, framesPerSecond)))
-            return false;
+        drawRunFrame(runFrameTime(firstFrameFrom(start, framesPerSecond) - 1, framesPerSecond));
     }
     // The ring's radius after every skipped frame from 105 s on (the rule is spent after 109 s).
     for (std::uint64_t frame = firstFrameFrom(ringShrinkStartMs, framesPerSecond); frame < previous; ++frame) {
@@ -56,5 +47,5 @@ bool replayRunUntil(std::uint32_t showTimeMs, int framesPerSecond)
             break;
         advanceLightRingRadius(int(time));
     }
-    return renderOffscreenFrame(previousTime);
+    drawRunFrame(previousTime);
 }

@@ -1,0 +1,29 @@
+// Path queries through POSIX: lstat, stat and the kernel's link to the running executable.
+#include "app/platform/paths.h"
+
+#include <climits>
+#include <sys/stat.h>
+#include <unistd.h>
+
+bool pathExists(const std::string& path)
+{
+    struct stat info;
+    return lstat(path.c_str(), &info) == 0;
+}
+
+bool isDirectory(const std::string& path)
+{
+    struct stat info;
+    return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+std::string executableFolder()
+{
+    char buffer[PATH_MAX];
+    const ssize_t length = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+    if (length <= 0)
+        return {};
+    const std::string path(buffer, std::size_t(length));
+    const std::size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash);
+}

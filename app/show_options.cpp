@@ -1,0 +1,198 @@
+// The show's command line and the options it shares with showcap.
+#include "app/show_options.h"
+
+#include "app/timeline.h"
+
+#include <iterator>
+
+namespace {
+
+// Sides of a window the show will ask GLUT for.
+constexpr int largestWindowSide = 16384;
+
+// GLUT's own command-line options, handed to glutInit unchanged; the first two take a value.
+constexpr const char* glutOptionsWithValue[] = {"-display", "-geometry"};
+constexpr const char* glutFlags[] = {"-iconic", "-indirect", "-direct", "-gldebug", "-sync"};
+
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+// Digits only, no sign, within [1, largest].
+bool parseSide(const std::string& text, int largest, int& value)
+{
+    if (text.empty() || text.size() > 6)
+        return false;
+    int parsed = 0;
+    for (char c : text) {
+        if (!isDigit(c))
+            return false;
+        parsed = parsed * 10 + (c - '0');
+    }
+    if (parsed < 1 || parsed > largest)
+        return false;
+    value = parsed;
+    return true;
+}
+
+bool listed(const std::string& name, const char* const* names, std::size_t count)
+{
+    for (std::size_t i = 0; i < count; ++i)
+        if (name == names[i])
+            return true;
+    return false;
+}
+
+} // namespace
+
+bool parseShowTime(const std::string& text, std::uint32_t& ms)
+{
+    const std::size_t dot = text.find('.');
+    const std::string whole = text.substr(0, dot);
+    const std::string fraction = dot == std::string::npos ? std::string() : text.substr(dot + 1);
+    if (whole.empty() || whole.size() > 7 || fraction.size() > 3 || (dot != std::string::npos && fraction.empty()))
+        return false;
+    std::uint64_t value = 0;
+    for (char c : whole) {
+        if (!isDigit(c))
+            return false;
+        value = value * 10 + std::uint64_t(c - '0');
+    }
+    std::uint64_t thousandths = 0;
+    for (std::size_t i = 0; i < 3; ++i) {
+        const char c = i < fraction.size() ? fraction[i] : '0';
+        if (!isDigit(c))
+            return false;
+        thousandths = thousandths * 10 + std::uint64_t(c - '0');
+    }
+    value = value * 1000 + thousandths;
+    if (value > UINT32_MAX)
+        return false;
+    ms = std::uint32_t(value);
+    return true;
+}
+
+std::string formatShowTime(std::uint32_t ms)
+{
+    std::string text = std::to_string(ms / 1000);
+    std::uint32_t rest = ms % 1000;
+    if (rest == 0)
+        return text;
+    std::string decimals = std::to_string(1000 + rest).substr(1);
+    while (decimals.back() == '0')
+        decimals.pop_back();
+    return text + "." + decimals;
+}
+
+bool isSharedOption(const std::string& name)
+{
+    return name == "--at" || name == "--data";
+}
+
+bool applySharedOption(const std::string& name, const std::string& value, SharedOptions& options,
+                       std::string& error)
+{
+    if (name == "--at") {
+        if (!parseShowTime(value, options.atMs)) {
+            error = "--at " + value + ": give seconds of show time, such as 25 or 95.5 (at most three decimals)";
+            return false;
+        }
+        if (options.atMs >= std::uint32_t(showEndMs)) {
+            error = "--at " + formatShowTime(options.atMs) + " is at or past the end of the show (" +
+                    formatShowTime(showEndMs) + " s)";
+            return false;
+        }
+        options.atGiven = true;
+        return true;
+    }
+    if (value.empty()) {
+        error = "--data needs a folder";
+        return false;
+    }
+    options.dataFolder = value;
+    return true;
+}
+
+bool optionValue(const std::vector<std::string>& args, std::size_t& i, std::string& value, std::string& error)
+{
+    const std::string& arg = args[i];
+    const std::size_t equals = arg.find('=');
+    if (equals != std::string::npos) {
+        value = arg.substr(equals + 1);
+        return true;
+    }
+    if (i + 1 < args.size()) {
+        value = args[++i];
+        return true;
+    }
+    error = arg + " needs a value";
+    return false;
+}
+
+bool parseShowOptions(const std::vector<std::string>& args, ShowOptions& options, std::string& error)
+{
+    options = ShowOptions{};
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        const std::string name = arg.substr(0, arg.find('='));
+        if (name == "--help" || name == "-h") {
+            options.help = true;
+            return true;
+        }
+        if (name == "--window") {
+            options.window = true;
+            if (name.size() < arg.size()) {
+                const std::string size = arg.substr(name.size() + 1);
+                const std::size_t x = size.find_first_of("xX");
+                if (x == std::string::npos || !parseSide(size.substr(0, x), largestWindowSide, options.width) ||
+                    !parseSide(size.substr(x + 1), largestWindowSide, options.height)) {
+                    error = arg + ": give --window=WIDTHxHEIGHT, each side from 1 to " +
+                            std::to_string(largestWindowSide) + " pixels";
+                    return false;
+                }
+            }
+        } else if (isSharedOption(name)) {
+            std::string value;
+            if (!optionValue(args, i, value, error) || !applySharedOption(name, value, options.shared, error))
+                return false;
+        } else if (listed(arg, glutOptionsWithValue, std::size(glutOptionsWithValue))) {
+            if (i + 1 >= args.size()) {
+                error = arg + " needs a value";
+                return false;
+            }
+            options.glutArgs.push_back(arg);
+            options.glutArgs.push_back(args[++i]);
+        } else if (listed(arg, glutFlags, std::size(glutFlags))) {
+            options.glutArgs.push_back(arg);
+        } else {
+            error = (arg.size() > 1 && arg[0] == '-' ? "unknown option " : "unexpected argument ") + arg;
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string showUsage()
+{
+    return "Usage: show [--window[=WxH]] [--at SECONDS] [--data DIR] [--help]\n";
+}
+
+std::string showHelp()
+{
+    return showUsage() +
+           "\n"
+           "Plays the show: five scenes over 114.8 s with the soundtrack, then ends. Escape ends it\n"
+           "at once.\n"
+           "\n"
+           "  --window[=WxH]  a normal window, 1280x720 unless given, instead of full screen\n"
+           "  --at SECONDS    start at that show time (up to three decimals, below 114.8): the\n"
+           "                  picture as a run carries it into that moment, the soundtrack from\n"
+           "                  the same position\n"
+           "  --data DIR      read the data from DIR/iroiro/ (default: ./iroiro/ when that folder\n"
+           "                  exists, or else the iroiro/ beside the show's executable)\n"
+           "  --help          this text\n"
+           "\n"
+           "GLUT's own options (-display NAME, -geometry WxH+X+Y, -iconic, -sync, ...) are passed\n"
+           "to GLUT.\n";
+}

@@ -1,0 +1,50 @@
+// The show's command line, and the options it shares with showcap (--at, --data): show times read
+// exactly to the millisecond. Parsing is pure, so that every rule is checked without a run.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Seconds of show time written as a decimal ("95.5", "25", "0.125") to whole milliseconds. The
+// text is read digit by digit so that no binary rounding moves a time to the millisecond before.
+// More than three decimals, signs, exponents or anything else are refused.
+bool parseShowTime(const std::string& text, std::uint32_t& ms);
+
+// Milliseconds as seconds with the decimals they need: 95500 -> "95.5", 25000 -> "25".
+std::string formatShowTime(std::uint32_t ms);
+
+// The options the show and showcap both take.
+struct SharedOptions {
+    bool atGiven = false;
+    std::uint32_t atMs = 0;  // --at: a show time before the end of the show
+    std::string dataFolder;  // --data: the folder holding iroiro/; empty: look for it
+};
+
+// True for --at and --data, which take a value.
+bool isSharedOption(const std::string& name);
+
+// Applies --at or --data with its value. False with a one-line reason when the value is refused.
+bool applySharedOption(const std::string& name, const std::string& value, SharedOptions& options,
+                       std::string& error);
+
+// The value of the option at args[i]: after '=' in "--name=value", else the next argument (i is
+// moved past it). False with a reason when there is none.
+bool optionValue(const std::vector<std::string>& args, std::size_t& i, std::string& value, std::string& error);
+
+// What the show was asked to do.
+struct ShowOptions {
+    bool help = false;
+    bool window = false; // a normal window of width x height instead of full screen
+    int width = 1280;
+    int height = 720;
+    SharedOptions shared;
+    std::vector<std::string> glutArgs; // GLUT's own options (-display NAME, -geometry ..., -sync ...)
+};
+
+// Parses the arguments after the program name. False with a one-line reason on any unknown option
+// or bad value, leaving `options` unspecified.
+bool parseShowOptions(const std::vector<std::string>& args, ShowOptions& options, std::string& error);
+
+std::string showUsage();
+std::string showHelp();

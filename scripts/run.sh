@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Sets up what is missing, builds, and plays the show full screen (Escape ends it).
+# Sets up what is missing, builds, and plays the show (Escape ends it): full screen, or as the
+# arguments ask, which go to the show unchanged (bash scripts/run.sh --window --at 100).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 bash "$root/scripts/setup.sh"
@@ -11,4 +12,4 @@ if [ -z "${DISPLAY:-}" ]; then
 fi
 # The show finds its data in ./iroiro/, which the build writes beside the program.
 cd "$root/build"
-exec ./show
+exec ./show "$@"

@@ -8,7 +8,7 @@ packages=(
   libsdl2-dev libsdl2-mixer-dev libasound2-dev libmp3lame-dev zlib1g-dev
   libgtest-dev googletest libbenchmark-dev
   xvfb xauth xdotool x11-utils xfonts-base
-  ffmpeg imagemagick
+  ffmpeg imagemagick apitrace
   clang libclang-rt-14-dev valgrind
 )
 

@@ -1,5 +1,4 @@
-// showcap's command line: accepted forms and their values, every refusal with its reason, and
-// show times read exactly to the millisecond.
+// showcap's command line: accepted forms and their values, every refusal with its reason.
 #include "capture/options.h"
 
 #include <gtest/gtest.h>
@@ -115,55 +114,6 @@ TEST(ShowcapOptions, RefusedCommandLinesSayWhy)
         EXPECT_NE(error.find(c.reason), std::string::npos) << shown << ": got \"" << error << "\"";
         EXPECT_EQ(error.find('\n'), std::string::npos) << "one line: " << error;
     }
-}
-
-struct TimeCase {
-    const char* text;
-    bool valid;
-    std::uint32_t ms;
-};
-
-constexpr TimeCase timeCases[] = {
-    {"0", true, 0},
-    {"25", true, 25000},
-    {"95.5", true, 95500},
-    {"0.001", true, 1},
-    {"114.8", true, 114800},
-    {"0.29", true, 290},     // 0.29 * 1000 in binary floating point is 289.99...
-    {"4.35", true, 4350},    // likewise 4349.99...
-    {"007.50", true, 7500},
-    {"4294967.295", true, 4294967295u},
-    {"4294967.296", false, 0}, // one past 32 bits
-    {"", false, 0},
-    {".", false, 0},
-    {"5.", false, 0},
-    {".5", false, 0},
-    {"1.2345", false, 0},
-    {"+1", false, 0},
-    {"1e3", false, 0},
-    {" 1", false, 0},
-    {"1,5", false, 0},
-    {"12345678", false, 0},
-};
-
-TEST(ShowcapOptions, ShowTimesReadExactlyToTheMillisecond)
-{
-    for (const TimeCase& c : timeCases) {
-        std::uint32_t ms = 12345;
-        EXPECT_EQ(parseShowTime(c.text, ms), c.valid) << "\"" << c.text << "\"";
-        if (c.valid) {
-            EXPECT_EQ(ms, c.ms) << "\"" << c.text << "\"";
-        }
-    }
-}
-
-TEST(ShowcapOptions, ShowTimesPrintWithTheDecimalsTheyNeed)
-{
-    const std::pair<std::uint32_t, const char*> cases[] = {
-        {0, "0"}, {25000, "25"}, {95500, "95.5"}, {95516, "95.516"}, {1, "0.001"}, {114800, "114.8"}, {10050, "10.05"},
-    };
-    for (const auto& [ms, text] : cases)
-        EXPECT_EQ(formatShowTime(ms), text) << ms;
 }
 
 } // namespace

@@ -1,0 +1,184 @@
+// The real show with its options: a normal window, a start part-way through (picture, sound and
+// end), the data found beside the executable, and the calls of the first frames without options.
+#include "support/show_run.h"
+
+#include <gtest/gtest.h>
+#include <chrono>
+#include <cstdint>
+#include <cstdlib>
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+const std::string showcapBinary = SHOWCAP_BINARY;
+const std::string frameGrabLibrary = FRAME_GRAB_LIBRARY;
+
+// An RGB picture, rows bottom-up as GL reads them.
+struct Picture {
+    int width = 0;
+    int height = 0;
+    std::string rgb;
+};
+
+// What the frame_grab preload wrote: "WIDTH HEIGHT\n" and the rows.
+Picture readGrab(const std::string& path)
+{
+    Picture picture;
+    const std::string bytes = readWholeFile(path);
+    const std::size_t newline = bytes.find('\n');
+    if (newline == std::string::npos)
+        return picture;
+    std::istringstream(bytes.substr(0, newline)) >> picture.width >> picture.height;
+    picture.rgb = bytes.substr(newline + 1);
+    return picture;
+}
+
+// A PNG through ImageMagick, flipped to GL's bottom-up rows.
+Picture readPng(const PrivateXServer& x, const std::string& path, int width, int height)
+{
+    return {width, height, x.run("convert '" + path + "' -flip -depth 8 rgb:-")};
+}
+
+// Pixels whose channels differ by more than `tolerance` anywhere, as a fraction of all pixels.
+double differingShare(const Picture& a, const Picture& b, int tolerance)
+{
+    if (a.rgb.size() != b.rgb.size() || a.rgb.empty())
+        return 1.0;
+    std::size_t differing = 0;
+    for (std::size_t i = 0; i < a.rgb.size(); i += 3) {
+        for (std::size_t c = 0; c < 3; ++c) {
+            if (std::abs(int(static_cast<unsigned char>(a.rgb[i + c])) - int(static_cast<unsigned char>(b.rgb[i + c]))) >
+                tolerance) {
+                ++differing;
+                break;
+            }
+        }
+    }
+    return double(differing) / double(a.rgb.size() / 3);
+}
+
+class ShowOptionsRun : public ShowRun {
+protected:
+    // Runs the show with `args` until its first frame is swapped, and returns that frame.
+    Picture firstFrame(const std::vector<std::string>& args, const std::string& workDir = {})
+    {
+        const std::string grab = folder.path() + "/first.raw";
+        start(640, 480, false, args, workDir, {{"LD_PRELOAD", frameGrabLibrary}, {"FRAME_GRAB_FILE", grab}});
+        EXPECT_TRUE(show->waitForExit(30000)) << "the first frame never came";
+        EXPECT_EQ(show->exitStatus(), 0);
+        return readGrab(grab);
+    }
+
+    // showcap's frame of a 60 fps run at `at` seconds, drawn in the same X server.
+    Picture showcapFrame(const std::string& at, int width, int height)
+    {
+        const std::string png = folder.path() + "/showcap_" + at + ".png";
+        x->run("'" + showcapBinary + "' frame '" + png + "' --at " + at + " --size " + std::to_string(width) +
+               "x" + std::to_string(height) + " --data '" + folder.path() + "' 2>/dev/null");
+        return readPng(*x, png, width, height);
+    }
+};
+
+TEST_F(ShowOptionsRun, WindowOpensANormalWindowOfTheAskedSizeAndEscapeEndsIt)
+{
+    start(1280, 1024, false, {"--window=640x360"});
+    const std::string window = waitForWindow(showBinary, 10000);
+    ASSERT_FALSE(window.empty()) << "no window titled with the program's path";
+    EXPECT_TRUE(waitForSize(window, "640x360", 10000)) << "window is " << x->windowSize(window);
+    sleepMs(1000);
+    EXPECT_EQ(x->windowSize(window), "640x360") << "the window went full screen";
+    pressEscapeAndExpectExitZero(window);
+    EXPECT_EQ(showMessages(), "");
+}
+
+TEST_F(ShowOptionsRun, AtShowsOnItsFirstFrameWhatShowcapDrawsAtThatTime)
+{
+    const Picture shown = firstFrame({"--window=320x180", "--at", "100"});
+    ASSERT_EQ(shown.width, 320);
+    ASSERT_EQ(shown.height, 180);
+    ASSERT_EQ(shown.rgb.size(), 320u * 180u * 3u);
+    const Picture captured = showcapFrame("100", 320, 180);
+    const Picture later = showcapFrame("100.5", 320, 180);
+    // The window's depth buffer is not the offscreen renderer's, so a few edge pixels may round
+    // the other way; half a second later the ripple and the lights have moved.
+    EXPECT_LT(differingShare(shown, captured, 2), 0.002) << "the first frame is not the one at 100 s";
+    EXPECT_GT(differingShare(shown, later, 2), 0.02) << "frames half a second apart must differ";
+}
+
+TEST_F(ShowOptionsRun, AtPlaysTheSoundtrackFromThatMomentAndEndsAt114_8Seconds)
+{
+    // A data folder whose path makes the soundtrack commands longer than their 64-character
+    // buffer, with a space in it.
+    const std::string data = folder.path() + "/a data folder with a name long enough to overflow";
+    ASSERT_EQ(std::system(("mkdir -p '" + data + "' && mv '" + folder.path() + "/iroiro' '" + data + "/'").c_str()), 0);
+    const auto started = std::chrono::steady_clock::now();
+    start(320, 240, false, {"--window=160x120", "--at", "100", "--data", data});
+    ASSERT_TRUE(show->waitForExit(40000)) << "the show must end by itself";
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    EXPECT_EQ(show->exitStatus(), 0);
+    EXPECT_GE(seconds, 14.8) << "ended before 114.8 s of show time";
+    EXPECT_EQ(showMessages(), "");
+
+    const std::vector<std::int16_t> played = readPlayedSamples(audioPath());
+    const std::vector<std::int16_t> decoded = decodeMp3(data + "/iroiro/k13.mp3", 100.0, 4.0);
+    ASSERT_GT(played.size(), 44100u * 2 * 10) << "ten seconds of sound or more were played";
+    std::size_t playedStart = 0;
+    EXPECT_LE(playedMatchesDecoded(played, decoded, 44100 * 2, playedStart), 8)
+        << "the sound played is not the soundtrack from 100 s";
+    EXPECT_LT(playedStart, std::size_t(44100)) << "the sound started late";
+}
+
+TEST_F(ShowOptionsRun, WithoutDataHereItReadsTheDataBesideTheExecutableWithoutANotice)
+{
+    TempFolder elsewhere; // no iroiro/ in it
+    const Picture there = firstFrame({"--window=160x120", "--at", "33"}, elsewhere.path());
+    EXPECT_TRUE(x->windowsNamed("Error").empty()) << "a notice was raised";
+    EXPECT_EQ(showMessages(), "");
+    const Picture here = firstFrame({"--window=160x120", "--at", "33"});
+    ASSERT_EQ(there.rgb.size(), 160u * 120u * 3u);
+    EXPECT_EQ(differingShare(there, here, 0), 0.0) << "the sky box was not textured from the build's data";
+}
+
+// The GL calls of a dump with what varies from run to run masked: the program's path, call
+// numbers, pointers, window ids and every fractional number (times feed positions and angles).
+std::string normalisedCalls(const std::string& dump)
+{
+    static const std::regex processName(R"(// process.name = .*)");
+    static const std::regex callNumber(R"(^\d+ )", std::regex::multiline);
+    static const std::regex pointer(R"(0x[0-9a-f]+)");
+    static const std::regex fraction(R"(-?\d+\.\d+(e[-+]?\d+)?)");
+    static const std::regex largeInteger(R"(\b\d{6,}\b)");
+    std::string text = std::regex_replace(dump, processName, "");
+    text = std::regex_replace(text, callNumber, "");
+    text = std::regex_replace(text, pointer, "0x#");
+    text = std::regex_replace(text, fraction, "#");
+    return std::regex_replace(text, largeInteger, "#");
+}
+
+TEST_F(ShowOptionsRun, WithoutArgumentsTheFirstFramesCallsAreTheShowsOwn)
+{
+    const std::string trace = folder.path() + "/show.trace";
+    startServer(320, 240);
+    const std::string traced =
+        x->run("LD_PRELOAD='" + frameGrabLibrary + "' FRAME_GRAB_AFTER=3 SDL_AUDIODRIVER=dummy apitrace trace --api gl -o '" +
+               trace + "' '" + showBinary + "' >/dev/null 2>&1; echo $?");
+    ASSERT_EQ(traced, "0\n") << "apitrace could not trace the show";
+    const std::string calls = normalisedCalls(x->run("apitrace dump --arg-names=yes '" + trace + "'"));
+    ASSERT_GT(calls.size(), 1000u);
+
+    const std::string golden = std::string(SHOW_SOURCE_DIR) + "/tests/golden/show_first_frames.calls";
+    if (std::getenv("SHOW_UPDATE_GOLDEN")) {
+        std::ofstream(golden, std::ios::binary) << calls;
+        GTEST_SKIP() << "wrote " << golden;
+    }
+    std::ofstream(std::string(SHOW_BUILD_DIR) + "/show_first_frames.calls", std::ios::binary) << calls;
+    EXPECT_TRUE(calls == readWholeFile(golden))
+        << "the first three frames' GL calls changed; compare " SHOW_BUILD_DIR "/show_first_frames.calls with "
+        << golden << " (SHOW_UPDATE_GOLDEN=1 rewrites it when the change is meant)";
+}
+
+} // namespace

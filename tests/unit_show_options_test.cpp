@@ -1,0 +1,147 @@
+// The show's command line, and show times as both programs read and print them: accepted forms
+// with their values, every refusal with its one-line reason.
+#include "app/show_options.h"
+
+#include <gtest/gtest.h>
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace {
+
+struct AcceptedCase {
+    const char* why;
+    std::vector<std::string> args;
+    bool window;
+    int width, height;
+    std::uint32_t atMs;
+    const char* data;
+    std::vector<std::string> glutArgs;
+};
+
+const AcceptedCase acceptedCases[] = {
+    {"no arguments: full screen from 0, data looked for", {}, false, 1280, 720, 0, "", {}},
+    {"a window of the default size", {"--window"}, true, 1280, 720, 0, "", {}},
+    {"a window of a chosen size, either x", {"--window=800X600"}, true, 800, 600, 0, "", {}},
+    {"a start time with decimals, value apart", {"--at", "100.25"}, false, 1280, 720, 100250, "", {}},
+    {"the last millisecond of the show", {"--at=114.799"}, false, 1280, 720, 114799, "", {}},
+    {"data folder, then everything together", {"--data", "d", "--window=64x48", "--at", "0"}, true, 64, 48, 0, "d", {}},
+    {"GLUT's own options go to GLUT in order", {"-display", ":1", "--window", "-sync", "-geometry", "10x10+0+0"},
+     true, 1280, 720, 0, "", {"-display", ":1", "-sync", "-geometry", "10x10+0+0"}},
+};
+
+TEST(ShowOptions, AcceptedCommandLinesGiveTheirValues)
+{
+    for (const AcceptedCase& c : acceptedCases) {
+        ShowOptions options;
+        std::string error;
+        ASSERT_TRUE(parseShowOptions(c.args, options, error)) << c.why << ": " << error;
+        EXPECT_FALSE(options.help) << c.why;
+        EXPECT_EQ(options.window, c.window) << c.why;
+        EXPECT_EQ(options.width, c.width) << c.why;
+        EXPECT_EQ(options.height, c.height) << c.why;
+        EXPECT_EQ(options.shared.atMs, c.atMs) << c.why;
+        EXPECT_EQ(options.shared.dataFolder, c.data) << c.why;
+        EXPECT_EQ(options.glutArgs, c.glutArgs) << c.why;
+    }
+}
+
+TEST(ShowOptions, HelpIsAnsweredWhateverElseTheLineHolds)
+{
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"--help"}, {"-h"}, {"--window", "--help"}}) {
+        ShowOptions options;
+        std::string error;
+        ASSERT_TRUE(parseShowOptions(args, options, error)) << args.front();
+        EXPECT_TRUE(options.help) << args.front();
+    }
+}
+
+struct RefusedCase {
+    std::vector<std::string> args;
+    const char* reason; // a part of the message that names the fault
+};
+
+const RefusedCase refusedCases[] = {
+    {{"--fullscreen"}, "unknown option --fullscreen"},
+    {{"-x"}, "unknown option -x"},
+    {{"movie.mp4"}, "unexpected argument movie.mp4"},
+    {{"--window", "800x600"}, "unexpected argument 800x600"}, // the size only with '='
+    {{"--window="}, "--window=: give --window=WIDTHxHEIGHT"},
+    {{"--window=0x10"}, "each side from 1 to 16384"},
+    {{"--window=16385x10"}, "each side from 1 to 16384"},
+    {{"--window=640"}, "give --window=WIDTHxHEIGHT"},
+    {{"--window=-640x480"}, "give --window=WIDTHxHEIGHT"},
+    {{"--at"}, "--at needs a value"},
+    {{"--at", "114.8"}, "--at 114.8 is at or past the end of the show (114.8 s)"},
+    {{"--at", "200"}, "--at 200 is at or past the end of the show"},
+    {{"--at", "-1"}, "--at -1: give seconds of show time"},
+    {{"--at", "1.2345"}, "--at 1.2345: give seconds of show time"},
+    {{"--data"}, "--data needs a value"},
+    {{"--data="}, "--data needs a folder"},
+    {{"-display"}, "-display needs a value"},
+};
+
+TEST(ShowOptions, RefusedCommandLinesSayWhyInOneLine)
+{
+    for (const RefusedCase& c : refusedCases) {
+        const std::string shown = c.args.back();
+        ShowOptions options;
+        std::string error;
+        EXPECT_FALSE(parseShowOptions(c.args, options, error)) << shown;
+        EXPECT_NE(error.find(c.reason), std::string::npos) << shown << ": got \"" << error << "\"";
+        EXPECT_EQ(error.find('\n'), std::string::npos) << "one line: " << error;
+    }
+}
+
+struct TimeCase {
+    const char* text;
+    bool valid;
+    std::uint32_t ms;
+};
+
+constexpr TimeCase timeCases[] = {
+    {"0", true, 0},
+    {"25", true, 25000},
+    {"95.5", true, 95500},
+    {"0.001", true, 1},
+    {"114.8", true, 114800},
+    {"0.29", true, 290},     // 0.29 * 1000 in binary floating point is 289.99...
+    {"4.35", true, 4350},    // likewise 4349.99...
+    {"007.50", true, 7500},
+    {"4294967.295", true, 4294967295u},
+    {"4294967.296", false, 0}, // one past 32 bits
+    {"", false, 0},
+    {".", false, 0},
+    {"5.", false, 0},
+    {".5", false, 0},
+    {"1.2345", false, 0},
+    {"+1", false, 0},
+    {"1e3", false, 0},
+    {" 1", false, 0},
+    {"1,5", false, 0},
+    {"12345678", false, 0},
+};
+
+TEST(ShowTime, ReadExactlyToTheMillisecond)
+{
+    for (const TimeCase& c : timeCases) {
+        std::uint32_t ms = 12345;
+        EXPECT_EQ(parseShowTime(c.text, ms), c.valid) << "\"" << c.text << "\"";
+        if (c.valid) {
+            EXPECT_EQ(ms, c.ms) << "\"" << c.text << "\"";
+        }
+    }
+}
+
+TEST(ShowTime, PrintsWithTheDecimalsItNeeds)
+{
+    const std::pair<std::uint32_t, const char*> cases[] = {
+        {0, "0"}, {25000, "25"}, {95500, "95.5"}, {95516, "95.516"}, {1, "0.001"}, {114800, "114.8"}, {10050, "10.05"},
+    };
+    for (const auto& [ms, text] : cases)
+        EXPECT_EQ(formatShowTime(ms), text) << ms;
+}
+
+} // namespace

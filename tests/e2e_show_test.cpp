@@ -79,7 +79,7 @@ TEST_F(ShowRun, SoundtrackPlaysOnceFromItsStart)
     pressEscapeAndExpectExitZero(window);
 
     const std::vector<std::int16_t> played = readPlayedSamples(audioPath());
-    const std::vector<std::int16_t> decoded = decodeMp3(folder.path() + "/iroiro/k13.mp3", 0.0, 8.0);
+    const std::vector<std::int16_t> decoded = decodeMp3(dataPath(soundtrackFile), 0.0, 8.0);
     ASSERT_GT(played.size(), 44100u * 2) << "at least a second of sound was played";
     ASSERT_GT(decoded.size(), 44100u * 2 * 4);
     std::size_t playedStart = 0;
@@ -92,7 +92,7 @@ TEST_F(ShowRun, SoundtrackPlaysOnceFromItsStart)
 
 TEST_F(ShowRun, MissingPictureShowsTheNoticeAndTheShowGoesOn)
 {
-    removeData("wave1.bmp");
+    removeData(wavePictureFile);
     start(640, 480);
     const std::string notice = waitForWindow("Error", 15000);
     ASSERT_FALSE(notice.empty()) << "the notice did not appear";
@@ -111,7 +111,7 @@ TEST_F(ShowRun, MissingPictureShowsTheNoticeAndTheShowGoesOn)
 
 TEST_F(ShowRun, MissingSoundtrackRunsSilentlyWithoutAMessage)
 {
-    removeData("k13.mp3");
+    removeData(soundtrackFile);
     start(320, 240);
     const std::string window = waitForWindow(showBinary, 10000);
     ASSERT_FALSE(window.empty());

@@ -10,13 +10,19 @@
 void ShowRun::SetUp()
 {
     ASSERT_FALSE(folder.path().empty());
-    ASSERT_EQ(std::system(("cp -r '" SHOW_BUILD_DIR "/iroiro' '" + folder.path() + "/'").c_str()), 0)
-        << "the build writes ./iroiro/ beside the show";
+    const std::string data = std::string(SHOW_BUILD_DIR) + "/" + dataFolderName;
+    ASSERT_EQ(std::system(("cp -r '" + data + "' '" + folder.path() + "/'").c_str()), 0)
+        << "the build writes " << data << " beside the show";
 }
 
-void ShowRun::removeData(const std::string& name)
+std::string ShowRun::dataPath(const char* file) const
 {
-    std::remove((folder.path() + "/iroiro/" + name).c_str());
+    return folder.path() + "/" + dataFolderName + "/" + file;
+}
+
+void ShowRun::removeData(const char* file)
+{
+    std::remove(dataPath(file).c_str());
 }
 
 void ShowRun::startServer(int screenWidth, int screenHeight)

@@ -3,6 +3,7 @@
 // compare what it played with the MP3 decoded apart.
 #pragma once
 
+#include "app/data_files.h"
 #include "support/x_session.h"
 
 #include <gtest/gtest.h>
@@ -17,7 +18,9 @@ class ShowRun : public ::testing::Test {
 protected:
     void SetUp() override;
 
-    void removeData(const std::string& name);
+    // The copy of a data file, e.g. dataPath(soundtrackFile), and its removal.
+    std::string dataPath(const char* file) const;
+    void removeData(const char* file);
     std::string audioPath() const { return folder.path() + "/audio.raw"; }
 
     // A private X server of that size, for start or for X tools alone.

@@ -63,10 +63,14 @@ void initGraphics()
 {
     if (!initDrawing())
         return;
-    // Starting part-way: the GL state and the values a 60 fps run carries into that moment, drawn
-    // into the back buffer before the window first shows; the first frame clears it.
-    if (firstFrameTime() > 0)
+    // Starting part-way: the GL state and the values a 60 fps run carries into that moment, from
+    // the frames that hand them on. Only their state is wanted, so nothing is rasterised (where
+    // the GL has no such switch the frames fill the back buffer, which the first frame clears).
+    if (firstFrameTime() > 0) {
+        glEnable(GL_RASTERIZER_DISCARD);
         replayRunUntil(firstFrameTime(), startFramesPerSecond);
+        glDisable(GL_RASTERIZER_DISCARD);
+    }
     openMusic();
     playMusic();
 }

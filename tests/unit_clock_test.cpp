@@ -1,6 +1,7 @@
 // The show clock and the scene schedule: boundaries, the timer's wrap, jumps and odd elapsed times.
 #include "app/frame.h"
 #include "app/platform/timer.h"
+#include "app/run.h"
 #include "app/show_state.h"
 
 #include <gtest/gtest.h>
@@ -11,7 +12,11 @@ namespace {
 class ShowClock : public ::testing::Test {
 protected:
     void SetUp() override { showState = ShowState{}; }
-    void TearDown() override { releaseTimer(); }
+    void TearDown() override
+    {
+        releaseTimer();
+        setFirstFrameTime(0);
+    }
 };
 
 struct ScheduleCase {
@@ -77,6 +82,40 @@ TEST_F(ShowClock, FirstFrameStartsTheClockAtZero)
     holdTimerAt(123456 + 25000);
     EXPECT_EQ(advanceShowClock(), 25000u);
     EXPECT_EQ(showState.scene, 2);
+}
+
+TEST_F(ShowClock, ClockStartedPartWayShowsThatTimeOnTheFirstFrameAndRunsOnFromIt)
+{
+    setFirstFrameTime(100000);
+    holdTimerAt(5000); // the start lies before the timer's zero: it wraps
+    EXPECT_EQ(advanceShowClock(), 100000u);
+    EXPECT_EQ(showState.startTime, 5000u - 100000u);
+    EXPECT_EQ(showState.scene, 5);
+    EXPECT_EQ(showState.sceneTime, 8000.0);
+    holdTimerAt(5000 + 14800);
+    EXPECT_EQ(advanceShowClock(), 114800u);
+    EXPECT_EQ(showState.scene, 6) << "the show ends 14.8 s after a start at 100 s";
+}
+
+TEST_F(ShowClock, ResetCarriedValuesStartsAFreshRun)
+{
+    holdTimerAt(1000);
+    advanceShowClock();
+    showState.cameraShift = 1.5;
+    showState.cameraX = 2.0f;
+    showState.cameraEndX = 3.0f;
+    showState.cameraTravel = 4.0;
+    showState.tunnelDepth = -5.0f;
+    resetCarriedValues();
+    EXPECT_FALSE(showState.clockStarted);
+    EXPECT_EQ(showState.scene, 0);
+    EXPECT_EQ(showState.cameraShift, 0.0);
+    EXPECT_EQ(showState.cameraX, 0.0f);
+    EXPECT_EQ(showState.cameraEndX, 0.0f);
+    EXPECT_EQ(showState.cameraTravel, 0.0);
+    EXPECT_EQ(showState.tunnelDepth, 0.0f);
+    holdTimerAt(7000);
+    EXPECT_EQ(advanceShowClock(), 0u) << "the next frame starts the clock again";
 }
 
 TEST_F(ShowClock, TimerWrapPast32BitsKeepsElapsedTime)

@@ -19,8 +19,17 @@ bool isDigit(char c)
     return c >= '0' && c <= '9';
 }
 
-// Digits only, no sign, within [1, largest].
-bool parseSide(const std::string& text, int largest, int& value)
+bool listed(const std::string& name, const char* const* names, std::size_t count)
+{
+    for (std::size_t i = 0; i < count; ++i)
+        if (name == names[i])
+            return true;
+    return false;
+}
+
+} // namespace
+
+bool parseCount(const std::string& text, int largest, int& value)
 {
     if (text.empty() || text.size() > 6)
         return false;
@@ -36,15 +45,12 @@ bool parseSide(const std::string& text, int largest, int& value)
     return true;
 }
 
-bool listed(const std::string& name, const char* const* names, std::size_t count)
+bool parseSize(const std::string& text, int largestSide, int& width, int& height)
 {
-    for (std::size_t i = 0; i < count; ++i)
-        if (name == names[i])
-            return true;
-    return false;
+    const std::size_t x = text.find_first_of("xX");
+    return x != std::string::npos && parseCount(text.substr(0, x), largestSide, width) &&
+           parseCount(text.substr(x + 1), largestSide, height);
 }
-
-} // namespace
 
 bool parseShowTime(const std::string& text, std::uint32_t& ms)
 {
@@ -144,9 +150,7 @@ bool parseShowOptions(const std::vector<std::string>& args, ShowOptions& options
             options.window = true;
             if (name.size() < arg.size()) {
                 const std::string size = arg.substr(name.size() + 1);
-                const std::size_t x = size.find_first_of("xX");
-                if (x == std::string::npos || !parseSide(size.substr(0, x), largestWindowSide, options.width) ||
-                    !parseSide(size.substr(x + 1), largestWindowSide, options.height)) {
+                if (!parseSize(size, largestWindowSide, options.width, options.height)) {
                     error = arg + ": give --window=WIDTHxHEIGHT, each side from 1 to " +
                             std::to_string(largestWindowSide) + " pixels";
                     return false;

@@ -6,6 +6,12 @@
 #include <string>
 #include <vector>
 
+// A whole number in [1, largest], digits only (no sign, no spaces).
+bool parseCount(const std::string& text, int largest, int& value);
+
+// "WIDTHxHEIGHT" (or with 'X'), each side a count in [1, largestSide].
+bool parseSize(const std::string& text, int largestSide, int& width, int& height);
+
 // Seconds of show time written as a decimal ("95.5", "25", "0.125") to whole milliseconds. The
 // text is read digit by digit so that no binary rounding moves a time to the millisecond before.
 // More than three decimals, signs, exponents or anything else are refused.

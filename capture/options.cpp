@@ -21,41 +21,12 @@ constexpr ModeName modeNames[] = {
     {"frame", CaptureMode::frame, "an output file (.png)"},
 };
 
-bool isDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
-
-// Digits only, no sign, within [1, largest].
-bool parseCount(const std::string& text, int largest, int& value)
-{
-    if (text.empty() || text.size() > 6)
-        return false;
-    int parsed = 0;
-    for (char c : text) {
-        if (!isDigit(c))
-            return false;
-        parsed = parsed * 10 + (c - '0');
-    }
-    if (parsed < 1 || parsed > largest)
-        return false;
-    value = parsed;
-    return true;
-}
-
-bool parseSize(const std::string& text, int& width, int& height)
-{
-    const std::size_t x = text.find_first_of("xX");
-    return x != std::string::npos && parseCount(text.substr(0, x), largestSide, width) &&
-           parseCount(text.substr(x + 1), largestSide, height);
-}
-
 // Applies one option and its value; false with `error` set when the value does not parse.
 bool applyOption(const std::string& name, const std::string& value, CaptureOptions& options, std::string& error)
 {
     const std::string shown = name + " " + value;
     if (name == "--size") {
-        if (!parseSize(value, options.width, options.height)) {
+        if (!parseSize(value, largestSide, options.width, options.height)) {
             error = shown + ": give WIDTHxHEIGHT, each side from 1 to " + std::to_string(largestSide) + " pixels";
             return false;
         }

@@ -1,18 +1,51 @@
 // Multimedia commands carried out with SDL2_mixer: one music device, addressed by its path.
 #include "app/platform/multimedia.h"
 
+#include "app/platform/file_read.h"
+
 #include <SDL.h>
 #include <alsa/asoundlib.h>
 #include <SDL_mixer.h>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <dlfcn.h>
+#include <mpg123.h>
 #include <string>
+#include <vector>
+
+// SDL_mixer hands MP3s to libmpg123 with its default flags, under which the decoder writes notes,
+// warnings and errors about damaged frames to standard error, from the audio thread while the
+// show plays. A failed soundtrack must stay silent, and no check short of decoding the whole file
+// finds such a file in advance: frames with sound headers and garbage inside, or a few bytes of
+// junk after the last frame, make it complain. So every decoder handle made in this process is
+// told to be quiet. This definition takes the library's place for SDL_mixer (the dynamic linker
+// binds a library's calls to the program's own definition first) and makes the handle through
+// the library's. Only the decoder's messages go: the show's own still reach standard error.
+extern "C" mpg123_handle* mpg123_new(const char* decoder, int* error)
+{
+    using Create = mpg123_handle* (*)(const char*, int*);
+    static const Create create = reinterpret_cast<Create>(dlsym(RTLD_NEXT, "mpg123_new"));
+    if (!create) {
+        if (error)
+            *error = MPG123_ERR;
+        return nullptr;
+    }
+    mpg123_handle* handle = create(decoder, error);
+    if (handle)
+        mpg123_param(handle, MPG123_ADD_FLAGS, MPG123_QUIET, 0.0);
+    return handle;
+}
 
 namespace {
+
+// Far more than any soundtrack of a few minutes takes, even at the highest bit rate.
+constexpr std::size_t maxSoundtrackBytes = std::size_t(64) << 20;
 
 bool audioOpen = false;
 std::string devicePath;
 Mix_Music* music = nullptr;
+std::vector<std::uint8_t> musicBytes; // the open device's file; the decoder reads it while playing
 
 // Stops the mixer's thread before the process's other exit work, so that nothing is still
 // writing sound while the runtime tears down.
@@ -37,6 +70,10 @@ bool openAudio()
         return true;
     // ALSA reports a missing sound card on standard error; a failed soundtrack stays silent.
     snd_lib_error_set_handler(ignoreAlsaError);
+    // The audio subsystem starts SDL's event subsystem, which would catch SIGINT and SIGTERM
+    // and only queue a quit event that nothing reads: the show could not be stopped. Without
+    // its handlers both signals keep their default action and end the process.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     // On failure the audio subsystem is left initialised: shutting it down waits for SDL's
     // device-watching thread, which sleeps in steps of 100 ms, and would delay the first frame.
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
@@ -50,14 +87,11 @@ bool openAudio()
     return true;
 }
 
-// True when the stream starts as an MP3 does: an ID3v2 tag, or an MPEG audio frame header
-// (sync bits, a layer, a usable bit rate and sampling rate). Leaves the stream at its start.
-bool startsLikeMp3(SDL_RWops* file)
+// True when the bytes start as an MP3 does: an ID3v2 tag, or an MPEG audio frame header (sync
+// bits, a layer, a usable bit rate and sampling rate).
+bool startsLikeMp3(const std::vector<std::uint8_t>& head)
 {
-    Uint8 head[4] = {};
-    const bool read = SDL_RWread(file, head, 1, sizeof head) == sizeof head;
-    SDL_RWseek(file, 0, RW_SEEK_SET);
-    if (!read)
+    if (head.size() < 4)
         return false;
     if (head[0] == 'I' && head[1] == 'D' && head[2] == '3')
         return true;
@@ -69,21 +103,22 @@ void openDevice(const char* path)
 {
     if (!openAudio())
         return;
-    // Anything that is not an MP3 is refused here, before the decoder: it would write its
-    // complaints to standard error, and a failed soundtrack must stay silent.
-    SDL_RWops* file = SDL_RWFromFile(path, "rb");
+    // Only a regular file is read, whole and bounded: a FIFO in the soundtrack's place would
+    // block start-up in open(), and a device would never end. Anything that does not even start
+    // as an MP3 is refused before the decoder.
+    std::vector<std::uint8_t> bytes;
+    if (readRegularFile(path, maxSoundtrackBytes, bytes) != FileRead::ok || !startsLikeMp3(bytes))
+        return;
+    SDL_RWops* file = SDL_RWFromConstMem(bytes.data(), int(bytes.size()));
     if (!file)
         return;
-    if (!startsLikeMp3(file)) {
-        SDL_RWclose(file);
-        return;
-    }
     Mix_Music* opened = Mix_LoadMUSType_RW(file, MUS_MP3, SDL_TRUE); // closes the file, also on failure
     if (!opened)
         return;
     if (music)
         Mix_FreeMusic(music);
     music = opened;
+    musicBytes.swap(bytes); // the buffer moves, its bytes stay where the decoder reads them
     devicePath = path;
 }
 

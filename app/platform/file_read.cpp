@@ -1,0 +1,66 @@
+// Whole-file reads of regular files, bounded and non-blocking.
+#include "app/platform/file_read.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <new>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// Reads exactly `size` bytes; false on an error or when the file ends early.
+bool readAll(int fd, std::uint8_t* into, std::size_t size)
+{
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t n = read(fd, into + done, size - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        done += std::size_t(n);
+    }
+    return true;
+}
+
+} // namespace
+
+FileRead readRegularFile(const char* path, std::size_t maxBytes, std::vector<std::uint8_t>& bytes)
+{
+    bytes.clear();
+    // Looked at before opening: opening a device can itself have effects (a tape rewinds, a
+    // watchdog arms), and a FIFO without a writer would block a plain open.
+    struct stat info;
+    if (stat(path, &info) != 0)
+        return FileRead::cannotOpen;
+    if (!S_ISREG(info.st_mode))
+        return FileRead::notAFile;
+
+    // O_NONBLOCK in case the path was swapped for a FIFO since the look; fstat then tells.
+    const int fd = open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return FileRead::cannotOpen;
+    FileRead result = FileRead::ok;
+    if (fstat(fd, &info) != 0) {
+        result = FileRead::failed;
+    } else if (!S_ISREG(info.st_mode)) {
+        result = FileRead::notAFile;
+    } else if (std::uint64_t(info.st_size) > maxBytes) {
+        result = FileRead::tooLarge;
+    } else {
+        try {
+            bytes.resize(std::size_t(info.st_size));
+            // One byte more than the size would find a file that grew meanwhile.
+            std::uint8_t extra;
+            if (!readAll(fd, bytes.data(), bytes.size()) || read(fd, &extra, 1) != 0)
+                result = FileRead::failed;
+        } catch (const std::bad_alloc&) {
+            result = FileRead::tooLarge;
+        }
+    }
+    close(fd);
+    if (result != FileRead::ok)
+        bytes = {};
+    return result;
+}

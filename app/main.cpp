@@ -6,6 +6,7 @@
 #include "app/run.h"
 #include "app/show_options.h"
 #include "app/startup.h"
+#include "app/visibility.h"
 
 #include <GL/freeglut.h>
 #include <cstdio>
@@ -78,6 +79,7 @@ int main(int argc, char** argv)
     glutKeyboardFunc(keyPressed);
     glutReshapeFunc(reshapeWindow);
     glutIdleFunc(requestRedisplay);
+    glutWindowStatusFunc(windowStatusChanged);
 
     initGraphics();
     glutMainLoop();

@@ -10,13 +10,14 @@
 
 #include "app/data_files.h"
 #include "app/replay.h"
-#include "textures/bitmap.h"
+#include "textures/picture_file.h"
 
 #include <csignal>
 #include <cstdio>
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -68,22 +69,23 @@ std::string inDataFolder(const std::string& folder, const char* file)
     return folder + "/" + dataFolderName + "/" + file;
 }
 
-// The pictures are checked before anything opens: a missing or unreadable one would raise the
-// loader's modal notice, which nobody can dismiss in a private X server.
+// The pictures are checked before anything opens, with the loader's own reading and decoding: a
+// picture it refuses would raise its modal notice, which nobody can dismiss in a private X server.
+// The soundtrack, which ffmpeg reads, must be a regular file: a FIFO or a device would stall it.
 bool checkData(const CaptureOptions& options, const std::string& folder, std::string& error)
 {
     for (const ShowPicture& picture : showPictures) {
         const std::string path = inDataFolder(folder, picture.file);
-        std::ifstream in(path, std::ios::binary);
-        const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
         DecodedBitmap decoded;
-        if (!in.is_open() || !decodeBitmap(bytes.data(), bytes.size(), decoded)) {
+        if (readPictureFile(path.c_str(), decoded) != PictureRead::ok) {
             error = "picture missing or unreadable: " + path;
             return false;
         }
     }
     const std::string soundtrack = inDataFolder(folder, soundtrackFile);
-    if (options.mode == CaptureMode::video && access(soundtrack.c_str(), R_OK) != 0) {
+    struct stat info;
+    if (options.mode == CaptureMode::video &&
+        (stat(soundtrack.c_str(), &info) != 0 || !S_ISREG(info.st_mode) || access(soundtrack.c_str(), R_OK) != 0)) {
         error = "no soundtrack at " + soundtrack;
         return false;
     }

@@ -1,12 +1,16 @@
-// The bitmap decoder and the loader's failure paths, on small files built in the tests.
+// The bitmap decoder, the picture-file reader and the loader's failure paths, on small files
+// built in the tests.
 #include "support/bmp_fixture.h"
 #include "textures/bitmap.h"
+#include "textures/picture_file.h"
 
 #include <gtest/gtest.h>
 #include <cstdlib>
 #include <cstdio>
+#include <fcntl.h>
 #include <string>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -52,7 +56,7 @@ TEST(BitmapDecoder, FirstStoredBluePixelLandsInTheLastRowAsRgb)
     EXPECT_EQ(picture.texel(0, 0), 0u);
 }
 
-TEST(BitmapDecoder, BottomUpRowsAreReversedAndTopDownRowsAreNot)
+TEST(BitmapDecoder, RowZeroIsThePictureTopInEitherStoredOrder)
 {
     for (bool topDown : {false, true}) {
         BmpFixture f;
@@ -64,7 +68,8 @@ TEST(BitmapDecoder, BottomUpRowsAreReversedAndTopDownRowsAreNot)
         for (int stored = 0; stored < 3; ++stored) {
             const int row = topDown ? stored : 2 - stored;
             for (int x = 0; x < 4; ++x)
-                EXPECT_EQ(picture.texel(x, row), numberedTexel(x, stored)) << "topDown " << topDown;
+                EXPECT_EQ(picture.texel(x, row), numberedTexel(x, stored))
+                    << (topDown ? "top-down rows must not be reversed" : "bottom-up rows must be reversed");
         }
     }
 }
@@ -207,6 +212,109 @@ TEST(BitmapDecoder, PixelOffsetInsideTheHeadersIsRejected)
     bytes[10] = 50; // pixel data "before" the end of the info header
     DecodedBitmap picture;
     EXPECT_FALSE(decodeBitmap(bytes.data(), bytes.size(), picture));
+}
+
+// The header reading on its own: where each kind of file keeps its palette and pixels.
+TEST(BitmapLayout, PaletteAndPixelsAreFoundWhereEachKindOfFileKeepsThem)
+{
+    struct Case {
+        const char* what;
+        BmpFixture file;
+        BitmapLayout expected;
+    };
+    auto make = [](auto change) {
+        BmpFixture f;
+        f.rows = numberedRows24(4, 2);
+        change(f);
+        return f;
+    };
+    const Case cases[] = {
+        {"24-bit, rows padded from 6 to 8 bytes", make([](BmpFixture& f) { f.width = 2; f.rows.resize(12); }),
+         {2, 2, false, 24, 0, 0, 54, 8}},
+        {"8-bit with 16 colours used: a short palette", make([](BmpFixture& f) {
+             f.bits = 8; f.coloursUsed = 16; f.paletteEntries = 16; f.rows.assign(8, 1); }),
+         {4, 2, false, 8, 54, 16, 54 + 64, 4}},
+        {"8-bit with a gap after the full palette", make([](BmpFixture& f) {
+             f.bits = 8; f.gapBeforePixels = 12; f.rows.assign(8, 1); }),
+         {4, 2, false, 8, 54, 256, 54 + 1024 + 12, 4}},
+        {"32-bit with bit-field masks after the info header", make([](BmpFixture& f) {
+             f.bits = 32; f.compression = 3; f.masks = {0x00FF0000u, 0x0000FF00u, 0x000000FFu}; f.rows.resize(32); }),
+         {4, 2, false, 32, 0, 0, 54 + 12, 16}},
+        {"top-down: the height kept positive", make([](BmpFixture& f) { f.height = -2; }),
+         {4, 2, true, 24, 0, 0, 54, 12}},
+    };
+    for (const Case& c : cases) {
+        const std::vector<std::uint8_t> bytes = c.file.bytes();
+        BitmapLayout layout;
+        ASSERT_TRUE(readBitmapLayout(bytes.data(), bytes.size(), layout)) << c.what;
+        EXPECT_EQ(layout.width, c.expected.width) << c.what;
+        EXPECT_EQ(layout.height, c.expected.height) << c.what;
+        EXPECT_EQ(layout.topDown, c.expected.topDown) << c.what;
+        EXPECT_EQ(layout.bitsPerPixel, c.expected.bitsPerPixel) << c.what;
+        EXPECT_EQ(layout.paletteOffset, c.expected.paletteOffset) << c.what;
+        EXPECT_EQ(layout.paletteEntries, c.expected.paletteEntries) << c.what;
+        EXPECT_EQ(layout.pixelOffset, c.expected.pixelOffset) << c.what;
+        EXPECT_EQ(layout.fileStride, c.expected.fileStride) << c.what;
+    }
+}
+
+// The one reading the loader and showcap share: regular files and links to them are read,
+// anything else is refused before a byte is read, and nothing larger than a picture can be.
+class PictureFileReading : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        char pattern[] = "/tmp/show-picture-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        folder = pattern;
+    }
+    void TearDown() override { std::system(("rm -rf '" + folder + "'").c_str()); }
+
+    std::string folder;
+};
+
+TEST_F(PictureFileReading, OnlyRegularFilesOfAPictureSizeAreDecoded)
+{
+    BmpFixture f;
+    f.rows = numberedRows24(4, 2);
+    const std::vector<std::uint8_t> good = f.bytes();
+    const std::string picture = folder + "/picture.bmp";
+    std::FILE* out = std::fopen(picture.c_str(), "wb");
+    ASSERT_NE(out, nullptr);
+    std::fwrite(good.data(), 1, good.size(), out);
+    std::fclose(out);
+
+    const std::string fifo = folder + "/fifo.bmp";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    ASSERT_EQ(symlink(picture.c_str(), (folder + "/linked.bmp").c_str()), 0);
+    ASSERT_EQ(symlink(fifo.c_str(), (folder + "/linked-fifo.bmp").c_str()), 0);
+    ASSERT_EQ(symlink("/dev/zero", (folder + "/linked-zero.bmp").c_str()), 0);
+    // A sound picture with a tail beyond any picture's size: refused by its size, unread (the
+    // file is sparse, so the test writes nothing of it).
+    const std::string huge = folder + "/huge.bmp";
+    ASSERT_EQ(std::system(("cp '" + picture + "' '" + huge + "'").c_str()), 0);
+    ASSERT_EQ(truncate(huge.c_str(), off_t(maxBitmapFileBytes) + 1), 0);
+
+    struct Case {
+        const char* why;
+        std::string path;
+        PictureRead expected;
+    };
+    const Case cases[] = {
+        {"a regular file", picture, PictureRead::ok},
+        {"a link to a regular file is a legitimate data file", folder + "/linked.bmp", PictureRead::ok},
+        {"missing", folder + "/missing.bmp", PictureRead::cannotOpen},
+        {"a FIFO without a writer would block the open", fifo, PictureRead::notABitmap},
+        {"a link to a FIFO", folder + "/linked-fifo.bmp", PictureRead::notABitmap},
+        {"a link to /dev/zero would be read without end", folder + "/linked-zero.bmp", PictureRead::notABitmap},
+        {"a folder", folder, PictureRead::notABitmap},
+        {"a valid picture with a tail past the bound", huge, PictureRead::notABitmap},
+    };
+    for (const Case& c : cases) {
+        DecodedBitmap decoded;
+        EXPECT_EQ(readPictureFile(c.path.c_str(), decoded), c.expected) << c.why;
+        EXPECT_EQ(decoded.pixels.empty(), c.expected != PictureRead::ok) << c.why;
+    }
 }
 
 // The loader's failure paths show the notice. With no display it goes to standard error, which

@@ -1,7 +1,7 @@
 // libFuzzer target for the bitmap decoder: any bytes must either be rejected, leaving the result
 // empty, or give a picture whose layout agrees with what the upload will read and whose corner
 // texels are the file's own pixels, read at its pixel offset, padding and orientation.
-#include "textures/bitmap.h"
+#include "textures/bitmap_decode.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -154,6 +154,13 @@ ChildProcess::ChildProcess(const std::vector<std::string>& argv, const std::stri
     if (pid_ == 0) {
         if (chdir(workDir.c_str()) != 0)
             _exit(126);
+        // The program starts as from a terminal, whatever the test runner ignores or blocks: a
+        // shell's background job, for one, ignores SIGINT, and so would the child.
+        for (int s : {SIGINT, SIGQUIT, SIGTERM, SIGHUP, SIGPIPE})
+            signal(s, SIG_DFL);
+        sigset_t none;
+        sigemptyset(&none);
+        sigprocmask(SIG_SETMASK, &none, nullptr);
         for (const auto& [name, value] : env) {
             if (value.empty())
                 unsetenv(name.c_str());
@@ -189,6 +196,7 @@ bool ChildProcess::waitForExit(int timeoutMs)
         int status = 0;
         if (waitpid(pid_, &status, WNOHANG) == pid_) {
             status_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+            signal_ = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
             pid_ = -1;
             return true;
         }

@@ -57,15 +57,18 @@ public:
     ChildProcess& operator=(const ChildProcess&) = delete;
 
     // Waits up to timeoutMs; true once the process has ended, with its exit status (-1 if it
-    // was ended by a signal).
+    // was ended by a signal, which terminatingSignal then names; 0 otherwise).
     bool waitForExit(int timeoutMs);
     bool running();
     int exitStatus() const { return status_; }
+    int terminatingSignal() const { return signal_; }
+    pid_t pid() const { return pid_; } // -1 once the process has been waited for
     std::string standardError() const;
 
 private:
     pid_t pid_ = -1;
     int status_ = -1;
+    int signal_ = 0;
     std::string stderrPath_;
 };
 

@@ -1,0 +1,339 @@
+// The real show against what a user's machine can do to it: a signal asking it to stop, a window
+// that cannot be seen, a FIFO where a data file should be, soundtracks the decoder cannot read.
+// Each row asserts how the show ends (its status, or the signal that ended it), the notices, that
+// nothing is written to standard error, and that no process is left behind.
+#include "support/x_session.h"
+
+#include <gtest/gtest.h>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <optional>
+#include <ostream>
+#include <random>
+#include <signal.h>
+#include <sstream>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+const std::string showBinary = SHOW_BINARY;
+constexpr double showEndSeconds = 114.8;
+
+enum class Action {
+    sigint,  // sent once the window is up
+    sigterm,
+    escape,  // pressed after a few seconds of the show
+    unmap,   // the window unmapped, shown again for a while, unmapped again until the end
+    cover,   // another window over the whole of it until the end
+};
+
+enum class Soundtrack {
+    good,
+    fifo,                // a FIFO nobody writes to
+    headerThenGarbage,   // a real frame header, then 64 KiB of noise
+    oneFourByteFrame,    // the first frame's header alone
+    framesThenJunkTail,  // three seconds of real frames, then 300 bytes of noise
+    garbageInsideFrames, // every frame header kept, everything inside them noise
+};
+
+enum class Picture { good, missing, fifo }; // the glow sprite, the first picture loaded
+
+enum class Audio {
+    dummy, // SDL's dummy driver: a device that plays nothing
+    disk,  // SDL's disk driver: the decoded sound goes to a file, in real time
+    noCard, // ALSA with a configuration naming no device: the driver starts, the open fails
+};
+
+struct DependabilityCase {
+    const char* name;
+    Action action;
+    Soundtrack soundtrack;
+    Picture picture;
+    Audio audio;
+    const char* fault; // what the row catches, said when it fails
+};
+
+void PrintTo(const DependabilityCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+const DependabilityCase dependabilityCases[] = {
+    {"SigintEndsTheShow", Action::sigint, Soundtrack::good, Picture::good, Audio::dummy,
+     "SDL's event subsystem caught SIGINT and queued a quit event nothing reads"},
+    {"SigtermEndsTheShow", Action::sigterm, Soundtrack::good, Picture::good, Audio::dummy,
+     "SDL's event subsystem caught SIGTERM"},
+    {"SigintEndsTheShowWithoutSoundDevice", Action::sigint, Soundtrack::good, Picture::good, Audio::noCard,
+     "the event subsystem stayed up, with its handlers, after the failed open"},
+    {"SigtermEndsTheShowWithoutSoundDevice", Action::sigterm, Soundtrack::good, Picture::good, Audio::noCard,
+     "the event subsystem stayed up after the failed open"},
+    {"SigtermEndsTheShowAfterANotice", Action::sigterm, Soundtrack::good, Picture::missing, Audio::dummy,
+     "the notice's message box left handlers behind"},
+    {"FifoSoundtrackDoesNotBlockTheShow", Action::escape, Soundtrack::fifo, Picture::good, Audio::disk,
+     "open() of the soundtrack blocked start-up: no window, Escape not handled"},
+    {"FifoPictureRaisesTheNoticeWithoutBlocking", Action::escape, Soundtrack::good, Picture::fifo, Audio::disk,
+     "the loader blocked opening the FIFO"},
+    {"MpegHeaderThenGarbageIsSilent", Action::escape, Soundtrack::headerThenGarbage, Picture::good, Audio::disk,
+     "the decoder wrote that it gave up searching for a header"},
+    {"SingleFourByteFrameIsSilent", Action::escape, Soundtrack::oneFourByteFrame, Picture::good, Audio::disk,
+     "the decoder warned of a one-frame stream"},
+    {"JunkAfterTheLastFrameIsSilent", Action::escape, Soundtrack::framesThenJunkTail, Picture::good, Audio::disk,
+     "the decoder wrote notes on an illegal header and its resync at the end"},
+    {"GarbageInsideFramesIsSilent", Action::escape, Soundtrack::garbageInsideFrames, Picture::good, Audio::disk,
+     "the decoder wrote an error for every bad frame"},
+    {"UnmappedWindowEndsOnTimeWithoutSpinning", Action::unmap, Soundtrack::good, Picture::good, Audio::dummy,
+     "the end was only reached in a drawn frame, and the idle loop spun while nothing was drawn"},
+    {"CoveredWindowEndsOnTimeWithoutSpinning", Action::cover, Soundtrack::good, Picture::good, Audio::dummy,
+     "a fully covered window drew nothing, so the show never ended"},
+};
+
+std::vector<std::uint8_t> bytesOf(const std::string& path)
+{
+    const std::string text = readWholeFile(path);
+    return std::vector<std::uint8_t>(text.begin(), text.end());
+}
+
+void writeBytes(const std::string& path, const std::vector<std::uint8_t>& bytes)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    ASSERT_TRUE(out.good()) << path;
+}
+
+std::vector<std::uint8_t> noise(std::size_t size)
+{
+    std::mt19937 generator(14);
+    std::vector<std::uint8_t> bytes(size);
+    for (std::uint8_t& byte : bytes)
+        byte = std::uint8_t(generator());
+    return bytes;
+}
+
+// Where each frame of an MPEG-1 Layer III file starts and how long it is (the soundtrack the
+// build writes is one: constant bit rate, frames back to back from the first byte).
+struct FrameSpan {
+    std::size_t at;
+    std::size_t size;
+};
+
+std::vector<FrameSpan> mpegFrames(const std::vector<std::uint8_t>& mp3)
+{
+    static constexpr int kbps[16] = {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 0};
+    static constexpr int rates[4] = {44100, 48000, 32000, 0};
+    std::vector<FrameSpan> frames;
+    std::size_t at = 0;
+    while (at + 4 <= mp3.size() && mp3[at] == 0xFF && (mp3[at + 1] & 0xFE) == 0xFA) {
+        const int bitRate = kbps[mp3[at + 2] >> 4];
+        const int rate = rates[(mp3[at + 2] >> 2) & 3];
+        if (bitRate == 0 || rate == 0)
+            break;
+        const std::size_t size = std::size_t(144000 * bitRate / rate + ((mp3[at + 2] >> 1) & 1));
+        frames.push_back({at, size});
+        at += size;
+    }
+    return frames;
+}
+
+// The soundtrack `kind` made from the build's real one.
+void spoilSoundtrack(const std::string& path, Soundtrack kind)
+{
+    const std::vector<std::uint8_t> real = bytesOf(path);
+    const std::vector<FrameSpan> frames = mpegFrames(real);
+    ASSERT_GT(frames.size(), 200u) << "the build's soundtrack is MPEG-1 Layer III from its first byte";
+    // Frame 0 holds the encoder's summary of the whole file; the spoiled files start after it.
+    const auto from = real.begin() + std::ptrdiff_t(frames[1].at);
+    std::vector<std::uint8_t> bytes;
+    switch (kind) {
+    case Soundtrack::good:
+        return;
+    case Soundtrack::fifo:
+        ASSERT_EQ(std::remove(path.c_str()), 0);
+        ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+        return;
+    case Soundtrack::headerThenGarbage:
+        bytes.assign(from, from + 4);
+        for (std::uint8_t byte : noise(64 * 1024))
+            bytes.push_back(byte);
+        break;
+    case Soundtrack::oneFourByteFrame:
+        bytes.assign(from, from + 4);
+        break;
+    case Soundtrack::framesThenJunkTail:
+        bytes.assign(from, real.begin() + std::ptrdiff_t(frames[116].at)); // 115 frames, 3 s
+        for (std::uint8_t byte : noise(300))
+            bytes.push_back(byte);
+        break;
+    case Soundtrack::garbageInsideFrames: {
+        bytes.assign(from, real.end());
+        const std::vector<std::uint8_t> inside = noise(bytes.size());
+        for (std::size_t i = 1; i < frames.size(); ++i)
+            for (std::size_t k = 4; k < frames[i].size && frames[i].at + k < real.size(); ++k)
+                bytes[frames[i].at - frames[1].at + k] = inside[frames[i].at + k - frames[1].at];
+        break;
+    }
+    }
+    writeBytes(path, bytes);
+}
+
+// The CPU time the process has used so far, user and system, in seconds.
+double cpuSeconds(pid_t pid)
+{
+    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+    std::string line;
+    std::getline(in, line);
+    // The fields after the command name, which is in parentheses and may hold spaces.
+    std::istringstream fields(line.substr(line.rfind(')') + 2));
+    std::string field;
+    unsigned long long user = 0, system = 0;
+    for (int i = 3; i <= 15 && fields >> field; ++i) {
+        if (i == 14)
+            user = std::stoull(field);
+        if (i == 15)
+            system = std::stoull(field);
+    }
+    return double(user + system) / double(sysconf(_SC_CLK_TCK));
+}
+
+double secondsSince(Clock::time_point start)
+{
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// What the show wrote to standard error, less the disk audio driver's own announcement.
+std::string showMessages(const ChildProcess& show)
+{
+    std::string messages;
+    std::istringstream lines(show.standardError());
+    for (std::string line; std::getline(lines, line);)
+        if (line.rfind("CRITICAL: ", 0) != 0)
+            messages += line + "\n";
+    return messages;
+}
+
+class ShowDependability : public ::testing::TestWithParam<DependabilityCase> {
+protected:
+    void SetUp() override
+    {
+        ASSERT_FALSE(folder.path().empty());
+        ASSERT_EQ(std::system(("cp -r '" SHOW_BUILD_DIR "/iroiro' '" + folder.path() + "/'").c_str()), 0)
+            << "the build writes ./iroiro/ beside the show";
+        ASSERT_EQ(mkdir((folder.path() + "/cover").c_str(), 0755), 0);
+    }
+
+    std::string dataPath(const std::string& name) const { return folder.path() + "/iroiro/" + name; }
+
+    // The share of one core the show used over `seconds` from now.
+    double cpuShareOver(pid_t pid, int seconds) const
+    {
+        const double before = cpuSeconds(pid);
+        const Clock::time_point start = Clock::now();
+        sleepMs(seconds * 1000);
+        return (cpuSeconds(pid) - before) / secondsSince(start);
+    }
+
+    TempFolder folder;
+};
+
+TEST_P(ShowDependability, EndsAsAskedSilentlyAndLeavesNothingRunning)
+{
+    const DependabilityCase& c = GetParam();
+    ASSERT_NO_FATAL_FAILURE(spoilSoundtrack(dataPath("k13.mp3"), c.soundtrack));
+    const std::string sprite = dataPath("syfyd.bmp");
+    if (c.picture != Picture::good) {
+        ASSERT_EQ(std::remove(sprite.c_str()), 0);
+    }
+    if (c.picture == Picture::fifo) {
+        ASSERT_EQ(mkfifo(sprite.c_str(), 0600), 0);
+    }
+
+    PrivateXServer x(640, 480);
+    ASSERT_TRUE(x.running()) << "Xvfb did not start";
+    const Clock::time_point launched = Clock::now();
+    const char* drivers[] = {"dummy", "disk", "alsa"};
+    const std::string alsaConfiguration = folder.path() + "/no-card.conf";
+    writeBytes(alsaConfiguration, {});
+    ChildProcess show({showBinary}, folder.path(),
+                      {{"DISPLAY", x.display()},
+                       {"SDL_AUDIODRIVER", drivers[int(c.audio)]},
+                       {"SDL_DISKAUDIOFILE", folder.path() + "/audio.raw"},
+                       {"ALSA_CONFIG_PATH", c.audio == Audio::noCard ? alsaConfiguration : ""}});
+
+    if (c.picture != Picture::good) {
+        const std::string notice = x.waitForWindow("Error", 20000);
+        ASSERT_FALSE(notice.empty()) << c.fault << "\nthe show wrote:\n" << show.standardError();
+        ASSERT_TRUE(x.dismissWindow("Error", notice, "Return", 10000));
+    }
+    const std::string window = x.waitForWindow(showBinary, 20000);
+    ASSERT_FALSE(window.empty()) << c.fault << "\nno show window; the show wrote:\n" << show.standardError();
+    ASSERT_TRUE(x.waitForWindowSize(window, "640x480", 20000)) << "the switch to full screen";
+    sleepMs(1000);
+    ASSERT_TRUE(show.running()) << "ended early, status " << show.exitStatus() << "\n" << show.standardError();
+    // The show starts no process of its own, so none can outlive it.
+    const pid_t pid = show.pid();
+    EXPECT_EQ(readWholeFile("/proc/" + std::to_string(pid) + "/task/" + std::to_string(pid) + "/children"), "");
+
+    int expectedSignal = 0;
+    switch (c.action) {
+    case Action::sigint:
+    case Action::sigterm:
+        expectedSignal = c.action == Action::sigint ? SIGINT : SIGTERM;
+        ASSERT_EQ(kill(pid, expectedSignal), 0);
+        ASSERT_TRUE(show.waitForExit(5000)) << c.fault;
+        break;
+    case Action::escape:
+        sleepMs(4000); // the short soundtrack's junk tail is reached after three seconds
+        x.run("xdotool key --window " + window + " Escape");
+        ASSERT_TRUE(show.waitForExit(10000)) << c.fault << ": Escape must end the show";
+        break;
+    case Action::unmap:
+    case Action::cover: {
+        std::optional<ChildProcess> cover;
+        if (c.action == Action::cover) {
+            // A plain window as large as the screen, mapped last and so on top.
+            cover.emplace(std::vector<std::string>{"/usr/bin/xmessage", "-geometry", "640x480+0+0", "cover"},
+                          folder.path() + "/cover", std::vector<std::pair<std::string, std::string>>{{"DISPLAY", x.display()}});
+            ASSERT_FALSE(x.waitForWindow("xmessage", 10000).empty()) << "the covering window";
+        } else {
+            x.run("xdotool windowunmap --sync " + window);
+            EXPECT_LT(cpuShareOver(pid, 6), 0.2) << "hidden: " << c.fault;
+            // Shown again, frames come back: the picture moves between two looks.
+            x.run("xdotool windowmap --sync " + window);
+            sleepMs(500);
+            const std::string first = x.run("import -window " + window + " -depth 8 rgb:-");
+            sleepMs(1000);
+            const std::string second = x.run("import -window " + window + " -depth 8 rgb:-");
+            EXPECT_FALSE(first.empty());
+            EXPECT_NE(first, second) << "no frames after the window was shown again";
+            x.run("xdotool windowunmap --sync " + window);
+        }
+        EXPECT_LT(cpuShareOver(pid, 10), 0.2) << "out of sight: " << c.fault;
+        ASSERT_TRUE(show.waitForExit(int((showEndSeconds + 20 - secondsSince(launched)) * 1000))) << c.fault;
+        // The clock starts at the first frame, a moment after the launch.
+        const double ended = secondsSince(launched);
+        EXPECT_GE(ended, showEndSeconds);
+        EXPECT_LT(ended, showEndSeconds + 10);
+        break;
+    }
+    }
+
+    EXPECT_EQ(show.terminatingSignal(), expectedSignal) << "a shell shows " << 128 + expectedSignal;
+    if (expectedSignal == 0) {
+        EXPECT_EQ(show.exitStatus(), 0);
+    }
+    EXPECT_EQ(kill(pid, 0), -1) << "the show's process is gone";
+    EXPECT_TRUE(x.windowsNamed("Error").empty()) << "an unexpected notice";
+    EXPECT_EQ(showMessages(show), "") << c.fault;
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, ShowDependability, ::testing::ValuesIn(dependabilityCases),
+                         [](const ::testing::TestParamInfo<DependabilityCase>& info) { return info.param.name; });
+
+} // namespace

@@ -305,7 +305,7 @@ TEST_P(ShowDependability, EndsAsAskedSilentlyAndLeavesNothingRunning)
             ASSERT_FALSE(x.waitForWindow("xmessage", 10000).empty()) << "the covering window";
         } else {
             x.run("xdotool windowunmap --sync " + window);
-            EXPECT_LT(cpuShareOver(pid, 6, "unmapped"), 0.2) << c.fault;
+            EXPECT_LT(cpuShareOver(pid, 6, "unmapped"), 0.1) << c.fault;
             // Shown again, frames come back: the picture moves between two looks.
             x.run("xdotool windowmap --sync " + window);
             sleepMs(500);
@@ -316,7 +316,7 @@ TEST_P(ShowDependability, EndsAsAskedSilentlyAndLeavesNothingRunning)
             EXPECT_NE(first, second) << "no frames after the window was shown again";
             x.run("xdotool windowunmap --sync " + window);
         }
-        EXPECT_LT(cpuShareOver(pid, 10, "out of sight"), 0.2) << c.fault;
+        EXPECT_LT(cpuShareOver(pid, 10, "out of sight"), 0.1) << c.fault;
         ASSERT_TRUE(show.waitForExit(int((showEndSeconds + 20 - secondsSince(launched)) * 1000))) << c.fault;
         // The clock starts at the first frame, a moment after the launch.
         const double ended = secondsSince(launched);

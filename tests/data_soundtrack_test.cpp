@@ -1,8 +1,9 @@
 // The soundtrack makedata writes, decoded by ffmpeg (not the encoder that wrote it) and checked
 // against the show's schedule; and the makedata program itself: its errors and repeatable output.
-#include <gtest/gtest.h>
+#include "support/command.h"
+#include "support/temp_folder.h"
 
-#include <sys/wait.h>
+#include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdint>
@@ -23,27 +24,6 @@ constexpr double kShowEnd = 114.8;
 const std::string kSoundtrack = "./iroiro/k13.mp3";
 const std::string kMakedata = std::string(SHOW_BUILD_DIR) + "/data/makedata";
 constexpr const char* kDataFiles[] = {"k13.mp3", "syfyd.bmp", "muryw.bmp", "velvetend_loop02a(0).bmp", "wave1.bmp"};
-
-struct CommandResult {
-    int status;
-    std::string output;
-};
-
-CommandResult runCommand(const std::string& command)
-{
-    std::FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) {
-        return {-1, ""};
-    }
-    std::string output;
-    char buffer[1 << 16];
-    std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) {
-        output.append(buffer, n);
-    }
-    const int status = pclose(pipe);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
-}
 
 std::vector<std::uint8_t> readBytes(const fs::path& path)
 {
@@ -189,55 +169,35 @@ TEST_F(DataSoundtrack, LevelOrSpectrumChangesWhereTheScenesChange)
     }
 }
 
-// A fresh folder for one run of makedata, removed afterwards.
-class ScratchFolder {
-public:
-    ScratchFolder()
-    {
-        char pattern[] = "/tmp/makedata-test-XXXXXX";
-        path_ = mkdtemp(pattern) ? pattern : "";
-    }
-    ~ScratchFolder()
-    {
-        if (!path_.empty()) {
-            fs::remove_all(path_);
-        }
-    }
-    const fs::path& path() const { return path_; }
-
-private:
-    fs::path path_;
-};
-
 TEST(DataMakedata, TwoRunsWriteTheSameBytesAndNothingElse)
 {
-    ScratchFolder first;
-    ScratchFolder second;
+    TempFolder first;
+    TempFolder second;
     ASSERT_FALSE(first.path().empty());
     ASSERT_FALSE(second.path().empty());
-    for (const ScratchFolder* folder : {&first, &second}) {
-        const CommandResult run = runCommand(kMakedata + " " + (folder->path() / "iroiro").string() + " 2>&1");
+    for (const TempFolder* folder : {&first, &second}) {
+        const CommandResult run = runCommand(kMakedata + " " + (fs::path(folder->path()) / "iroiro").string() + " 2>&1");
         ASSERT_EQ(run.status, 0) << run.output;
         EXPECT_EQ(run.output, "") << "silent on success";
         std::size_t entries = 0;
-        for (const auto& entry : fs::directory_iterator(folder->path() / "iroiro")) {
+        for (const auto& entry : fs::directory_iterator(fs::path(folder->path()) / "iroiro")) {
             ++entries;
             EXPECT_FALSE(entry.path().extension() == ".partial") << entry.path();
         }
         EXPECT_EQ(entries, std::size(kDataFiles));
     }
     for (const char* name : kDataFiles) {
-        const std::vector<std::uint8_t> a = readBytes(first.path() / "iroiro" / name);
+        const std::vector<std::uint8_t> a = readBytes(fs::path(first.path()) / "iroiro" / name);
         EXPECT_FALSE(a.empty()) << name;
-        EXPECT_TRUE(a == readBytes(second.path() / "iroiro" / name)) << name << " differs between runs";
+        EXPECT_TRUE(a == readBytes(fs::path(second.path()) / "iroiro" / name)) << name << " differs between runs";
     }
 }
 
 TEST(DataMakedata, FailsWithOneLineAndNonZeroStatusWritingNothing)
 {
-    ScratchFolder scratch;
+    TempFolder scratch;
     ASSERT_FALSE(scratch.path().empty());
-    const fs::path blocker = scratch.path() / "a-file";
+    const fs::path blocker = fs::path(scratch.path()) / "a-file";
     std::ofstream(blocker) << "not a folder";
     struct Case {
         std::string arguments;

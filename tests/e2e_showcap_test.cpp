@@ -36,33 +36,15 @@ struct Outcome {
 
 using Environment = std::vector<std::pair<std::string, std::string>>;
 
-// A shell command's standard output; its exit status in `status` when asked.
-std::string commandOutput(const std::string& command, int* status = nullptr)
-{
-    std::string out;
-    std::FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe)
-        return out;
-    char buffer[65536];
-    std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        out.append(buffer, n);
-    const int result = pclose(pipe);
-    if (status)
-        *status = WIFEXITED(result) ? WEXITSTATUS(result) : -1;
-    return out;
-}
-
 // A picture or a video decoded by ffmpeg to RGB, top row first, one string per frame. PNG
 // checksums are verified, so a damaged file fails rather than decoding to something.
 std::vector<std::string> decodeFrames(const std::string& path)
 {
-    int status = -1;
-    const std::string rgb = commandOutput(
-        "ffmpeg -nostdin -v error -err_detect crccheck+explode -i '" + path + "' -f rawvideo -pix_fmt rgb24 - 2>/dev/null",
-        &status);
+    const CommandResult decoded = runCommand(
+        "ffmpeg -nostdin -v error -err_detect crccheck+explode -i '" + path + "' -f rawvideo -pix_fmt rgb24 - 2>/dev/null");
+    const std::string& rgb = decoded.output;
     std::vector<std::string> frames;
-    if (status != 0)
+    if (decoded.status != 0)
         return frames;
     for (std::size_t at = 0; at + frameBytes <= rgb.size(); at += frameBytes)
         frames.push_back(rgb.substr(at, frameBytes));
@@ -104,7 +86,7 @@ std::string upsideDown(const std::string& rgb)
 std::vector<std::int16_t> decodeAudio(const std::string& path)
 {
     const std::string bytes =
-        commandOutput("ffmpeg -nostdin -v error -i '" + path + "' -vn -ac 1 -ar 8000 -f s16le - 2>/dev/null");
+        runCommand("ffmpeg -nostdin -v error -i '" + path + "' -vn -ac 1 -ar 8000 -f s16le - 2>/dev/null").output;
     std::vector<std::int16_t> samples(bytes.size() / 2);
     for (std::size_t i = 0; i < samples.size(); ++i)
         samples[i] = std::int16_t(std::uint8_t(bytes[2 * i]) | (std::uint8_t(bytes[2 * i + 1]) << 8));
@@ -130,10 +112,10 @@ double correlation(const std::vector<std::int16_t>& a, const std::vector<std::in
 std::map<std::string, std::string> probeStreams(const std::string& path)
 {
     std::map<std::string, std::string> fields;
-    std::istringstream lines(commandOutput(
+    std::istringstream lines(runCommand(
         "ffprobe -v error -count_frames -show_entries "
         "stream=codec_type,codec_name,width,height,pix_fmt,r_frame_rate,nb_read_frames,duration "
-        "'" + path + "' 2>/dev/null"));
+        "'" + path + "' 2>/dev/null").output);
     // One [STREAM] ... [/STREAM] block per stream; its codec_type names its fields.
     std::map<std::string, std::string> stream;
     for (std::string line; std::getline(lines, line);) {

@@ -1,6 +1,8 @@
 // The show started for end-to-end tests, and the comparison of its sound with the decoded MP3.
 #include "support/show_run.h"
 
+#include "support/command.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -89,14 +91,9 @@ std::vector<std::int16_t> decodeMp3(const std::string& path, double fromSeconds,
     // little off the exact sample.
     const std::string command = "ffmpeg -v error -i '" + path + "' -ss " + std::to_string(fromSeconds) + " -t " +
                                 std::to_string(seconds) + " -f s16le -ac 2 -ar 44100 -";
-    std::vector<std::int16_t> samples;
-    if (std::FILE* pipe = popen(command.c_str(), "r")) {
-        std::int16_t buffer[4096];
-        std::size_t n;
-        while ((n = std::fread(buffer, sizeof buffer[0], 4096, pipe)) > 0)
-            samples.insert(samples.end(), buffer, buffer + n);
-        pclose(pipe);
-    }
+    const std::string bytes = runCommand(command).output;
+    std::vector<std::int16_t> samples(bytes.size() / sizeof(std::int16_t));
+    std::memcpy(samples.data(), bytes.data(), samples.size() * sizeof(std::int16_t));
     return samples;
 }
 

@@ -14,7 +14,8 @@
 #include <thread>
 #include <unistd.h>
 
-PrivateXServer::PrivateXServer(int width, int height, const std::string& fontPath)
+PrivateXServer::PrivateXServer(int width, int height, const std::string& fontPath,
+                               const std::vector<std::string>& extraArguments)
 {
     int fds[2];
     if (pipe(fds) != 0)
@@ -33,6 +34,8 @@ PrivateXServer::PrivateXServer(int width, int height, const std::string& fontPat
                                          "-nolisten", "tcp", "-noreset"};
         if (!fontPath.empty())
             args.insert(args.end(), {"-fp", fontPath.c_str()});
+        for (const std::string& argument : extraArguments)
+            args.push_back(argument.c_str());
         args.push_back(nullptr);
         execvp("Xvfb", const_cast<char* const*>(args.data()));
         _exit(127);
@@ -62,16 +65,7 @@ PrivateXServer::~PrivateXServer()
 
 std::string PrivateXServer::run(const std::string& command) const
 {
-    const std::string full = "DISPLAY=" + display_ + " " + command + " 2>/dev/null";
-    std::string out;
-    if (std::FILE* pipe = popen(full.c_str(), "r")) {
-        char buffer[4096];
-        std::size_t n;
-        while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-            out.append(buffer, n);
-        pclose(pipe);
-    }
-    return out;
+    return runCommand("DISPLAY=" + display_ + " " + command + " 2>/dev/null").output;
 }
 
 std::vector<std::string> PrivateXServer::windowsNamed(const std::string& name) const
@@ -215,20 +209,6 @@ bool ChildProcess::running()
 std::string ChildProcess::standardError() const
 {
     return readWholeFile(stderrPath_);
-}
-
-TempFolder::TempFolder()
-{
-    const char* tmp = std::getenv("TMPDIR");
-    std::string pattern = std::string(tmp ? tmp : "/tmp") + "/show-e2e-XXXXXX";
-    if (mkdtemp(pattern.data()))
-        path_ = pattern;
-}
-
-TempFolder::~TempFolder()
-{
-    if (!path_.empty())
-        std::system(("rm -rf '" + path_ + "'").c_str());
 }
 
 std::string readWholeFile(const std::string& path)

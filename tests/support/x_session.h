@@ -2,6 +2,9 @@
 // look at its windows and type into them.
 #pragma once
 
+#include "support/command.h"
+#include "support/temp_folder.h"
+
 #include <string>
 #include <sys/types.h>
 #include <utility>
@@ -11,8 +14,10 @@
 class PrivateXServer {
 public:
     // `fontPath`, when given, replaces the server's font path (e.g. "built-ins": only the
-    // fonts compiled into the server).
-    PrivateXServer(int width, int height, const std::string& fontPath = {});
+    // fonts compiled into the server); `extraArguments` go to Xvfb as they are (e.g.
+    // {"-extension", "GLX"}: a server without OpenGL).
+    PrivateXServer(int width, int height, const std::string& fontPath = {},
+                   const std::vector<std::string>& extraArguments = {});
     ~PrivateXServer();
     PrivateXServer(const PrivateXServer&) = delete;
     PrivateXServer& operator=(const PrivateXServer&) = delete;
@@ -70,17 +75,6 @@ private:
     int status_ = -1;
     int signal_ = 0;
     std::string stderrPath_;
-};
-
-// A fresh temporary folder, removed with everything in it at destruction.
-class TempFolder {
-public:
-    TempFolder();
-    ~TempFolder();
-    const std::string& path() const { return path_; }
-
-private:
-    std::string path_;
 };
 
 std::string readWholeFile(const std::string& path);

@@ -1,0 +1,20 @@
+// Shell commands through popen, their output read whole.
+#include "support/command.h"
+
+#include <cstdio>
+#include <sys/wait.h>
+
+CommandResult runCommand(const std::string& command)
+{
+    CommandResult result;
+    std::FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe)
+        return result;
+    char buffer[65536];
+    std::size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
+        result.output.append(buffer, n);
+    const int status = pclose(pipe);
+    result.status = status != -1 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return result;
+}

@@ -1,67 +1,151 @@
-// The private X server: the check for a display, and the run of showcap under xvfb-run.
+// The private X server: the check for a display, and Xvfb started, admitted to and ended.
 #include "capture/headless.h"
 
-#include "capture/video_pipe.h"
+#include "capture/system.h"
 
 #include <X11/Xlib.h>
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/mman.h>
+#include <sys/random.h>
 #include <unistd.h>
 #include <vector>
 
 namespace {
 
-constexpr const char* rerunMark = "SHOWCAP_IN_PRIVATE_X_SERVER";
-// A screen of the size the tests use; the frames are drawn offscreen at any size regardless.
-constexpr const char* serverArguments = "-screen 0 1280x1024x24";
+constexpr char cookieName[] = "MIT-MAGIC-COOKIE-1";
+constexpr int cookieBytes = 16;
+// The frames are drawn into a framebuffer object at any size; the screen only holds a hidden
+// 16x16 window, so a small one will do.
+constexpr const char* screenSize = "640x480x24";
+constexpr int startTimeoutMs = 30000;
+constexpr int stopGraceMs = 3000;
+
+void appendCounted(std::vector<std::uint8_t>& out, const void* data, std::size_t size)
+{
+    out.push_back(std::uint8_t(size >> 8));
+    out.push_back(std::uint8_t(size));
+    const auto* bytes = static_cast<const std::uint8_t*>(data);
+    out.insert(out.end(), bytes, bytes + size);
+}
+
+// One authority entry for any address and display number (family "wild", empty address and
+// number), in the file format Xvfb's -auth reads.
+std::vector<std::uint8_t> authorityEntry(const std::uint8_t* cookie)
+{
+    std::vector<std::uint8_t> entry = {0xFF, 0xFF};
+    appendCounted(entry, "", 0);
+    appendCounted(entry, "", 0);
+    appendCounted(entry, cookieName, sizeof cookieName - 1);
+    appendCounted(entry, cookie, cookieBytes);
+    return entry;
+}
+
+// The display number Xvfb writes once it takes connections; empty if it ends first, the time runs
+// out or a stop is asked for.
+std::string readDisplayNumber(int ready)
+{
+    std::string number;
+    for (int waited = 0; waited < startTimeoutMs && stopSignal() == 0;) {
+        pollfd watch{ready, POLLIN, 0};
+        const int polled = poll(&watch, 1, 100);
+        waited += 100;
+        if (polled <= 0)
+            continue;
+        char buffer[16];
+        const ssize_t got = read(ready, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            return {};
+        number.append(buffer, std::size_t(got));
+        const std::size_t end = number.find('\n');
+        if (end != std::string::npos)
+            return number.substr(0, end);
+        if (number.size() > 8)
+            return {};
+    }
+    return {};
+}
 
 } // namespace
 
-std::string ownExecutable()
-{
-    char self[4096];
-    const ssize_t length = readlink("/proc/self/exe", self, sizeof self);
-    return length > 0 && std::size_t(length) < sizeof self ? std::string(self, std::size_t(length)) : std::string();
-}
-
-bool inPrivateXServer()
-{
-    const char* mark = std::getenv(rerunMark);
-    return mark && std::strcmp(mark, "1") == 0;
-}
-
 bool displayReachable()
 {
-    const char* name = std::getenv("DISPLAY");
-    if (!name || !*name)
+    Display* display = connectToDisplay();
+    if (!display)
         return false;
-    // An X server resets when its last client leaves and refuses connections meanwhile, so a
-    // refusal is tried again briefly before the display counts as unreachable.
-    for (int attempt = 0; attempt < 4; ++attempt) {
-        if (Display* display = XOpenDisplay(nullptr)) {
-            XCloseDisplay(display);
-            return true;
-        }
-        usleep(50000);
-    }
-    return false;
+    XCloseDisplay(display);
+    return true;
 }
 
-std::string rerunInPrivateXServer(int argc, char** argv)
+bool startPrivateDisplay(PrivateDisplay& display, std::string& error)
 {
-    const std::string xvfbRun = findProgram("xvfb-run");
-    if (xvfbRun.empty())
-        return "no X display, and no xvfb-run to start a private one: install xvfb and xauth, or set DISPLAY";
-    const std::string self = ownExecutable();
-    if (self.empty())
-        return std::string("no X display, and showcap cannot find itself to run again: ") + std::strerror(errno);
+    const std::string xvfb = findProgram("Xvfb");
+    if (xvfb.empty()) {
+        error = "no X display, and no Xvfb to start a private one: install xvfb, or set DISPLAY";
+        return false;
+    }
+    std::uint8_t cookie[cookieBytes];
+    if (getrandom(cookie, sizeof cookie, 0) != ssize_t(sizeof cookie)) {
+        error = std::string("cannot make a key for a private X server: ") + std::strerror(errno);
+        return false;
+    }
+    const std::vector<std::uint8_t> entry = authorityEntry(cookie);
+    const int authority = memfd_create("showcap-xauthority", MFD_CLOEXEC);
+    const int messages = memfd_create("showcap-xvfb-messages", MFD_CLOEXEC);
+    int ready[2] = {-1, -1};
+    const bool prepared = authority >= 0 && messages >= 0 && writeAll(authority, entry.data(), entry.size()) &&
+                          pipe2(ready, O_CLOEXEC) == 0;
 
-    std::vector<const char*> command = {"xvfb-run", "-a", "-s", serverArguments, self.c_str()};
-    for (int i = 1; i < argc; ++i)
-        command.push_back(argv[i]);
-    command.push_back(nullptr);
-    setenv(rerunMark, "1", 1);
-    execv(xvfbRun.c_str(), const_cast<char* const*>(command.data()));
-    return std::string("no X display, and xvfb-run could not be started: ") + std::strerror(errno);
+    ChildSetup setup;
+    // Descriptor 3 is the authority file, 4 the pipe the display number comes back through.
+    setup.argv = {xvfb, "-displayfd", "4", "-auth", "/proc/self/fd/3", "-nolisten", "tcp", "-noreset",
+                  "-screen", "0", screenSize};
+    setup.deathSignal = SIGTERM;
+    setup.errors = messages;
+    setup.passedFiles = {authority, ready[1]};
+    const pid_t server = prepared ? startChild(setup) : -1;
+    const int failure = errno;
+    for (int fd : {authority, ready[1]})
+        if (fd >= 0)
+            close(fd);
+    if (server < 0) {
+        error = std::string("no X display, and a private one could not be started: ") + std::strerror(failure);
+        for (int fd : {messages, ready[0]})
+            if (fd >= 0)
+                close(fd);
+        return false;
+    }
+    display.server = server;
+    const std::string number = readDisplayNumber(ready[0]);
+    close(ready[0]);
+    if (number.empty()) {
+        stopPrivateDisplay(display);
+        if (stopSignal() != 0) {
+            error = "interrupted";
+        } else {
+            const std::string said = lastLine(messages);
+            error = "no X display, and the private one (Xvfb) did not start" + (said.empty() ? "" : ": " + said);
+        }
+        close(messages);
+        return false;
+    }
+    close(messages);
+    display.display = ":" + number;
+    setenv("DISPLAY", display.display.c_str(), 1);
+    XSetAuthorization(const_cast<char*>(cookieName), int(sizeof cookieName - 1),
+                      reinterpret_cast<char*>(cookie), cookieBytes);
+    return true;
+}
+
+void stopPrivateDisplay(PrivateDisplay& display)
+{
+    if (display.server > 0)
+        stopChild(display.server, SIGTERM, stopGraceMs);
+    display = PrivateDisplay{};
 }

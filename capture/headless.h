@@ -1,19 +1,24 @@
-// Capturing without a display: showcap runs itself again inside a private X server (xvfb-run)
-// when there is no X display to reach.
+// Capturing without a display: a private X server (Xvfb) that showcap starts as its own child,
+// that only showcap can reach, and that ends with it.
 #pragma once
 
 #include <string>
+#include <sys/types.h>
 
-// The full path of this program, from /proc; empty if it cannot be read.
-std::string ownExecutable();
-
-// Whether this process is the run that showcap started under xvfb-run.
-bool inPrivateXServer();
+struct PrivateDisplay {
+    pid_t server = -1;   // the Xvfb process, leader of its own process group
+    std::string display; // ":N"
+};
 
 // Whether the X display named by DISPLAY accepts a connection.
 bool displayReachable();
 
-// Replaces this process with xvfb-run running this program again, with the same arguments and a
-// mark in the environment that stops it from doing the same. Returns only on failure, with the
-// reason.
-std::string rerunInPrivateXServer(int argc, char** argv);
+// Starts Xvfb on a display number it picks itself (-displayfd), admitting only clients that hold a
+// fresh random cookie, which is handed to it through an anonymous file and to this process's
+// Xlib alone; then points DISPLAY at it. The server ends with showcap: through stopPrivateDisplay,
+// or by SIGTERM from the kernel should showcap die first (Xvfb then removes its lock and socket).
+// False with a one-line reason; a stop asked for while it starts ends it.
+bool startPrivateDisplay(PrivateDisplay& display, std::string& error);
+
+// Ends the server and waits for it. Safe when none was started.
+void stopPrivateDisplay(PrivateDisplay& display);

@@ -2,6 +2,8 @@
 // framebuffer object that the show's frames are drawn into.
 #include "capture/offscreen.h"
 
+#include "capture/system.h"
+
 #include "app/frame.h"
 #include "app/platform/allocator.h"
 #include "app/data_files.h"
@@ -36,21 +38,6 @@ Offscreen offscreen;
 // The window never shows; these stop GLUT from drawing into it or resetting the viewport.
 void ignoreDisplay() {}
 void ignoreReshape(int, int) {}
-
-// An X server run by xvfb-run resets whenever its last client leaves and refuses connections
-// meanwhile, which a parallel test run can hit; so a refused connection is tried again briefly.
-Display* connectToDisplay()
-{
-    const char* name = std::getenv("DISPLAY");
-    if (!name || !*name)
-        return nullptr;
-    for (int attempt = 0; attempt < 20; ++attempt) {
-        if (Display* display = XOpenDisplay(nullptr))
-            return display;
-        usleep(50000);
-    }
-    return nullptr;
-}
 
 bool dataFolderPresent()
 {

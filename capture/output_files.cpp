@@ -1,7 +1,10 @@
 // Output files: checks, temporary names, and renaming complete files into place.
 #include "capture/output_files.h"
 
+#include "capture/system.h"
+
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
@@ -29,6 +32,28 @@ std::string reasonFromErrno()
     return std::strerror(errno);
 }
 
+std::string kindOf(mode_t mode)
+{
+    if (S_ISDIR(mode))
+        return "a folder";
+    if (S_ISLNK(mode))
+        return "a symbolic link";
+    if (S_ISFIFO(mode))
+        return "a FIFO";
+    if (S_ISCHR(mode))
+        return "a character device";
+    if (S_ISBLK(mode))
+        return "a block device";
+    if (S_ISSOCK(mode))
+        return "a socket";
+    return "not a regular file";
+}
+
+std::string notRegular(const std::string& path, mode_t mode)
+{
+    return "cannot write " + path + ": it is " + kindOf(mode) + ", not a regular file";
+}
+
 // Permissions for a new file under the process's umask (mkstemp gives 0600).
 mode_t newFileMode()
 {
@@ -37,25 +62,21 @@ mode_t newFileMode()
     return 0666 & ~mask;
 }
 
-bool writeAll(int fd, const std::uint8_t* data, std::size_t size)
+// The longest file name the folder takes.
+std::size_t longestName(const std::string& folder)
 {
-    while (size > 0) {
-        const ssize_t written = write(fd, data, size);
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        data += written;
-        size -= std::size_t(written);
-    }
-    return true;
+    const long longest = pathconf(folder.c_str(), _PC_NAME_MAX);
+    return longest > 0 ? std::size_t(longest) : NAME_MAX;
 }
 
 // Creates the temporary file and returns it open for writing, or -1 with `error` set.
 int openTemporaryBeside(const std::string& path, std::string& temporary, std::string& error)
 {
-    std::string pattern = folderOf(path) + "/." + nameOf(path) + ".XXXXXX";
+    const std::string folder = folderOf(path);
+    constexpr std::size_t added = 8; // the leading dot and ".XXXXXX"
+    const std::size_t longest = longestName(folder);
+    const std::string name = nameOf(path).substr(0, longest > added ? longest - added : 0);
+    std::string pattern = folder + "/." + name + ".XXXXXX";
     const int fd = mkostemp(pattern.data(), O_CLOEXEC);
     if (fd < 0) {
         error = "cannot write " + path + ": " + reasonFromErrno();
@@ -64,6 +85,24 @@ int openTemporaryBeside(const std::string& path, std::string& temporary, std::st
     fchmod(fd, newFileMode());
     temporary = pattern;
     return fd;
+}
+
+// The rename that never replaces: false with EEXIST when something is at `path`. Falls back to a
+// hard link on file systems without it, and to a plain rename where neither exists (the name was
+// free a moment before).
+bool renameToFreeName(const std::string& temporary, const std::string& path)
+{
+    if (renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, path.c_str(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno != EINVAL && errno != ENOSYS)
+        return false;
+    if (link(temporary.c_str(), path.c_str()) == 0) {
+        unlink(temporary.c_str());
+        return true;
+    }
+    if (errno == EEXIST)
+        return false;
+    return std::rename(temporary.c_str(), path.c_str()) == 0;
 }
 
 } // namespace
@@ -86,8 +125,14 @@ std::string absolutePath(const std::string& path)
 
 bool checkOutputFile(const std::string& path, std::string& error)
 {
-    if (isFolder(path)) {
-        error = "cannot write " + path + ": it is a folder";
+    struct stat info;
+    if (lstat(path.c_str(), &info) == 0) {
+        if (!S_ISREG(info.st_mode)) {
+            error = notRegular(path, info.st_mode);
+            return false;
+        }
+    } else if (errno != ENOENT) {
+        error = "cannot write " + path + ": " + reasonFromErrno();
         return false;
     }
     const std::string folder = folderOf(path);
@@ -99,13 +144,21 @@ bool checkOutputFile(const std::string& path, std::string& error)
         error = "cannot write " + path + ": " + reasonFromErrno();
         return false;
     }
+    if (nameOf(path).size() > longestName(folder)) {
+        error = "cannot write " + path + ": " + std::strerror(ENAMETOOLONG);
+        return false;
+    }
     return true;
 }
 
 bool checkFramesFolder(const std::string& path, std::string& error)
 {
     struct stat info;
-    if (stat(path.c_str(), &info) == 0) {
+    if (lstat(path.c_str(), &info) == 0) {
+        if (S_ISLNK(info.st_mode)) {
+            error = "cannot write frames into " + path + ": it is a symbolic link; name the folder itself";
+            return false;
+        }
         if (!S_ISDIR(info.st_mode)) {
             error = "cannot write frames into " + path + ": it is not a folder";
             return false;
@@ -131,7 +184,8 @@ bool makeFramesFolder(const std::string& path, bool& created, std::string& error
         created = true;
         return true;
     }
-    if (errno == EEXIST && isFolder(path))
+    struct stat info;
+    if (errno == EEXIST && lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode))
         return true;
     error = "cannot create the frames folder " + path + ": " + reasonFromErrno();
     return false;
@@ -153,18 +207,39 @@ bool createTemporaryBeside(const std::string& path, std::string& temporary, std:
     return true;
 }
 
-bool moveIntoPlace(const std::string& temporary, const std::string& path, std::string& error)
+bool moveIntoPlace(const std::string& temporary, const std::string& path, bool& created, std::string& error)
 {
-    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
-        error = "cannot write " + path + ": " + reasonFromErrno();
-        std::remove(temporary.c_str());
-        return false;
+    // A name taken between the look and the rename is looked at again; a few times at most.
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        struct stat info;
+        if (lstat(path.c_str(), &info) == 0) {
+            if (!S_ISREG(info.st_mode)) {
+                error = notRegular(path, info.st_mode);
+                std::remove(temporary.c_str());
+                return false;
+            }
+            created = false;
+            if (std::rename(temporary.c_str(), path.c_str()) == 0)
+                return true;
+            break;
+        }
+        if (errno != ENOENT)
+            break;
+        created = true;
+        if (renameToFreeName(temporary, path))
+            return true;
+        if (errno != EEXIST)
+            break;
     }
-    return true;
+    error = "cannot write " + path + ": " + reasonFromErrno();
+    std::remove(temporary.c_str());
+    return false;
 }
 
-bool writeWholeFile(const std::string& path, const std::vector<std::uint8_t>& bytes, std::string& error)
+bool writeWholeFile(const std::string& path, const std::vector<std::uint8_t>& bytes, bool& created,
+                    std::string& error)
 {
+    const StopSignalsHeld held;
     std::string temporary;
     const int fd = openTemporaryBeside(path, temporary, error);
     if (fd < 0)
@@ -181,5 +256,5 @@ bool writeWholeFile(const std::string& path, const std::vector<std::uint8_t>& by
         std::remove(temporary.c_str());
         return false;
     }
-    return moveIntoPlace(temporary, path, error);
+    return moveIntoPlace(temporary, path, created, error);
 }

@@ -1,11 +1,12 @@
 // The progress bar: a pure formatter and the terminal side that decides when to draw.
 #include "capture/progress.h"
 
+#include "capture/system.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <sys/ioctl.h>
-#include <time.h>
 #include <unistd.h>
 
 namespace {
@@ -13,13 +14,6 @@ namespace {
 // A capture that ends within this time never shows a bar.
 constexpr double quietSeconds = 2.0;
 constexpr double redrawSeconds = 0.25;
-
-double nowSeconds()
-{
-    timespec now;
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return double(now.tv_sec) + double(now.tv_nsec) * 1e-9;
-}
 
 int terminalColumns()
 {
@@ -75,14 +69,14 @@ void startProgress(ProgressMeter& meter, std::uint64_t total)
     meter = ProgressMeter{};
     meter.enabled = total > 1 && isatty(STDERR_FILENO);
     meter.total = total;
-    meter.startSeconds = nowSeconds();
+    meter.startSeconds = monotonicMs() / 1000.0;
 }
 
 void reportProgress(ProgressMeter& meter, std::uint64_t done)
 {
     if (!meter.enabled)
         return;
-    const double now = nowSeconds();
+    const double now = monotonicMs() / 1000.0;
     if (now - meter.startSeconds < quietSeconds || (meter.drawn && now - meter.lastDrawSeconds < redrawSeconds))
         return;
     draw(meter, done, now);
@@ -92,7 +86,7 @@ void finishProgress(ProgressMeter& meter, std::uint64_t done)
 {
     if (!meter.drawn)
         return;
-    draw(meter, done, nowSeconds());
+    draw(meter, done, monotonicMs() / 1000.0);
     std::fputc('\n', stderr);
     meter.drawn = false;
 }

@@ -6,17 +6,21 @@
 #include "capture/output_files.h"
 #include "capture/png_writer.h"
 #include "capture/progress.h"
+#include "capture/system.h"
 #include "capture/video_pipe.h"
 
 #include "app/data_files.h"
 #include "app/replay.h"
 #include "textures/picture_file.h"
 
-#include <csignal>
+#include <GL/freeglut.h>
+#include <X11/Xlib.h>
+#include <cstdarg>
 #include <cstdio>
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <new>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -24,13 +28,31 @@ namespace {
 
 constexpr int failureStatus = 1;
 constexpr int usageStatus = 2;
+constexpr const char* interruptedMessage = "interrupted; the partial output is removed";
 
-// Set by SIGINT, SIGTERM or SIGHUP; the capture stops at the next frame and removes its output.
-volatile std::sig_atomic_t stopSignal = 0;
+// What the run has made so far and takes away unless it completes. At file level because the X
+// connection's and GLUT's fatal error handlers, which end the process, take it away too.
+struct RunLeftovers {
+    std::vector<std::string> files; // the video's temporary file; the frames this run added
+    std::string folder;             // the frames folder, when this run made it
+    VideoPipe encoder;
+    PrivateDisplay display;
+    const char* glutFailure = "the offscreen renderer failed"; // what a GLUT error means now
+    bool fatalError = false; // ending from Xlib's or GLUT's fatal error handler
+};
 
-void requestStop(int signalNumber)
+RunLeftovers leftovers;
+
+// Ends ffmpeg and removes what the run made; frames that replaced an earlier run's stay.
+void takeLeftoversAway()
 {
-    stopSignal = signalNumber;
+    abortVideoPipe(leftovers.encoder);
+    for (auto file = leftovers.files.rbegin(); file != leftovers.files.rend(); ++file)
+        std::remove(file->c_str());
+    if (!leftovers.folder.empty())
+        rmdir(leftovers.folder.c_str());
+    leftovers.files.clear();
+    leftovers.folder.clear();
 }
 
 // The frames to draw: numbers firstFrame onwards of a run at the chosen frame rate.
@@ -46,6 +68,50 @@ int fail(const std::string& message)
 {
     std::fprintf(stderr, "showcap: %s\n", message.c_str());
     return failureStatus;
+}
+
+// Ends the run: on failure takes its output away, ends the private X server, and reports. A stop
+// request ends the process as its signal would (a complete output stays).
+int finishRun(bool succeeded, const std::string& error)
+{
+    if (succeeded) {
+        leftovers.files.clear();
+        leftovers.folder.clear();
+    } else {
+        takeLeftoversAway();
+    }
+    // GLUT's connection closes before the private server ends, which would otherwise take it
+    // down as a lost display on the way out; not after a fatal error, where it is broken.
+    if (!leftovers.fatalError && glutGet(GLUT_INIT_STATE))
+        glutExit();
+    stopPrivateDisplay(leftovers.display);
+    if (stopSignal() != 0) {
+        if (!succeeded)
+            std::fprintf(stderr, "showcap: %s\n", interruptedMessage);
+        endByStopSignal();
+    }
+    return succeeded ? 0 : fail(error);
+}
+
+// Xlib and GLUT end the process after a fatal error; this takes the run's output away first.
+[[noreturn]] void endAfterFatalError(const std::string& message)
+{
+    if (leftovers.fatalError) // a second one while ending
+        std::_Exit(failureStatus);
+    leftovers.fatalError = true;
+    std::_Exit(finishRun(false, message));
+}
+
+int onLostDisplay(Display* display)
+{
+    endAfterFatalError(std::string("lost the connection to the X display ") + DisplayString(display));
+}
+
+void onGlutError(const char* format, va_list arguments)
+{
+    char words[512];
+    std::vsnprintf(words, sizeof words, format, arguments);
+    endAfterFatalError(std::string(leftovers.glutFailure) + ": " + words);
 }
 
 // The folder holding iroiro/, found as the show finds it: --data, else the working directory,
@@ -119,23 +185,27 @@ bool checkOutput(const CaptureOptions& options, std::string& error)
 {
     if (options.mode == CaptureMode::frames)
         return checkFramesFolder(options.output, error);
+    if (!checkOutputFile(options.output, error))
+        return false;
     std::string encoder;
-    return checkOutputFile(options.output, error) &&
-           (options.mode != CaptureMode::video || findVideoEncoder(encoder, error));
+    return options.mode != CaptureMode::video ||
+           (videoSizeSupported(options.width, options.height, error) && findVideoEncoder(encoder, error));
 }
 
-void installSignalHandlers()
+// Encodes a frame as PNG and writes it whole at `path`; `created` tells whether the name is new.
+// The frame and frames modes both write through here.
+bool writePngFile(const std::string& path, const CaptureOptions& options, const std::vector<std::uint8_t>& rgb,
+                  std::vector<std::uint8_t>& png, bool& created, std::string& error)
 {
-    // Write errors come back as EPIPE (ffmpeg gone) or EFBIG (file size limit) instead.
-    std::signal(SIGPIPE, SIG_IGN);
-    std::signal(SIGXFSZ, SIG_IGN);
-    // Restarted system calls keep a frame's write whole; a second signal ends showcap at once.
-    struct sigaction action {};
-    action.sa_handler = requestStop;
-    action.sa_flags = SA_RESTART | SA_RESETHAND;
-    sigemptyset(&action.sa_mask);
-    for (int signalNumber : {SIGINT, SIGTERM, SIGHUP})
-        sigaction(signalNumber, &action, nullptr);
+    if (!encodePng(options.width, options.height, rgb, png)) {
+        error = "cannot encode " + path;
+        return false;
+    }
+    if (stopSignal() != 0) {
+        error = interruptedMessage;
+        return false;
+    }
+    return writeWholeFile(path, png, created, error);
 }
 
 // Draws the plan's frames in order through the show's frame path and hands each to `sink`,
@@ -145,13 +215,17 @@ bool renderFrames(const CaptureOptions& options, const CapturePlan& plan, const 
     const int fps = options.framesPerSecond;
     if (options.fromMs > 0)
         replayRunUntil(options.fromMs, fps);
+    if (stopSignal() != 0) {
+        error = interruptedMessage;
+        return false;
+    }
     ProgressMeter meter;
     startProgress(meter, plan.frameCount);
     std::vector<std::uint8_t> rgb;
     for (std::uint64_t done = 0; done < plan.frameCount; ++done) {
         const std::uint64_t frame = plan.firstFrame + done;
-        if (stopSignal != 0) {
-            error = "interrupted; the partial output is removed";
+        if (stopSignal() != 0) {
+            error = interruptedMessage;
         } else if (!renderOffscreenFrame(runFrameTime(frame, fps))) {
             error = "frame " + std::to_string(frame) + " could not be drawn";
         } else {
@@ -160,6 +234,8 @@ bool renderFrames(const CaptureOptions& options, const CapturePlan& plan, const 
                 reportProgress(meter, done + 1);
                 continue;
             }
+            if (stopSignal() != 0)
+                error = interruptedMessage;
         }
         finishProgress(meter, done);
         return false;
@@ -173,6 +249,7 @@ bool captureVideo(const CaptureOptions& options, const CapturePlan& plan, std::s
     VideoSettings settings;
     if (!createTemporaryBeside(options.output, settings.outputPath, error))
         return false;
+    leftovers.files.push_back(settings.outputPath);
     settings.soundtrackPath = dataFilePath(soundtrackFile);
     settings.width = options.width;
     settings.height = options.height;
@@ -182,43 +259,43 @@ bool captureVideo(const CaptureOptions& options, const CapturePlan& plan, std::s
     settings.audioStartSeconds = double(plan.firstFrame) / double(options.framesPerSecond);
     settings.audioSeconds = double(options.toMs) / 1000.0 - settings.audioStartSeconds;
 
-    VideoPipe pipe;
+    VideoPipe& pipe = leftovers.encoder;
     const FrameSink sendFrame = [&pipe](std::uint64_t, const std::vector<std::uint8_t>& rgb, std::string& failure) {
         return sendVideoFrame(pipe, rgb, failure);
     };
-    if (startVideoPipe(settings, pipe, error) && renderFrames(options, plan, sendFrame, error) &&
-        finishVideoPipe(pipe, error))
-        return moveIntoPlace(settings.outputPath, options.output, error);
-    abortVideoPipe(pipe);
-    std::remove(settings.outputPath.c_str());
-    return false;
+    if (!startVideoPipe(settings, pipe, error) || !renderFrames(options, plan, sendFrame, error) ||
+        !finishVideoPipe(pipe, error))
+        return false;
+    if (stopSignal() != 0) {
+        error = interruptedMessage;
+        return false;
+    }
+    bool created = false;
+    const bool placed = moveIntoPlace(settings.outputPath, options.output, created, error);
+    leftovers.files.pop_back(); // renamed, or removed by the failed move
+    return placed;
 }
 
+// Frames already in the folder are replaced, each whole and at once; frames of an earlier run
+// beyond this one's range stay, and an unfinished run takes away only the frames it added.
 bool captureFrames(const CaptureOptions& options, const CapturePlan& plan, std::string& error)
 {
     bool createdFolder = false;
     if (!makeFramesFolder(options.output, createdFolder, error))
         return false;
-    std::vector<std::string> written;
+    if (createdFolder)
+        leftovers.folder = options.output;
     std::vector<std::uint8_t> png;
     const FrameSink writeFrame = [&](std::uint64_t frame, const std::vector<std::uint8_t>& rgb, std::string& failure) {
         const std::string path = framePath(options.output, frame);
-        if (!encodePng(options.width, options.height, rgb, png)) {
-            failure = "cannot encode " + path;
+        bool created = false;
+        if (!writePngFile(path, options, rgb, png, created, failure))
             return false;
-        }
-        if (!writeWholeFile(path, png, failure))
-            return false;
-        written.push_back(path);
+        if (created)
+            leftovers.files.push_back(path);
         return true;
     };
-    if (renderFrames(options, plan, writeFrame, error))
-        return true;
-    for (const std::string& path : written)
-        std::remove(path.c_str());
-    if (createdFolder)
-        rmdir(options.output.c_str());
-    return false;
+    return renderFrames(options, plan, writeFrame, error);
 }
 
 bool captureFrame(const CaptureOptions& options, const CapturePlan& plan, std::string& error)
@@ -233,14 +310,15 @@ bool captureFrame(const CaptureOptions& options, const CapturePlan& plan, std::s
         error = "the frame at " + formatShowTime(frameTime) + " s could not be drawn";
         return false;
     }
+    if (stopSignal() != 0) {
+        error = interruptedMessage;
+        return false;
+    }
     std::vector<std::uint8_t> rgb;
     std::vector<std::uint8_t> png;
     readOffscreenPixels(rgb);
-    if (!encodePng(options.width, options.height, rgb, png)) {
-        error = "cannot encode " + options.output;
-        return false;
-    }
-    return writeWholeFile(options.output, png, error);
+    bool created = false;
+    return writePngFile(options.output, options, rgb, png, created, error);
 }
 
 bool capture(const CaptureOptions& options, const CapturePlan& plan, std::string& error)
@@ -252,6 +330,41 @@ bool capture(const CaptureOptions& options, const CapturePlan& plan, std::string
     case CaptureMode::help: break;
     }
     return false;
+}
+
+int run(CaptureOptions& options, const CapturePlan& plan)
+{
+    // Everything that can be checked without a display is checked before one is started.
+    catchStopSignals();
+    std::string error;
+    std::string dataFolder;
+    if (!findDataFolder(options, dataFolder, error) || !checkData(options, dataFolder, error) ||
+        !checkOutput(options, error))
+        return finishRun(false, error);
+    if (stopSignal() != 0 || (!displayReachable() && !startPrivateDisplay(leftovers.display, error)))
+        return finishRun(false, error);
+
+    // The show reads ./iroiro/ from the working directory; the output stays where it was named.
+    options.output = absolutePath(options.output);
+    if (chdir(dataFolder.c_str()) != 0)
+        return finishRun(false, "cannot enter the data folder " + dataFolder);
+    XSetIOErrorHandler(onLostDisplay);
+    glutInitErrorFunc(onGlutError);
+    leftovers.glutFailure = "cannot open the offscreen renderer";
+    bool opened = false;
+    {
+        // Mesa's rendering threads start here and keep the stop signals held, so that the thread
+        // that checks for a stop is the one a stop interrupts.
+        const StopSignalsHeld held;
+        opened = openOffscreen(options.width, options.height, error);
+    }
+    leftovers.glutFailure = "the offscreen renderer failed";
+    XSetIOErrorHandler(onLostDisplay);
+    if (!opened)
+        return finishRun(false, "cannot open the offscreen renderer: " + error);
+    const bool captured = capture(options, plan, error);
+    closeOffscreen();
+    return finishRun(captured, error);
 }
 
 } // namespace
@@ -270,30 +383,10 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "showcap: %s\n%s", error.c_str(), captureUsage().c_str());
         return usageStatus;
     }
-
-    // Everything that can be checked without a display is checked before one is started.
-    std::string dataFolder;
-    if (!findDataFolder(options, dataFolder, error) || !checkData(options, dataFolder, error) ||
-        !checkOutput(options, error))
-        return fail(error);
-    if (!inPrivateXServer() && !displayReachable())
-        return fail(rerunInPrivateXServer(argc, argv));
-
-    // The show reads ./iroiro/ from the working directory; the output stays where it was named.
-    options.output = absolutePath(options.output);
-    if (chdir(dataFolder.c_str()) != 0)
-        return fail("cannot enter the data folder " + dataFolder);
-    installSignalHandlers();
-    if (!openOffscreen(options.width, options.height, error))
-        return fail(std::string("cannot open the offscreen renderer") +
-                    (inPrivateXServer() ? " in a private X server" : "") + ": " + error);
-    const bool captured = capture(options, plan, error);
-    closeOffscreen();
-    if (!captured) {
-        fail(error);
-        if (stopSignal != 0)
-            std::raise(stopSignal); // the handler is spent: ends the process as the signal would
-        return failureStatus;
+    try {
+        return run(options, plan);
+    } catch (const std::bad_alloc&) {
+        return finishRun(false, "out of memory at --size " + std::to_string(options.width) + "x" +
+                                    std::to_string(options.height));
     }
-    return 0;
 }

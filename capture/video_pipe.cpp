@@ -1,19 +1,23 @@
 // The ffmpeg child process: its command line, the pipe of raw frames into it, and its outcome.
 #include "capture/video_pipe.h"
 
+#include "capture/system.h"
+
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <csignal>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
-#include <sys/prctl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
+
+constexpr int largestX264Side = 16384;
 
 std::string decimalSeconds(double seconds)
 {
@@ -22,35 +26,19 @@ std::string decimalSeconds(double seconds)
     return text;
 }
 
-// The last non-empty line ffmpeg wrote to its standard error: with -loglevel error, the reason.
-std::string lastMessage(int messages)
-{
-    struct stat info;
-    if (messages < 0 || fstat(messages, &info) != 0 || info.st_size == 0)
-        return {};
-    const off_t length = std::min<off_t>(info.st_size, 4096);
-    std::string text(std::size_t(length), '\0');
-    const ssize_t got = pread(messages, text.data(), text.size(), info.st_size - length);
-    text.resize(got > 0 ? std::size_t(got) : 0);
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' '))
-        text.pop_back();
-    const std::size_t lineStart = text.find_last_of("\r\n");
-    return lineStart == std::string::npos ? text : text.substr(lineStart + 1);
-}
-
 // Waits for ffmpeg to end; true when it exited with status 0, else `outcome` describes how it ended.
 bool reapEncoder(VideoPipe& pipe, std::string& outcome)
 {
-    int status = 0;
-    while (waitpid(pipe.encoder, &status, 0) < 0 && errno == EINTR) {
-    }
+    const int status = waitForChild(pipe.encoder);
     pipe.encoder = -1;
     const bool succeeded = WIFEXITED(status) && WEXITSTATUS(status) == 0;
-    if (!succeeded) {
+    if (status == -1) {
+        outcome = std::string("no longer to be found: ") + std::strerror(errno);
+    } else if (!succeeded) {
         outcome = WIFEXITED(status) ? "exit status " + std::to_string(WEXITSTATUS(status))
                                     : "killed by signal " + std::to_string(WTERMSIG(status)) + " (" +
                                           strsignal(WTERMSIG(status)) + ")";
-        const std::string message = lastMessage(pipe.messages);
+        const std::string message = lastLine(pipe.messages);
         if (!message.empty())
             outcome += ": " + message;
     }
@@ -66,15 +54,26 @@ void closeFrames(VideoPipe& pipe)
     pipe.frames = -1;
 }
 
-// A file for ffmpeg's standard error, unlinked at once so that nothing is left behind.
+// ffmpeg's standard error goes to an anonymous file in memory: nothing on disk to clean up, and
+// no dependence on a temporary folder.
 int openMessagesFile()
 {
-    const char* folder = std::getenv("TMPDIR");
-    std::string pattern = std::string(folder && *folder ? folder : "/tmp") + "/showcap-ffmpeg-XXXXXX";
-    const int fd = mkostemp(pattern.data(), O_CLOEXEC);
-    if (fd >= 0)
-        unlink(pattern.c_str());
-    return fd;
+    return memfd_create("showcap-ffmpeg-messages", MFD_CLOEXEC);
+}
+
+// Whether ffmpeg left an MP4 at `path`: a regular file whose first box is "ftyp". Opened without
+// following a link or waiting on a FIFO, should anything have taken the file's place.
+bool holdsMp4(const std::string& path)
+{
+    const int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat info;
+    char head[8] = {};
+    const bool mp4 = fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && pread(fd, head, sizeof head, 0) == 8 &&
+                     std::memcmp(head + 4, "ftyp", 4) == 0;
+    close(fd);
+    return mp4;
 }
 
 } // namespace
@@ -104,23 +103,19 @@ std::vector<std::string> videoEncoderCommand(const VideoSettings& settings)
     };
 }
 
-std::string findProgram(const std::string& program)
+bool videoSizeSupported(int width, int height, std::string& reason)
 {
-    const char* path = std::getenv("PATH");
-    std::string folders = path ? path : "/usr/bin:/bin";
-    std::size_t start = 0;
-    while (start <= folders.size()) {
-        std::size_t end = folders.find(':', start);
-        if (end == std::string::npos)
-            end = folders.size();
-        const std::string folder = end > start ? folders.substr(start, end - start) : ".";
-        const std::string candidate = folder + "/" + program;
-        struct stat info;
-        if (stat(candidate.c_str(), &info) == 0 && S_ISREG(info.st_mode) && access(candidate.c_str(), X_OK) == 0)
-            return candidate;
-        start = end + 1;
+    const std::string size = std::to_string(width) + "x" + std::to_string(height);
+    if (width > largestX264Side || height > largestX264Side) {
+        reason = "--size " + size + ": the video encoder (libx264) takes sides up to " +
+                 std::to_string(largestX264Side) + " pixels";
+        return false;
     }
-    return {};
+    if ((long long)(width + 128) * (height + 128) >= INT_MAX / 8) {
+        reason = "--size " + size + ": too many pixels for ffmpeg's pictures (about 268 million at most)";
+        return false;
+    }
+    return true;
 }
 
 bool findVideoEncoder(std::string& program, std::string& error)
@@ -133,14 +128,12 @@ bool findVideoEncoder(std::string& program, std::string& error)
 
 bool startVideoPipe(const VideoSettings& settings, VideoPipe& pipe, std::string& error)
 {
+    ChildSetup setup;
     std::string program;
     if (!findVideoEncoder(program, error))
         return false;
-    std::vector<std::string> command = videoEncoderCommand(settings);
-    std::vector<char*> argv;
-    for (std::string& word : command)
-        argv.push_back(word.data());
-    argv.push_back(nullptr);
+    setup.argv = videoEncoderCommand(settings);
+    setup.argv.front() = program;
 
     const int messages = openMessagesFile();
     int ends[2];
@@ -150,62 +143,39 @@ bool startVideoPipe(const VideoSettings& settings, VideoPipe& pipe, std::string&
             close(messages);
         return false;
     }
-    const pid_t parent = getpid();
-    const pid_t child = fork();
+    setup.deathSignal = SIGKILL; // its partial file is useless; showcap takes it away
+    setup.input = ends[0];
+    setup.errors = messages;
+    const pid_t child = startChild(setup);
+    close(ends[0]);
     if (child < 0) {
         error = std::string("cannot start ffmpeg: ") + std::strerror(errno);
-        close(ends[0]);
         close(ends[1]);
         close(messages);
         return false;
     }
-    if (child == 0) {
-        // A group of its own keeps a terminal's Ctrl-C for showcap, which then stops ffmpeg
-        // itself; and ffmpeg goes if showcap is killed outright.
-        setpgid(0, 0);
-        prctl(PR_SET_PDEATHSIG, SIGKILL);
-        if (getppid() != parent)
-            _exit(1);
-        signal(SIGPIPE, SIG_DFL);
-        signal(SIGXFSZ, SIG_DFL);
-        const int devNull = open("/dev/null", O_WRONLY);
-        dup2(ends[0], STDIN_FILENO);
-        dup2(devNull, STDOUT_FILENO);
-        dup2(messages, STDERR_FILENO);
-        close_range(3, ~0U, 0);
-        execv(program.c_str(), argv.data());
-        const char failed[] = "cannot run ffmpeg\n";
-        (void)!write(STDERR_FILENO, failed, sizeof failed - 1);
-        _exit(127);
-    }
-    close(ends[0]);
     pipe.encoder = child;
     pipe.frames = ends[1];
     pipe.messages = messages;
+    pipe.output = settings.outputPath;
     return true;
 }
 
 bool sendVideoFrame(VideoPipe& pipe, const std::vector<std::uint8_t>& rgb, std::string& error)
 {
-    const std::uint8_t* data = rgb.data();
-    std::size_t left = rgb.size();
-    while (left > 0) {
-        const ssize_t written = write(pipe.frames, data, left);
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written < 0) {
-            // Broken pipe: ffmpeg has ended or closed its input; its own words say why.
-            closeFrames(pipe);
-            std::string outcome;
-            if (reapEncoder(pipe, outcome))
-                outcome = "exit status 0";
-            error = "ffmpeg stopped taking frames, " + outcome;
-            return false;
-        }
-        data += written;
-        left -= std::size_t(written);
+    if (writeAll(pipe.frames, rgb.data(), rgb.size()))
+        return true;
+    if (errno == EINTR) {
+        error = "interrupted while ffmpeg was not taking frames";
+        return false;
     }
-    return true;
+    // Broken pipe: ffmpeg has ended or closed its input; its own words say why.
+    closeFrames(pipe);
+    std::string outcome;
+    if (reapEncoder(pipe, outcome))
+        outcome = "exit status 0";
+    error = "ffmpeg stopped taking frames, " + outcome;
+    return false;
 }
 
 bool finishVideoPipe(VideoPipe& pipe, std::string& error)
@@ -216,17 +186,19 @@ bool finishVideoPipe(VideoPipe& pipe, std::string& error)
         error = "ffmpeg failed, " + outcome;
         return false;
     }
+    if (!holdsMp4(pipe.output)) {
+        error = "ffmpeg exited with status 0 but wrote no video";
+        return false;
+    }
     return true;
 }
 
 void abortVideoPipe(VideoPipe& pipe)
 {
     closeFrames(pipe);
-    if (pipe.encoder > 0) {
-        kill(pipe.encoder, SIGKILL);
-        std::string outcome;
-        reapEncoder(pipe, outcome);
-    }
+    if (pipe.encoder > 0)
+        stopChild(pipe.encoder, SIGKILL, 0);
+    pipe.encoder = -1;
     if (pipe.messages >= 0)
         close(pipe.messages);
     pipe.messages = -1;

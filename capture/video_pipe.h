@@ -20,8 +20,9 @@ struct VideoSettings {
 // The ffmpeg command line for these settings, program name first.
 std::vector<std::string> videoEncoderCommand(const VideoSettings& settings);
 
-// The full path of `program` found on PATH, or empty.
-std::string findProgram(const std::string& program);
+// Whether the encoder takes frames of this size: libx264 takes sides up to 16384 pixels, and
+// ffmpeg any picture with (width + 128) * (height + 128) below INT_MAX / 8. A reason when not.
+bool videoSizeSupported(int width, int height, std::string& reason);
 
 // The ffmpeg program on PATH; false with `error` set when there is none.
 bool findVideoEncoder(std::string& program, std::string& error);
@@ -29,19 +30,21 @@ bool findVideoEncoder(std::string& program, std::string& error);
 struct VideoPipe {
     pid_t encoder = -1; // the ffmpeg process
     int frames = -1;    // the pipe's write end
-    int messages = -1;  // an unlinked file holding ffmpeg's standard error
+    int messages = -1;  // an anonymous in-memory file holding ffmpeg's standard error
+    std::string output; // the file ffmpeg writes
 };
 
 // Starts ffmpeg writing settings.outputPath. False with `error` set when it cannot be started.
 bool startVideoPipe(const VideoSettings& settings, VideoPipe& pipe, std::string& error);
 
 // Hands ffmpeg one frame: width * height * 3 bytes, rows bottom-up. False with `error` set when
-// ffmpeg has stopped reading (it died, or gave up); the pipe is then closed.
+// ffmpeg has stopped reading (it died, or gave up; the pipe is then closed), or when a stop is
+// asked for while ffmpeg is not reading.
 bool sendVideoFrame(VideoPipe& pipe, const std::vector<std::uint8_t>& rgb, std::string& error);
 
 // Ends the input and waits for ffmpeg to finish the file. False with `error` set unless it
-// succeeded.
+// exited with status 0 and the file starts as an MP4 does; a stop asked for meanwhile ends ffmpeg.
 bool finishVideoPipe(VideoPipe& pipe, std::string& error);
 
-// Stops ffmpeg at once, for a capture that failed or was interrupted.
+// Stops ffmpeg at once (its whole process group), for a capture that failed or was interrupted.
 void abortVideoPipe(VideoPipe& pipe);

@@ -1,14 +1,13 @@
 // makedata: writes the show's five data files (four pictures and the soundtrack) into a folder.
 // Usage: makedata <output folder>. Silent on success; one line on standard error on failure.
+#include "capture/output_files.h"
 #include "data/bmp_writer.h"
 #include "data/mp3_encoder.h"
 #include "data/pictures.h"
 #include "data/soundtrack.h"
 
-#include <cerrno>
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
 #include <exception>
 #include <filesystem>
 #include <stdexcept>
@@ -20,27 +19,16 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Writes under a temporary name and renames it into place, so that a failed or interrupted run
-// never leaves a half-written file under the name the show reads.
+// Each file is written under a temporary name of its own (made with mkstemp beside it) and renamed
+// into place, so that a failed or interrupted run never leaves a half-written file under the name
+// the show reads, concurrent runs into one folder never share a file, and nothing at the name but
+// a regular file is ever replaced.
 void writeFileAtomically(const fs::path& path, const std::vector<std::uint8_t>& bytes)
 {
-    const fs::path partial = path.string() + ".partial";
-    std::FILE* file = std::fopen(partial.c_str(), "wb");
-    if (!file) {
-        throw std::runtime_error("cannot create " + partial.string() + ": " + std::strerror(errno));
-    }
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    const bool closed = std::fclose(file) == 0;
-    if (!written || !closed) {
-        const std::string reason = std::strerror(errno);
-        std::remove(partial.c_str());
-        throw std::runtime_error("cannot write " + partial.string() + ": " + reason);
-    }
-    std::error_code error;
-    fs::rename(partial, path, error);
-    if (error) {
-        std::remove(partial.c_str());
-        throw std::runtime_error("cannot rename " + partial.string() + ": " + error.message());
+    std::string error;
+    bool created = false;
+    if (!writeWholeFile(path.string(), bytes, created, error)) {
+        throw std::runtime_error(error);
     }
 }
 
@@ -62,6 +50,17 @@ void makeData(const fs::path& folder)
     fs::create_directories(folder, error);
     if (error) {
         throw std::runtime_error("cannot create folder " + folder.string() + ": " + error.message());
+    }
+    // A name taken by anything but a regular file is refused before the work that takes seconds.
+    std::vector<fs::path> paths = {folder / "k13.mp3"};
+    for (const PictureFile& picture : kPictures) {
+        paths.push_back(folder / picture.name);
+    }
+    for (const fs::path& path : paths) {
+        std::string refusal;
+        if (!checkOutputFile(path.string(), refusal)) {
+            throw std::runtime_error(refusal);
+        }
     }
     for (const PictureFile& picture : kPictures) {
         writeFileAtomically(folder / picture.name, encodeBmp(picture.make()));

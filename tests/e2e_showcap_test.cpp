@@ -188,7 +188,7 @@ protected:
     {
         std::vector<std::string> argv{showcapBinary};
         argv.insert(argv.end(), args.begin(), args.end());
-        Environment environment{{"DISPLAY", server->display()}, {"SHOWCAP_IN_PRIVATE_X_SERVER", ""}};
+        Environment environment{{"DISPLAY", server->display()}};
         environment.insert(environment.end(), env.begin(), env.end());
         ChildProcess child(argv, workDir, environment);
         Outcome outcome;
@@ -426,9 +426,9 @@ TEST_F(Showcap, FailuresExitWithStatusOneInOneLineAndLeaveNoOutput)
          "iroiro/muryw.bmp"},
         {"the soundtrack missing", dataWithout("k13.mp3"), {"video", "o.mp4", "--data", "data", small}, {},
          "showcap: no soundtrack at ", "iroiro/k13.mp3"},
-        {"the offscreen renderer cannot open", nothing, {"frame", "f.png", "--at", "3", small},
-         {{"DISPLAY", ""}, {"SHOWCAP_IN_PRIVATE_X_SERVER", "1"}},
-         "showcap: cannot open the offscreen renderer in a private X server: no X display", ""},
+        {"no display and no Xvfb to start", nothing, {"frame", "f.png", "--at", "3", small},
+         {{"DISPLAY", ""}, {"PATH", "/nonexistent"}},
+         "showcap: no X display, and no Xvfb to start a private one", ""},
     };
     int index = 0;
     for (const FailureCase& c : cases) {

@@ -1,0 +1,249 @@
+// The operating system's side of the capture programs: signals, writes, PATH, children, X.
+#include "capture/system.h"
+
+#include <X11/Xlib.h>
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <pthread.h>
+#include <sys/prctl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr int stopSignals[] = {SIGINT, SIGTERM, SIGHUP};
+
+volatile std::sig_atomic_t requestedStop = 0;
+
+void noteStop(int signalNumber)
+{
+    requestedStop = signalNumber;
+}
+
+sigset_t stopSignalSet()
+{
+    sigset_t set;
+    sigemptyset(&set);
+    for (int signalNumber : stopSignals)
+        sigaddset(&set, signalNumber);
+    return set;
+}
+
+void killGroup(pid_t child, int signalNumber)
+{
+    kill(-child, signalNumber);
+    kill(child, signalNumber);
+}
+
+} // namespace
+
+void catchStopSignals()
+{
+    std::signal(SIGPIPE, SIG_IGN);
+    std::signal(SIGXFSZ, SIG_IGN);
+    struct sigaction action {};
+    action.sa_handler = noteStop;
+    action.sa_flags = SA_RESETHAND;
+    sigemptyset(&action.sa_mask);
+    for (int signalNumber : stopSignals)
+        sigaction(signalNumber, &action, nullptr);
+}
+
+int stopSignal()
+{
+    return requestedStop;
+}
+
+void endByStopSignal()
+{
+    const int signalNumber = requestedStop;
+    if (signalNumber == 0)
+        return;
+    std::fflush(stderr);
+    std::signal(signalNumber, SIG_DFL);
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, signalNumber);
+    pthread_sigmask(SIG_UNBLOCK, &set, nullptr);
+    raise(signalNumber);
+    _exit(128 + signalNumber);
+}
+
+StopSignalsHeld::StopSignalsHeld()
+{
+    const sigset_t set = stopSignalSet();
+    pthread_sigmask(SIG_BLOCK, &set, &previous_);
+}
+
+StopSignalsHeld::~StopSignalsHeld()
+{
+    pthread_sigmask(SIG_SETMASK, &previous_, nullptr);
+}
+
+bool writeAll(int fd, const void* data, std::size_t size)
+{
+    const char* next = static_cast<const char*>(data);
+    while (size > 0) {
+        if (requestedStop != 0) {
+            errno = EINTR;
+            return false;
+        }
+        const ssize_t written = write(fd, next, size);
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        next += written;
+        size -= std::size_t(written);
+    }
+    return true;
+}
+
+std::string findProgram(const std::string& program)
+{
+    const char* path = std::getenv("PATH");
+    const std::string folders = path ? path : "/usr/bin:/bin";
+    std::size_t start = 0;
+    while (start <= folders.size()) {
+        std::size_t end = folders.find(':', start);
+        if (end == std::string::npos)
+            end = folders.size();
+        const std::string folder = end > start ? folders.substr(start, end - start) : ".";
+        const std::string candidate = folder + "/" + program;
+        struct stat info;
+        if (stat(candidate.c_str(), &info) == 0 && S_ISREG(info.st_mode) && access(candidate.c_str(), X_OK) == 0)
+            return candidate;
+        start = end + 1;
+    }
+    return {};
+}
+
+pid_t startChild(const ChildSetup& setup)
+{
+    // Everything the child needs is made before the fork: between fork and exec a process with
+    // threads (Mesa's) may only make async-signal-safe calls, so no allocation there.
+    std::vector<char*> argv;
+    for (const std::string& word : setup.argv)
+        argv.push_back(const_cast<char*>(word.c_str()));
+    argv.push_back(nullptr);
+    constexpr int mostPassed = 16;
+    const int passed = int(setup.passedFiles.size());
+    if (passed > mostPassed) {
+        errno = EINVAL;
+        return -1;
+    }
+    const int* files = setup.passedFiles.data();
+    const pid_t parent = getpid();
+
+    const pid_t child = fork();
+    if (child != 0) {
+        if (child > 0)
+            setpgid(child, child); // also here, so that the group exists before fork returns
+        return child;
+    }
+    setpgid(0, 0);
+    if (setup.deathSignal != 0)
+        prctl(PR_SET_PDEATHSIG, setup.deathSignal);
+    if (getppid() != parent) // the parent died before the request took hold
+        _exit(1);
+    std::signal(SIGPIPE, SIG_DFL);
+    std::signal(SIGXFSZ, SIG_DFL);
+    sigset_t none;
+    sigemptyset(&none);
+    pthread_sigmask(SIG_SETMASK, &none, nullptr);
+
+    // Each descriptor is first copied above the numbers being filled, so that none is
+    // overwritten before it has been copied.
+    const int spare = 3 + passed;
+    const int devNull = open("/dev/null", O_RDWR);
+    const int input = fcntl(setup.input >= 0 ? setup.input : devNull, F_DUPFD, spare);
+    const int errors = fcntl(setup.errors >= 0 ? setup.errors : devNull, F_DUPFD, spare);
+    const int output = fcntl(devNull, F_DUPFD, spare);
+    int moved[mostPassed];
+    for (int i = 0; i < passed; ++i)
+        moved[i] = fcntl(files[i], F_DUPFD, spare);
+    dup2(input, STDIN_FILENO);
+    dup2(output, STDOUT_FILENO);
+    dup2(errors, STDERR_FILENO);
+    for (int i = 0; i < passed; ++i)
+        dup2(moved[i], 3 + i);
+    close_range(unsigned(spare), ~0U, 0);
+    execv(argv[0], argv.data());
+    _exit(127);
+}
+
+std::string lastLine(int fd)
+{
+    struct stat info;
+    if (fd < 0 || fstat(fd, &info) != 0 || info.st_size == 0)
+        return {};
+    const off_t length = std::min<off_t>(info.st_size, 4096);
+    std::string text(std::size_t(length), '\0');
+    const ssize_t got = pread(fd, text.data(), text.size(), info.st_size - length);
+    text.resize(got > 0 ? std::size_t(got) : 0);
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' '))
+        text.pop_back();
+    const std::size_t lineStart = text.find_last_of("\r\n");
+    return lineStart == std::string::npos ? text : text.substr(lineStart + 1);
+}
+
+int waitForChild(pid_t child)
+{
+    int status = 0;
+    bool killed = false;
+    while (waitpid(child, &status, 0) < 0) {
+        if (errno != EINTR)
+            return -1;
+        if (requestedStop != 0 && !killed) {
+            killGroup(child, SIGKILL);
+            killed = true;
+        }
+    }
+    return status;
+}
+
+void stopChild(pid_t child, int signalNumber, int graceMs)
+{
+    if (child <= 0)
+        return;
+    killGroup(child, signalNumber);
+    // The child is waited for without being reaped, so that its process group keeps its number
+    // while whatever it started and left behind in the group is ended too.
+    siginfo_t info{};
+    for (int waited = 0;; waited += 10) {
+        info.si_pid = 0;
+        if (waitid(P_PID, id_t(child), &info, WEXITED | WNOHANG | WNOWAIT) != 0 && errno != EINTR)
+            return;
+        if (info.si_pid == child)
+            break;
+        if (waited >= graceMs) {
+            killGroup(child, SIGKILL);
+            while (waitid(P_PID, id_t(child), &info, WEXITED | WNOWAIT) != 0 && errno == EINTR) {
+            }
+            break;
+        }
+        usleep(10000);
+    }
+    kill(-child, SIGKILL);
+    int status = 0;
+    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+}
+
+Display* connectToDisplay()
+{
+    const char* name = std::getenv("DISPLAY");
+    if (!name || !*name)
+        return nullptr;
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        if (Display* display = XOpenDisplay(nullptr))
+            return display;
+        usleep(50000);
+    }
+    return nullptr;
+}

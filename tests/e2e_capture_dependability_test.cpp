@@ -1,0 +1,645 @@
+// showcap and makedata, the real binaries, as a user's machine treats them: stop signals with and
+// without a display, a lost X server, special files and planted links at output names, concurrent
+// and interrupted runs. Each case checks the status, the message, what is left on disk and that no
+// process it started (Xvfb, ffmpeg) outlives it.
+#include "support/x_session.h"
+
+#include <gtest/gtest.h>
+#include <algorithm>
+#include <cctype>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+const std::string showcapBinary = SHOWCAP_BINARY;
+const std::string makedataBinary = SHOW_BUILD_DIR "/data/makedata";
+const std::string buildData = SHOW_BUILD_DIR "/iroiro";
+constexpr const char* markName = "CAPTURE_TEST_MARK";
+constexpr const char* interrupted = "showcap: interrupted; the partial output is removed\n";
+const char* const dataFiles[] = {"k13.mp3", "syfyd.bmp", "muryw.bmp", "velvetend_loop02a(0).bmp", "wave1.bmp"};
+
+using Environment = std::vector<std::pair<std::string, std::string>>;
+
+// Bytes of a small file, read with a bound: /proc files and the test's own outputs.
+std::string readBounded(const std::string& path, std::size_t limit = 1 << 20)
+{
+    std::string text;
+    const int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return text;
+    char buffer[65536];
+    ssize_t n;
+    while (text.size() < limit && (n = read(fd, buffer, sizeof buffer)) > 0)
+        text.append(buffer, std::size_t(n));
+    close(fd);
+    return text;
+}
+
+// The processes, by command line, whose environment holds the mark a run's children inherit.
+std::vector<std::string> processesMarked(const std::string& mark)
+{
+    std::vector<std::string> found;
+    const std::string entry = std::string(markName) + "=" + mark;
+    DIR* proc = opendir("/proc");
+    if (!proc)
+        return found;
+    while (const dirent* process = readdir(proc)) {
+        if (!std::isdigit(static_cast<unsigned char>(process->d_name[0])))
+            continue;
+        const std::string folder = std::string("/proc/") + process->d_name;
+        const std::string environment = '\0' + readBounded(folder + "/environ");
+        const std::size_t at = environment.find('\0' + entry + '\0');
+        if (at != std::string::npos) {
+            std::string command = readBounded(folder + "/cmdline", 4096);
+            std::replace(command.begin(), command.end(), '\0', ' ');
+            found.push_back(std::string(process->d_name) + ": " + command);
+        }
+    }
+    closedir(proc);
+    return found;
+}
+
+// What stays after the run: marked processes still there after a grace period for the kernel to
+// deliver a dead parent's signal and the children to end.
+std::vector<std::string> survivors(const std::string& mark)
+{
+    for (int waited = 0;; waited += 50) {
+        std::vector<std::string> left = processesMarked(mark);
+        if (left.empty() || waited >= 3000)
+            return left;
+        sleepMs(50);
+    }
+}
+
+// A folder's entries, hidden ones included, each with what it is: "name" for a regular file,
+// "name -> target" for a link, "name (fifo)", "name/" for a folder; the run's stderr.txt aside.
+std::vector<std::string> entries(const std::string& folder)
+{
+    std::vector<std::string> names;
+    if (DIR* dir = opendir(folder.c_str())) {
+        while (const dirent* entry = readdir(dir)) {
+            const std::string name = entry->d_name;
+            if (name == "." || name == ".." || name == "stderr.txt")
+                continue;
+            struct stat info;
+            const std::string path = folder + "/" + name;
+            if (lstat(path.c_str(), &info) != 0)
+                continue;
+            if (S_ISLNK(info.st_mode)) {
+                char target[4096];
+                const ssize_t n = readlink(path.c_str(), target, sizeof target);
+                names.push_back(name + " -> " + std::string(target, n > 0 ? std::size_t(n) : 0));
+            } else if (S_ISFIFO(info.st_mode)) {
+                names.push_back(name + " (fifo)");
+            } else if (S_ISDIR(info.st_mode)) {
+                names.push_back(name + "/");
+            } else {
+                names.push_back(name);
+            }
+        }
+        closedir(dir);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+bool hasHiddenEntry(const std::string& folder)
+{
+    for (const std::string& name : entries(folder))
+        if (name[0] == '.')
+            return true;
+    return false;
+}
+
+void writeTextFile(const std::string& path, const std::string& text, mode_t mode = 0644)
+{
+    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
+    ASSERT_GE(fd, 0) << path;
+    ASSERT_EQ(write(fd, text.data(), text.size()), ssize_t(text.size()));
+    close(fd);
+    chmod(path.c_str(), mode);
+}
+
+int lineCount(const std::string& text)
+{
+    return int(std::count(text.begin(), text.end(), '\n'));
+}
+
+std::string frameName(int frame)
+{
+    char name[32];
+    std::snprintf(name, sizeof name, "frame_%06d.png", frame);
+    return name;
+}
+
+// One run of a real binary in a process group of its own, as a shell starts a foreground job, so
+// that a signal to the group is the terminal's Ctrl-C. Its environment is the test's with
+// `env` applied (an empty value unsets) and a mark that every process it starts inherits.
+class Launched {
+public:
+    Launched(const std::vector<std::string>& argv, const std::string& workDir, const Environment& env,
+        const std::string& mark)
+        : errorsPath_(workDir + "/stderr.txt")
+    {
+        std::map<std::string, std::string> variables;
+        for (char** e = environ; *e; ++e) {
+            const std::string entry = *e;
+            const std::size_t equals = entry.find('=');
+            if (equals != std::string::npos)
+                variables[entry.substr(0, equals)] = entry.substr(equals + 1);
+        }
+        for (const auto& [name, value] : env) // later entries win
+            variables[name] = value;
+        variables[markName] = mark;
+        std::vector<std::string> environment;
+        for (const auto& [name, value] : variables)
+            if (!value.empty())
+                environment.push_back(name + "=" + value);
+        std::vector<char*> args, envp;
+        for (const std::string& a : argv)
+            args.push_back(const_cast<char*>(a.c_str()));
+        args.push_back(nullptr);
+        for (std::string& e : environment)
+            envp.push_back(e.data());
+        envp.push_back(nullptr);
+        pid_ = fork();
+        if (pid_ == 0) {
+            setpgid(0, 0);
+            if (chdir(workDir.c_str()) != 0)
+                _exit(126);
+            const int errors = open(errorsPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            const int devNull = open("/dev/null", O_RDWR);
+            dup2(devNull, 0);
+            dup2(devNull, 1);
+            dup2(errors, 2);
+            execve(args[0], args.data(), envp.data());
+            _exit(127);
+        }
+        setpgid(pid_, pid_);
+        start_ = std::chrono::steady_clock::now();
+    }
+    ~Launched()
+    {
+        if (pid_ > 0) {
+            kill(pid_, SIGKILL);
+            waitpid(pid_, nullptr, 0);
+        }
+    }
+
+    pid_t pid() const { return pid_; }
+    int elapsedMs() const
+    {
+        return int(std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start_)
+                       .count());
+    }
+    // The status a shell reports: the exit status, or 128 + the signal that ended it; -1 if it
+    // is still running after timeoutMs.
+    int wait(int timeoutMs)
+    {
+        for (int waited = 0; pid_ > 0; waited += 10) {
+            int status = 0;
+            if (waitpid(pid_, &status, WNOHANG) == pid_) {
+                pid_ = -1;
+                status_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+                break;
+            }
+            if (waited >= timeoutMs)
+                return -1;
+            sleepMs(10);
+        }
+        return status_;
+    }
+    std::string errors() const { return readBounded(errorsPath_); }
+
+private:
+    pid_t pid_ = -1;
+    int status_ = -1;
+    std::string errorsPath_;
+    std::chrono::steady_clock::time_point start_;
+};
+
+int threadCount(pid_t process)
+{
+    const std::string status = readBounded("/proc/" + std::to_string(process) + "/status");
+    const std::size_t at = status.find("\nThreads:");
+    return at == std::string::npos ? 0 : std::atoi(status.c_str() + at + 9);
+}
+
+// The private X server a showcap run started: its child named Xvfb.
+pid_t privateServerOf(pid_t showcap)
+{
+    std::string children = readBounded("/proc/" + std::to_string(showcap) + "/task/" + std::to_string(showcap) + "/children");
+    for (std::size_t at = 0; at < children.size();) {
+        const pid_t child = pid_t(std::atoi(children.c_str() + at));
+        if (readBounded("/proc/" + std::to_string(child) + "/comm") == "Xvfb\n")
+            return child;
+        const std::size_t space = children.find(' ', at);
+        at = space == std::string::npos ? children.size() : space + 1;
+    }
+    return -1;
+}
+
+class CaptureDependability : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { server = std::make_unique<PrivateXServer>(640, 480); }
+    static void TearDownTestSuite() { server.reset(); }
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(server && server->running()) << "Xvfb did not start";
+        ASSERT_FALSE(folder.path().empty());
+    }
+
+    std::string path(const std::string& name) const { return folder.path() + "/" + name; }
+
+    // A fresh working folder for one case, named after its row.
+    std::string caseFolder(int index)
+    {
+        const std::string work = path("case" + std::to_string(index));
+        EXPECT_EQ(mkdir(work.c_str(), 0755), 0);
+        return work;
+    }
+
+    // showcap against the shared server, or with no display at all.
+    std::unique_ptr<Launched> startShowcap(const std::string& work, const std::vector<std::string>& args, bool display,
+                                      Environment env = {})
+    {
+        std::vector<std::string> argv{showcapBinary};
+        argv.insert(argv.end(), args.begin(), args.end());
+        env.insert(env.begin(), {"DISPLAY", display ? server->display() : ""});
+        return std::make_unique<Launched>(argv, work, env, work);
+    }
+
+    // A stand-in for ffmpeg, first on PATH for the runs given its environment.
+    Environment fakeEncoder(const std::string& work, const std::string& script)
+    {
+        const std::string bin = work + "/bin";
+        mkdir(bin.c_str(), 0755);
+        writeTextFile(bin + "/ffmpeg", "#!/bin/sh\n" + script + "\n", 0755);
+        return {{"PATH", bin + ":" + std::getenv("PATH")}};
+    }
+
+    static std::unique_ptr<PrivateXServer> server;
+    TempFolder folder;
+};
+
+std::unique_ptr<PrivateXServer> CaptureDependability::server;
+
+TEST_F(CaptureDependability, AStopSignalEndsShowcapWithItsStatusLeavingNothingAndNoProcess)
+{
+    struct SignalCase {
+        const char* why; // the fault the row catches
+        std::vector<std::string> args;
+        bool display;
+        const char* encoder; // a stand-in ffmpeg's script, or null for the real one
+        std::function<bool(const std::string& work, const Launched& run)> begun; // when to send it
+        int signal;
+        bool toGroup; // Ctrl-C: the whole foreground process group
+    };
+    const auto hiddenVideoBegun = [](const std::string& work, const Launched&) {
+        for (const std::string& name : entries(work))
+            if (name.rfind(".out.mp4.", 0) == 0) {
+                struct stat info;
+                return stat((work + "/" + name).c_str(), &info) == 0 && info.st_size > 0;
+            }
+        return false;
+    };
+    const auto frameBegun = [](const std::string& work, const Launched&) {
+        struct stat info;
+        return stat((work + "/out/" + frameName(2)).c_str(), &info) == 0;
+    };
+    const auto after = [](int ms) { return [ms](const std::string&, const Launched& run) { return run.elapsedMs() >= ms; }; };
+    // Mesa's rendering threads have started: the offscreen renderer is open and drawing.
+    const auto drawing = [](const std::string&, const Launched& run) { return threadCount(run.pid()) > 1; };
+    const std::vector<std::string> video{"video", "out.mp4", "--size", "160x120", "--fps", "10", "--to", "60"};
+    const std::vector<std::string> frames{"frames", "out", "--size", "160x120", "--fps", "10", "--to", "60"};
+    const std::vector<SignalCase> cases = {
+        {"kill without a display: showcap replaced itself with xvfb-run, which returned at once leaving "
+         "showcap, ffmpeg and Xvfb running",
+         video, false, nullptr, hiddenVideoBegun, SIGTERM, false},
+        {"Ctrl-C without a display: Xvfb died first, showcap fell over an X I/O error and left the hidden "
+         "partial video and xvfb-run's folder",
+         video, false, nullptr, hiddenVideoBegun, SIGINT, true},
+        {"hang-up without a display, frames: the folder showcap made must go", frames, false, nullptr, frameBegun,
+         SIGHUP, false},
+        {"kill with a display, video", video, true, nullptr, hiddenVideoBegun, SIGTERM, false},
+        {"Ctrl-C with a display, frames", frames, true, nullptr, frameBegun, SIGINT, true},
+        {"a stalled ffmpeg: the write was restarted after the signal and the first SIGTERM swallowed", video, true,
+         "exec sleep 600", after(1500), SIGTERM, false},
+        {"frame mode never looked for a stop: a large frame was written with status 0",
+         {"frame", "out.png", "--size", "3000x3000", "--at", "100"}, true, nullptr, drawing, SIGTERM, false},
+    };
+    int index = 0;
+    for (const SignalCase& c : cases) {
+        SCOPED_TRACE(c.why);
+        const std::string work = caseFolder(index++);
+        const Environment env = c.encoder ? fakeEncoder(work, c.encoder) : Environment{};
+        const std::vector<std::string> before = entries(work);
+        std::unique_ptr<Launched> run = startShowcap(work, c.args, c.display, env);
+        while (!c.begun(work, *run) && run->elapsedMs() < 60000 && run->wait(0) == -1)
+            sleepMs(10);
+        ASSERT_EQ(run->wait(0), -1) << "ended before the signal: " << run->errors();
+        kill(c.toGroup ? -run->pid() : run->pid(), c.signal);
+        EXPECT_EQ(run->wait(20000), 128 + c.signal) << run->errors();
+        EXPECT_EQ(run->errors(), interrupted);
+        EXPECT_EQ(entries(work), before) << "partial output left";
+        EXPECT_EQ(survivors(work), std::vector<std::string>{}) << "outlived showcap";
+    }
+}
+
+TEST_F(CaptureDependability, KilledOutrightShowcapTakesItsXServerAndEncoderWithIt)
+{
+    // SIGKILL cannot be caught: the hidden temporary video stays, but no process does.
+    const std::string work = caseFolder(0);
+    std::unique_ptr<Launched> run =
+        startShowcap(work, {"video", "out.mp4", "--size", "160x120", "--fps", "10", "--to", "60"}, false);
+    while (!hasHiddenEntry(work) && run->elapsedMs() < 60000 && run->wait(0) == -1)
+        sleepMs(10);
+    ASSERT_NE(privateServerOf(run->pid()), -1) << "no private X server";
+    kill(run->pid(), SIGKILL);
+    EXPECT_EQ(run->wait(10000), 128 + SIGKILL);
+    EXPECT_EQ(survivors(work), std::vector<std::string>{}) << "Xvfb or ffmpeg outlived a killed showcap";
+    for (const std::string& name : entries(work))
+        EXPECT_EQ(name[0], '.') << "only the hidden temporary video may stay: " << name;
+}
+
+TEST_F(CaptureDependability, ALostXServerEndsTheRunInOneLineTakingItsOutputAway)
+{
+    const std::string work = caseFolder(0);
+    std::unique_ptr<Launched> run =
+        startShowcap(work, {"video", "out.mp4", "--size", "160x120", "--fps", "10", "--to", "60"}, false);
+    while (!hasHiddenEntry(work) && run->elapsedMs() < 60000 && run->wait(0) == -1)
+        sleepMs(10);
+    const pid_t xvfb = privateServerOf(run->pid());
+    ASSERT_NE(xvfb, -1) << "no private X server";
+    kill(xvfb, SIGTERM); // the server goes, tidily, from under showcap
+    EXPECT_EQ(run->wait(20000), 1) << run->errors();
+    EXPECT_EQ(run->errors().rfind("showcap: lost the connection to the X display :", 0), 0u) << run->errors();
+    EXPECT_EQ(lineCount(run->errors()), 1) << run->errors();
+    EXPECT_EQ(entries(work), std::vector<std::string>{}) << "partial output left";
+    EXPECT_EQ(survivors(work), std::vector<std::string>{});
+}
+
+TEST_F(CaptureDependability, AnInterruptedFramesRunKeepsTheFramesOfAnEarlierRun)
+{
+    // The earlier run: frames 0 to 19. The later one goes further and is stopped past them; it
+    // used to take every frame it had written away, the earlier run's included.
+    const std::string work = caseFolder(0);
+    std::unique_ptr<Launched> first =
+        startShowcap(work, {"frames", "out", "--size", "160x120", "--fps", "4", "--to", "5"}, true);
+    ASSERT_EQ(first->wait(120000), 0) << first->errors();
+    const std::vector<std::string> earlier = entries(work + "/out");
+    ASSERT_EQ(earlier.size(), 20u);
+
+    std::unique_ptr<Launched> later =
+        startShowcap(work, {"frames", "out", "--size", "160x120", "--fps", "4", "--to", "60"}, true);
+    struct stat info;
+    while (stat((work + "/out/" + frameName(24)).c_str(), &info) != 0 && later->elapsedMs() < 60000 &&
+           later->wait(0) == -1)
+        sleepMs(10);
+    kill(later->pid(), SIGTERM);
+    EXPECT_EQ(later->wait(20000), 128 + SIGTERM) << later->errors();
+    EXPECT_EQ(later->errors(), interrupted);
+    EXPECT_EQ(entries(work + "/out"), earlier) << "the earlier run's frames must all stay, and only they";
+    for (const std::string& name : earlier)
+        EXPECT_GT(readBounded(work + "/out/" + name).size(), 100u) << name << " is not a whole frame";
+    EXPECT_EQ(survivors(work), std::vector<std::string>{});
+}
+
+// A run that must end with status 1 and one line, changing nothing in its folder.
+struct RefusalCase {
+    const char* why;
+    std::function<void(const std::string& work)> prepare;
+    std::vector<std::string> args;
+    std::string message; // how the one line starts
+};
+
+TEST_F(CaptureDependability, ShowcapRefusesToReplaceAnythingButARegularFile)
+{
+    const auto plantLink = [](const char* name) {
+        return [name](const std::string& work) {
+            writeTextFile(work + "/precious", "keep me");
+            ASSERT_EQ(symlink((work + "/precious").c_str(), (work + "/" + name).c_str()), 0);
+        };
+    };
+    const auto plantFifo = [](const char* name) {
+        return [name](const std::string& work) { ASSERT_EQ(mkfifo((work + "/" + name).c_str(), 0644), 0); };
+    };
+    const std::string small = "--size=160x120";
+    const std::vector<RefusalCase> cases = {
+        {"a symbolic link at the video's name was swapped for the video", plantLink("out.mp4"),
+         {"video", "out.mp4", small, "--fps", "10", "--to", "1"},
+         "showcap: cannot write out.mp4: it is a symbolic link, not a regular file"},
+        {"a FIFO at the picture's name was swapped for the picture", plantFifo("out.png"),
+         {"frame", "out.png", small, "--at", "3"}, "showcap: cannot write out.png: it is a FIFO, not a regular file"},
+        {"a symbolic link as the frames folder", [](const std::string& work) {
+             mkdir((work + "/real").c_str(), 0755);
+             ASSERT_EQ(symlink("real", (work + "/out").c_str()), 0);
+         },
+         {"frames", "out", small, "--fps", "4", "--to", "1"},
+         "showcap: cannot write frames into out: it is a symbolic link"},
+        {"a link planted at a frame's name: the frames before it must go too", [](const std::string& work) {
+             mkdir((work + "/out").c_str(), 0755);
+             writeTextFile(work + "/precious", "keep me");
+             ASSERT_EQ(symlink((work + "/precious").c_str(), (work + "/out/" + frameName(2)).c_str()), 0);
+         },
+         {"frames", "out", small, "--fps", "4", "--to", "2"},
+         "showcap: cannot write " + path("case3/out/") + frameName(2) + ": it is a symbolic link, not a regular file"},
+        {"a video too large for the encoder was refused only after a frame was drawn", [](const std::string&) {},
+         {"video", "out.mp4", "--size", "16384x16384", "--to", "1"},
+         "showcap: --size 16384x16384: too many pixels for ffmpeg's pictures"},
+    };
+    int index = 0;
+    for (const RefusalCase& c : cases) {
+        SCOPED_TRACE(c.why);
+        const std::string work = caseFolder(index++);
+        c.prepare(work);
+        const std::vector<std::string> before = entries(work);
+        const std::vector<std::string> beforeInside = entries(work + "/out");
+        std::unique_ptr<Launched> run = startShowcap(work, c.args, true);
+        EXPECT_EQ(run->wait(60000), 1) << run->errors();
+        EXPECT_EQ(run->errors().rfind(c.message, 0), 0u) << run->errors();
+        EXPECT_EQ(lineCount(run->errors()), 1) << run->errors();
+        EXPECT_EQ(entries(work), before) << "something was replaced or left";
+        EXPECT_EQ(entries(work + "/out"), beforeInside) << "something was replaced or left";
+        if (access((work + "/precious").c_str(), F_OK) == 0) {
+            EXPECT_EQ(readBounded(work + "/precious"), "keep me") << "written through the link";
+        }
+        EXPECT_EQ(survivors(work), std::vector<std::string>{});
+    }
+}
+
+TEST_F(CaptureDependability, DeviceNodesAtTheOutputStayAsTheyAre)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "needs root: only root may make a device node";
+    // As root showcap used to rename its picture over /dev/full or /dev/stdout. The nodes here
+    // are made in the test's folder, the same devices under other names, so that a faulty
+    // showcap replaces only those and never the machine's own.
+    struct DeviceCase {
+        const char* name;
+        std::function<int(const std::string& path)> make;
+        std::string message;
+    };
+    const std::vector<DeviceCase> cases = {
+        {"full", [](const std::string& path) { return mknod(path.c_str(), S_IFCHR | 0666, makedev(1, 7)); },
+         "it is a character device, not a regular file"},
+        {"stdout", [](const std::string& path) { return symlink("/proc/self/fd/1", path.c_str()); },
+         "it is a symbolic link, not a regular file"},
+    };
+    int index = 0;
+    for (const DeviceCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string work = caseFolder(index++);
+        const std::string device = work + "/" + c.name;
+        ASSERT_EQ(c.make(device), 0) << std::strerror(errno);
+        struct stat before, after;
+        ASSERT_EQ(lstat(device.c_str(), &before), 0);
+        std::unique_ptr<Launched> run = startShowcap(work, {"frame", device, "--size", "160x120", "--at", "3"}, true);
+        EXPECT_EQ(run->wait(60000), 1) << run->errors();
+        EXPECT_EQ(run->errors(), "showcap: cannot write " + device + ": " + c.message + "\n");
+        ASSERT_EQ(lstat(device.c_str(), &after), 0);
+        EXPECT_EQ(after.st_ino, before.st_ino) << "replaced";
+        EXPECT_EQ(after.st_mode, before.st_mode) << "replaced";
+        EXPECT_FALSE(hasHiddenEntry(work)) << "a temporary file left";
+    }
+}
+
+TEST_F(CaptureDependability, ShowcapWorksAtItsEdgesAndFailsInItsOwnWords)
+{
+    struct EdgeCase {
+        const char* why;
+        std::vector<std::string> args;
+        bool display;
+        const char* encoder;    // a stand-in ffmpeg's script, or null
+        Environment env;
+        int status;
+        std::string message;    // how standard error starts ("" for silence)
+        std::string left;       // the one entry left, or "" for none
+    };
+    const std::string longName = std::string(251, 'n') + ".png"; // the longest name a folder takes
+    std::unique_ptr<PrivateXServer> withoutGlx =
+        std::make_unique<PrivateXServer>(640, 480, std::string(), std::vector<std::string>{"-extension", "GLX"});
+    ASSERT_TRUE(withoutGlx->running());
+    const std::vector<EdgeCase> cases = {
+        {"a 255-character output name failed: the temporary name was 8 characters longer",
+         {"frame", longName, "--size", "160x120", "--at", "3"}, true, nullptr, {}, 0, "", longName},
+        {"TMPDIR=/nonexistent gave \"cannot start ffmpeg: No such file or directory\"",
+         {"video", "out.mp4", "--size", "160x120", "--fps", "10", "--to", "1"}, false, nullptr,
+         {{"TMPDIR", "/nonexistent"}}, 0, "", "out.mp4"},
+        {"an ffmpeg that exits 0 without writing gave status 0 and an empty video",
+         {"video", "out.mp4", "--size", "160x120", "--fps", "10", "--to", "1"}, true, "cat >/dev/null; exit 0", {},
+         1, "showcap: ffmpeg exited with status 0 but wrote no video\n", ""},
+        {"no GLX on the display gave freeglut's line",
+         {"frame", "out.png", "--size", "160x120", "--at", "3"}, true, nullptr, {{"DISPLAY", withoutGlx->display()}},
+         1, "showcap: cannot open the offscreen renderer: OpenGL GLX extension not supported", ""},
+    };
+    int index = 0;
+    for (const EdgeCase& c : cases) {
+        SCOPED_TRACE(c.why);
+        const std::string work = caseFolder(index++);
+        Environment env = c.encoder ? fakeEncoder(work, c.encoder) : Environment{};
+        env.insert(env.end(), c.env.begin(), c.env.end());
+        std::unique_ptr<Launched> run = startShowcap(work, c.args, c.display, env);
+        EXPECT_EQ(run->wait(120000), c.status) << run->errors();
+        if (c.message.empty()) {
+            EXPECT_EQ(run->errors(), "");
+        } else {
+            EXPECT_EQ(run->errors().rfind(c.message, 0), 0u) << run->errors();
+        }
+        std::vector<std::string> left = entries(work);
+        left.erase(std::remove(left.begin(), left.end(), "bin/"), left.end());
+        EXPECT_EQ(left, c.left.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.left});
+        EXPECT_EQ(survivors(work), std::vector<std::string>{});
+    }
+}
+
+TEST_F(CaptureDependability, MakedataNeverWritesThroughALinkAndRefusesSpecialFiles)
+{
+    struct MakedataRefusal {
+        const char* why;
+        std::function<void(const std::string& data)> prepare;
+        std::string message;
+    };
+    const std::vector<MakedataRefusal> cases = {
+        {"a symbolic link at a data file's name was followed and its target overwritten",
+         [](const std::string& data) {
+             ASSERT_EQ(symlink("../precious", (data + "/k13.mp3").c_str()), 0);
+         },
+         "makedata: cannot write DATA/k13.mp3: it is a symbolic link, not a regular file"},
+        {"a FIFO at a picture's name", [](const std::string& data) {
+             ASSERT_EQ(mkfifo((data + "/syfyd.bmp").c_str(), 0644), 0);
+         },
+         "makedata: cannot write DATA/syfyd.bmp: it is a FIFO, not a regular file"},
+    };
+    int index = 0;
+    for (const MakedataRefusal& c : cases) {
+        SCOPED_TRACE(c.why);
+        const std::string work = caseFolder(index++);
+        const std::string data = work + "/iroiro";
+        ASSERT_EQ(mkdir(data.c_str(), 0755), 0);
+        writeTextFile(work + "/precious", "keep me");
+        c.prepare(data);
+        const std::vector<std::string> before = entries(data);
+        Launched run({makedataBinary, data}, work, {}, work);
+        EXPECT_EQ(run.wait(60000), 1) << run.errors();
+        std::string message = c.message;
+        message.replace(message.find("DATA"), 4, data);
+        EXPECT_EQ(run.errors(), message + "\n");
+        EXPECT_EQ(entries(data), before);
+        EXPECT_EQ(readBounded(work + "/precious"), "keep me");
+    }
+}
+
+TEST_F(CaptureDependability, ConcurrentMakedataRunsBothSucceedAndIgnorePlantedPartialLinks)
+{
+    // Two runs into one folder at once used to share NAME.partial and fail at random; and a link
+    // planted at NAME.partial was followed, overwriting its target.
+    const std::string work = caseFolder(0);
+    const std::string data = work + "/iroiro";
+    ASSERT_EQ(mkdir(data.c_str(), 0755), 0);
+    writeTextFile(work + "/precious", "keep me");
+    for (const char* name : dataFiles)
+        ASSERT_EQ(symlink("../precious", (data + "/" + name + ".partial").c_str()), 0);
+    Launched first({makedataBinary, data}, work, {}, work);
+    Launched second({makedataBinary, data}, work, {}, work);
+    EXPECT_EQ(first.wait(300000), 0) << first.errors();
+    EXPECT_EQ(second.wait(300000), 0) << second.errors();
+    EXPECT_EQ(first.errors() + second.errors(), "");
+    EXPECT_EQ(readBounded(work + "/precious"), "keep me");
+    for (const char* name : dataFiles)
+        EXPECT_TRUE(readBounded(data + "/" + name, 1 << 24) == readBounded(buildData + "/" + name, 1 << 24)) << name;
+    EXPECT_FALSE(hasHiddenEntry(data)) << "a temporary file left";
+    EXPECT_EQ(entries(data).size(), 2 * std::size(dataFiles)) << "the five files beside the planted links";
+}
+
+TEST_F(CaptureDependability, AnInterruptedMakedataLeavesOnlyWholeFiles)
+{
+    const std::string work = caseFolder(0);
+    const std::string data = work + "/iroiro";
+    Launched run({makedataBinary, data}, work, {}, work);
+    sleepMs(1500);
+    kill(run.pid(), SIGTERM);
+    EXPECT_EQ(run.wait(20000), 128 + SIGTERM) << run.errors();
+    EXPECT_FALSE(hasHiddenEntry(data)) << "a temporary file left";
+    for (const std::string& name : entries(data))
+        EXPECT_TRUE(readBounded(data + "/" + name, 1 << 24) == readBounded(buildData + "/" + name, 1 << 24))
+            << name << " is not whole";
+}
+
+} // namespace

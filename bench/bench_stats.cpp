@@ -2,7 +2,6 @@
 #include "bench_stats.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 
 std::vector<std::uint32_t> spreadFrameTimes(const SceneSpan& span, int count)
@@ -23,10 +22,4 @@ Timing summarise(std::vector<double> milliseconds)
     const double median = n % 2 ? milliseconds[n / 2] : (milliseconds[n / 2 - 1] + milliseconds[n / 2]) / 2;
     const std::size_t rank = std::size_t(std::ceil(0.95 * double(n)));
     return {median, milliseconds[std::max<std::size_t>(rank, 1) - 1]};
-}
-
-double nowMs()
-{
-    using namespace std::chrono;
-    return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "app/timeline.h"
+#include "capture/system.h" // monotonicMs, the clock every figure is taken with
 
 #include <cstdint>
 #include <vector>
@@ -17,6 +18,3 @@ struct Timing {
 };
 
 Timing summarise(std::vector<double> milliseconds);
-
-// Milliseconds since an arbitrary start, from the monotonic clock.
-double nowMs();

@@ -94,12 +94,12 @@ FrameTimes timeFrames(const std::vector<std::uint32_t>& times, int repeat, DrawF
         replayRunUntil(times.front(), replayFramesPerSecond);
         glFinish();
         for (std::uint32_t t : times) {
-            const double start = nowMs();
+            const double start = monotonicMs();
             const double cpuStart = cpuMs(CLOCK_PROCESS_CPUTIME_ID);
             const double mainStart = cpuMs(CLOCK_THREAD_CPUTIME_ID);
             drawFrame(t);
             glFinish();
-            measured.wall.push_back(nowMs() - start);
+            measured.wall.push_back(monotonicMs() - start);
             measured.cpu.push_back(cpuMs(CLOCK_PROCESS_CPUTIME_ID) - cpuStart);
             measured.mainThread.push_back(cpuMs(CLOCK_THREAD_CPUTIME_ID) - mainStart);
         }
@@ -325,9 +325,9 @@ void runElements(const Size& size, const Options& options)
         if (element.compute)
             for (std::uint32_t t : spreadFrameTimes(sceneSpans[element.scene - 1], options.frames)) {
                 updateSchedule(int(t));
-                const double start = nowMs();
+                const double start = monotonicMs();
                 element.compute(showState.sceneTime);
-                own.push_back(nowMs() - start);
+                own.push_back(monotonicMs() - start);
             }
         const double ownMs = summarise(own).median;
         std::printf("%-22s %6d %10.2f %10.2f %10.1f %10.2f %10.2f %10.3f %7.1f%%\n", element.name, element.scene,
@@ -346,13 +346,6 @@ struct StartupReport {
     double audioMs = 0;  // inside SDL audio init and SDL_mixer's open, load and play
     double uploadMs = 0; // inside glTexImage2D
 };
-
-double monotonicMs()
-{
-    timespec now;
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
-}
 
 // Starts the real show with first_swap preloaded and waits for its report.
 StartupReport startShowOnce(const std::vector<std::string>& extraEnvironment)
@@ -392,20 +385,20 @@ StartupReport startShowOnce(const std::vector<std::string>& extraEnvironment)
         usleep(10000);
     }
     std::ifstream report(reportPath);
-    std::map<std::string, double> ns;
+    std::map<std::string, double> ms;
     std::string key;
     double value;
     while (report >> key >> value)
-        ns[key] = value;
+        ms[key] = value;
     unlink(reportPath.c_str());
-    if (!ns.count("swap"))
+    if (!ms.count("swap"))
         return {};
     StartupReport r;
     r.ok = true;
-    r.firstSwapMs = ns["swap"] / 1e6 - startMs;
-    r.mainLoopMs = ns["mainloop"] / 1e6 - startMs;
-    r.audioMs = ns["audio"] / 1e6;
-    r.uploadMs = ns["upload"] / 1e6;
+    r.firstSwapMs = ms["swap"] - startMs;
+    r.mainLoopMs = ms["mainloop"] - startMs;
+    r.audioMs = ms["audio"];
+    r.uploadMs = ms["upload"];
     return r;
 }
 
@@ -445,13 +438,13 @@ void runPictureDecode()
         std::vector<double> decode, load;
         for (int i = 0; i < 5; ++i) {
             DecodedBitmap picture;
-            double start = nowMs();
+            double start = monotonicMs();
             decodeBitmap(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), picture);
-            decode.push_back(nowMs() - start);
-            start = nowMs();
+            decode.push_back(monotonicMs() - start);
+            start = monotonicMs();
             GLuint name = GLuint(loadBitmapTexture(path));
             glFinish();
-            load.push_back(nowMs() - start);
+            load.push_back(monotonicMs() - start);
             glDeleteTextures(1, &name);
         }
         decodeTotal += summarise(decode).median;

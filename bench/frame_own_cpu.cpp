@@ -43,9 +43,9 @@ SceneCost measureScene(const SceneSpan& span, int frames)
         for (std::uint32_t t : times) {
             updateSchedule(int(t));
             countingAllocations = true;
-            const double start = nowMs();
+            const double start = monotonicMs();
             renderFrame(showState.scene, t, showState.sceneTime);
-            own.push_back(nowMs() - start);
+            own.push_back(monotonicMs() - start);
             countingAllocations = false;
         }
     }

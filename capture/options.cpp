@@ -188,5 +188,5 @@ std::string captureHelp()
            "  --data DIR       the folder holding iroiro/ (default: the working directory, or else\n"
            "                   the folder showcap is in)\n"
            "\n"
-           "Without a display, showcap runs itself in a private X server (xvfb-run).\n";
+           "Without a display, showcap starts a private X server (Xvfb) of its own.\n";
 }

@@ -1,6 +1,7 @@
 // The bitmap decoder, the picture-file reader and the loader's failure paths, on small files
 // built in the tests.
 #include "support/bmp_fixture.h"
+#include "support/temp_folder.h"
 #include "textures/bitmap.h"
 #include "textures/picture_file.h"
 
@@ -262,15 +263,10 @@ TEST(BitmapLayout, PaletteAndPixelsAreFoundWhereEachKindOfFileKeepsThem)
 // anything else is refused before a byte is read, and nothing larger than a picture can be.
 class PictureFileReading : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        char pattern[] = "/tmp/show-picture-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        folder = pattern;
-    }
-    void TearDown() override { std::system(("rm -rf '" + folder + "'").c_str()); }
+    void SetUp() override { ASSERT_FALSE(folder.empty()); }
 
-    std::string folder;
+    TempFolder scratch;
+    const std::string folder = scratch.path();
 };
 
 TEST_F(PictureFileReading, OnlyRegularFilesOfAPictureSizeAreDecoded)

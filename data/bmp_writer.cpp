@@ -21,16 +21,16 @@ std::vector<std::uint8_t> encodeBmp(const Picture& picture)
     if (w <= 0 || h <= 0 || w % 4 != 0 || picture.rgb.size() != static_cast<std::size_t>(w) * h * 3) {
         throw std::invalid_argument("picture size not encodable as an unpadded 24-bit bitmap");
     }
-    constexpr std::uint32_t kHeaderBytes = 54;
+    constexpr std::uint32_t headerBytes = 54;
     const std::uint32_t pixelBytes = static_cast<std::uint32_t>(w) * h * 3;
 
     std::vector<std::uint8_t> out;
-    out.reserve(kHeaderBytes + pixelBytes);
+    out.reserve(headerBytes + pixelBytes);
     out.push_back('B');
     out.push_back('M');
-    putLittleEndian(out, kHeaderBytes + pixelBytes, 4); // file size
+    putLittleEndian(out, headerBytes + pixelBytes, 4); // file size
     putLittleEndian(out, 0, 4);                         // two reserved fields
-    putLittleEndian(out, kHeaderBytes, 4);              // pixel data offset
+    putLittleEndian(out, headerBytes, 4);              // pixel data offset
     putLittleEndian(out, 40, 4);                        // info header size
     putLittleEndian(out, static_cast<std::uint32_t>(w), 4);
     putLittleEndian(out, static_cast<std::uint32_t>(h), 4); // positive: rows stored bottom-up

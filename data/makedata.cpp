@@ -1,5 +1,6 @@
 // makedata: writes the show's five data files (four pictures and the soundtrack) into a folder.
 // Usage: makedata <output folder>. Silent on success; one line on standard error on failure.
+#include "app/data_files.h"
 #include "capture/output_files.h"
 #include "data/bmp_writer.h"
 #include "data/mp3_encoder.h"
@@ -10,6 +11,7 @@
 #include <cstdio>
 #include <exception>
 #include <filesystem>
+#include <iterator>
 #include <stdexcept>
 #include <string>
 #include <system_error>
@@ -32,17 +34,32 @@ void writeFileAtomically(const fs::path& path, const std::vector<std::uint8_t>& 
     }
 }
 
-struct PictureFile {
-    const char* name;
+// Which function makes each of the show's pictures, in the order of the show's table.
+struct PictureMaker {
+    const char* file;
     Picture (*make)();
 };
 
-constexpr PictureFile kPictures[] = {
-    {"syfyd.bmp", makeGlowSprite},
-    {"muryw.bmp", makeNebulaSky},
-    {"velvetend_loop02a(0).bmp", makeVelvetSky},
-    {"wave1.bmp", makeWaveMap},
+constexpr PictureMaker pictureMakers[] = {
+    {glowPictureFile, makeGlowSprite},
+    {skyPictureBFile, makeNebulaSky},
+    {skyPictureAFile, makeVelvetSky},
+    {wavePictureFile, makeWaveMap},
 };
+
+constexpr bool makesEveryPicture()
+{
+    if (std::size(pictureMakers) != std::size(showPictures)) {
+        return false;
+    }
+    for (std::size_t i = 0; i < std::size(showPictures); ++i) {
+        if (pictureMakers[i].file != showPictures[i].file) {
+            return false;
+        }
+    }
+    return true;
+}
+static_assert(makesEveryPicture(), "one maker for each picture the show loads");
 
 void makeData(const fs::path& folder)
 {
@@ -52,9 +69,9 @@ void makeData(const fs::path& folder)
         throw std::runtime_error("cannot create folder " + folder.string() + ": " + error.message());
     }
     // A name taken by anything but a regular file is refused before the work that takes seconds.
-    std::vector<fs::path> paths = {folder / "k13.mp3"};
-    for (const PictureFile& picture : kPictures) {
-        paths.push_back(folder / picture.name);
+    std::vector<fs::path> paths = {folder / soundtrackFile};
+    for (const PictureMaker& picture : pictureMakers) {
+        paths.push_back(folder / picture.file);
     }
     for (const fs::path& path : paths) {
         std::string refusal;
@@ -62,10 +79,10 @@ void makeData(const fs::path& folder)
             throw std::runtime_error(refusal);
         }
     }
-    for (const PictureFile& picture : kPictures) {
-        writeFileAtomically(folder / picture.name, encodeBmp(picture.make()));
+    for (const PictureMaker& picture : pictureMakers) {
+        writeFileAtomically(folder / picture.file, encodeBmp(picture.make()));
     }
-    writeFileAtomically(folder / "k13.mp3", encodeMp3(composeSoundtrack()));
+    writeFileAtomically(folder / soundtrackFile, encodeMp3(composeSoundtrack()));
 }
 
 } // namespace

@@ -2,13 +2,13 @@
 // limiter, iterated until the limited mix sits at the target loudness.
 #include "data/mastering.h"
 
+#include "data/maths.h"
+
 #include <algorithm>
 #include <cmath>
 #include <deque>
 
 namespace {
-
-constexpr double kPi = 3.141592653589793;
 
 struct Biquad {
     double b0, b1, b2, a1, a2;
@@ -27,7 +27,7 @@ struct Biquad {
 // prototypes behind the standard's 48 kHz coefficients: a +4 dB high shelf, then a high-pass.
 Biquad kWeightingShelf()
 {
-    const double k = std::tan(kPi * 1681.974450955533 / kSampleRate);
+    const double k = std::tan(pi * 1681.974450955533 / sampleRate);
     const double q = 0.7071752369554196;
     const double vh = std::pow(10.0, 3.999843853973347 / 20.0);
     const double vb = std::pow(vh, 0.4996667741545416);
@@ -38,7 +38,7 @@ Biquad kWeightingShelf()
 
 Biquad kWeightingHighPass()
 {
-    const double k = std::tan(kPi * 38.13547087602444 / kSampleRate);
+    const double k = std::tan(pi * 38.13547087602444 / sampleRate);
     const double q = 0.5003270373238773;
     const double a0 = 1.0 + k / q + k * k;
     return {1.0, -2.0, 1.0, 2.0 * (k * k - 1.0) / a0, (1.0 - k / q + k * k) / a0};
@@ -52,7 +52,7 @@ double loudnessOf(double meanSquare)
 double integratedLoudness(const StereoSignal& signal)
 {
     // Mean squares of 100 ms steps; a 400 ms gating block is four consecutive steps.
-    const std::size_t step = kSampleRate / 10;
+    const std::size_t step = sampleRate / 10;
     const std::size_t steps = signal.left.size() / step;
     std::vector<double> stepEnergy(steps, 0.0);
     for (const std::vector<double>* channel : {&signal.left, &signal.right}) {
@@ -97,17 +97,17 @@ double integratedLoudness(const StereoSignal& signal)
 // three points a 4x oversampler would insert after it (windowed-sinc interpolation).
 std::vector<double> truePeakEnvelope(const StereoSignal& signal)
 {
-    constexpr int kTaps = 16; // x[n - 7] .. x[n + 8]
-    constexpr int kPhases = 3;
-    double taps[kPhases][kTaps];
-    for (int p = 0; p < kPhases; ++p) {
+    constexpr int tapCount = 16; // x[n - 7] .. x[n + 8]
+    constexpr int phaseCount = 3;
+    double taps[phaseCount][tapCount];
+    for (int p = 0; p < phaseCount; ++p) {
         const double fraction = (p + 1) / 4.0;
         double sum = 0.0;
-        for (int k = 0; k < kTaps; ++k) {
+        for (int k = 0; k < tapCount; ++k) {
             const double x = (k - 7) - fraction;
-            const double sinc = std::sin(kPi * x) / (kPi * x);
+            const double sinc = std::sin(pi * x) / (pi * x);
             const double u = x / 8.5;
-            const double window = 0.42 + 0.5 * std::cos(kPi * u) + 0.08 * std::cos(2.0 * kPi * u);
+            const double window = 0.42 + 0.5 * std::cos(pi * u) + 0.08 * std::cos(2.0 * pi * u);
             taps[p][k] = sinc * window;
             sum += taps[p][k];
         }
@@ -124,7 +124,7 @@ std::vector<double> truePeakEnvelope(const StereoSignal& signal)
             if (n >= 7 && n + 8 < frames) {
                 for (const auto& phase : taps) {
                     double value = 0.0;
-                    for (int k = 0; k < kTaps; ++k) {
+                    for (int k = 0; k < tapCount; ++k) {
                         value += phase[k] * x[n + k - 7];
                     }
                     peak = std::max(peak, std::fabs(value));
@@ -137,12 +137,12 @@ std::vector<double> truePeakEnvelope(const StereoSignal& signal)
 }
 
 // Gain per frame that keeps gain * peak at or below the ceiling. Each frame's requirement is
-// spread over a window of +/- kLookAhead frames by a sliding minimum, released slowly, and then
+// spread over a window of +/- lookAhead frames by a sliding minimum, released slowly, and then
 // averaged over the same window: the average at a peak only takes values whose minimum already
 // saw that peak, so the ceiling holds while the gain moves smoothly.
 std::vector<double> limiterGains(const std::vector<double>& peaks, double gain, double ceiling)
 {
-    constexpr std::size_t kLookAhead = 66; // 1.5 ms
+    constexpr std::size_t lookAhead = 66; // 1.5 ms
     const std::size_t frames = peaks.size();
     std::vector<double> required(frames);
     for (std::size_t n = 0; n < frames; ++n) {
@@ -154,19 +154,19 @@ std::vector<double> limiterGains(const std::vector<double>& peaks, double gain, 
     std::deque<std::size_t> window; // indices with increasing requirement
     std::size_t next = 0;
     for (std::size_t n = 0; n < frames; ++n) {
-        for (; next < frames && next <= n + kLookAhead; ++next) {
+        for (; next < frames && next <= n + lookAhead; ++next) {
             while (!window.empty() && required[window.back()] >= required[next]) {
                 window.pop_back();
             }
             window.push_back(next);
         }
-        while (window.front() + kLookAhead < n) {
+        while (window.front() + lookAhead < n) {
             window.pop_front();
         }
         held[n] = required[window.front()];
     }
 
-    const double release = std::exp(-1.0 / (0.08 * kSampleRate));
+    const double release = std::exp(-1.0 / (0.08 * sampleRate));
     for (std::size_t n = 1; n < frames; ++n) {
         held[n] = std::min(held[n], 1.0 - (1.0 - held[n - 1]) * release);
     }
@@ -176,10 +176,10 @@ std::vector<double> limiterGains(const std::vector<double>& peaks, double gain, 
     std::size_t lo = 0;
     std::size_t hi = 0; // running sum covers held[lo, hi)
     for (std::size_t n = 0; n < frames; ++n) {
-        for (; hi < frames && hi <= n + kLookAhead; ++hi) {
+        for (; hi < frames && hi <= n + lookAhead; ++hi) {
             sum += held[hi];
         }
-        for (; lo + kLookAhead < n; ++lo) {
+        for (; lo + lookAhead < n; ++lo) {
             sum -= held[lo];
         }
         gains[n] = sum / static_cast<double>(hi - lo);

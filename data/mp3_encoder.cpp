@@ -29,8 +29,8 @@ std::vector<std::uint8_t> encodeMp3(const StereoSignal& signal)
     check(lame != nullptr, "lame_init");
     lame_global_flags* flags = lame.get();
     lame_set_num_channels(flags, 2);
-    lame_set_in_samplerate(flags, kSampleRate);
-    lame_set_out_samplerate(flags, kSampleRate);
+    lame_set_in_samplerate(flags, sampleRate);
+    lame_set_out_samplerate(flags, sampleRate);
     lame_set_brate(flags, 192);
     lame_set_VBR(flags, vbr_off);
     lame_set_mode(flags, JOINT_STEREO);
@@ -40,12 +40,12 @@ std::vector<std::uint8_t> encodeMp3(const StereoSignal& signal)
     lame_set_bWriteVbrTag(flags, 1);
     check(lame_init_params(flags) >= 0, "lame_init_params");
 
-    constexpr int kChunk = 8192;
-    std::vector<unsigned char> buffer(kChunk * 5 / 4 + 7200);
+    constexpr int chunk = 8192;
+    std::vector<unsigned char> buffer(chunk * 5 / 4 + 7200);
     std::vector<std::uint8_t> out;
     const std::size_t frames = signal.left.size();
-    for (std::size_t first = 0; first < frames; first += kChunk) {
-        const int count = static_cast<int>(std::min<std::size_t>(kChunk, frames - first));
+    for (std::size_t first = 0; first < frames; first += chunk) {
+        const int count = static_cast<int>(std::min<std::size_t>(chunk, frames - first));
         const int written = lame_encode_buffer_ieee_double(flags, &signal.left[first], &signal.right[first], count,
                                                            buffer.data(), static_cast<int>(buffer.size()));
         check(written >= 0, "lame_encode_buffer_ieee_double");

@@ -5,7 +5,7 @@
 
 std::uint64_t Random::next()
 {
-    std::uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
+    std::uint64_t z = (state += 0x9E3779B97F4A7C15ull);
     z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
     z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
     return z ^ (z >> 31);
@@ -25,7 +25,7 @@ double Random::bipolar()
 namespace {
 
 // Eight unit gradients; a fixed table keeps the lattice free of per-run trigonometry.
-constexpr double kGradients[8][2] = {
+constexpr double gradients[8][2] = {
     {1.0, 0.0}, {-1.0, 0.0}, {0.0, 1.0}, {0.0, -1.0},
     {0.70710678118654752, 0.70710678118654752}, {-0.70710678118654752, 0.70710678118654752},
     {0.70710678118654752, -0.70710678118654752}, {-0.70710678118654752, -0.70710678118654752},
@@ -45,7 +45,7 @@ std::uint32_t hashCorner(int x, int y, std::uint32_t seed)
 
 double cornerDot(int cx, int cy, int period, double dx, double dy, std::uint32_t seed)
 {
-    const double* g = kGradients[hashCorner(cx % period, cy % period, seed) & 7u];
+    const double* g = gradients[hashCorner(cx % period, cy % period, seed) & 7u];
     return g[0] * dx + g[1] * dy;
 }
 

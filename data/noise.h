@@ -7,13 +7,13 @@
 // SplitMix64: tiny, fast, and fully determined by its seed.
 class Random {
 public:
-    explicit Random(std::uint64_t seed) : state_(seed) {}
+    explicit Random(std::uint64_t seed) : state(seed) {}
     std::uint64_t next();
     double uniform(); // [0, 1)
     double bipolar(); // [-1, 1)
 
 private:
-    std::uint64_t state_;
+    std::uint64_t state;
 };
 
 // Gradient noise on a lattice that wraps every `period` cells in x and in y, so that a picture

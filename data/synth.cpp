@@ -1,6 +1,7 @@
 // The soundtrack's instruments: note voices, drums, riser, ducking and the effects mix-down.
 #include "data/synth.h"
 
+#include "data/maths.h"
 #include "data/noise.h"
 
 #include <algorithm>
@@ -8,14 +9,8 @@
 
 namespace {
 
-constexpr double kPi = 3.141592653589793;
-constexpr double kTwoPi = 2.0 * kPi;
-constexpr int kBlock = 16; // samples between updates of filter cutoffs and vibrato
-
-std::size_t toFrame(double seconds)
-{
-    return static_cast<std::size_t>(std::llround(std::max(0.0, seconds) * kSampleRate));
-}
+constexpr double twoPi = 2.0 * pi;
+constexpr int blockFrames = 16; // samples between updates of filter cutoffs and vibrato
 
 double midiToHz(double pitch)
 {
@@ -25,13 +20,13 @@ double midiToHz(double pitch)
 // Per-sample multiplier that makes a value decay by e over `seconds`.
 double decayFactor(double seconds)
 {
-    return std::exp(-1.0 / (seconds * kSampleRate));
+    return std::exp(-1.0 / (seconds * sampleRate));
 }
 
 // Equal-power pan gains for a position from -1 (left) to 1 (right).
 void panGains(double pan, double& left, double& right)
 {
-    const double angle = (std::clamp(pan, -1.0, 1.0) + 1.0) * kPi / 4.0;
+    const double angle = (std::clamp(pan, -1.0, 1.0) + 1.0) * pi / 4.0;
     left = std::cos(angle);
     right = std::sin(angle);
 }
@@ -42,35 +37,35 @@ class Svf {
 public:
     void set(double cutoffHz, double resonance)
     {
-        const double g = std::tan(kPi * std::clamp(cutoffHz, 10.0, 0.45 * kSampleRate) / kSampleRate);
-        k_ = 2.0 - 1.94 * std::clamp(resonance, 0.0, 1.0);
-        a1_ = 1.0 / (1.0 + g * (g + k_));
-        a2_ = g * a1_;
-        a3_ = g * a2_;
+        const double g = std::tan(pi * std::clamp(cutoffHz, 10.0, 0.45 * sampleRate) / sampleRate);
+        k = 2.0 - 1.94 * std::clamp(resonance, 0.0, 1.0);
+        a1 = 1.0 / (1.0 + g * (g + k));
+        a2 = g * a1;
+        a3 = g * a2;
     }
     // Runs one sample; low, band and high outputs are left in the members below.
     void process(double x)
     {
-        const double v3 = x - ic2_;
-        const double v1 = a1_ * ic1_ + a2_ * v3;
-        const double v2 = ic2_ + a2_ * ic1_ + a3_ * v3;
-        ic1_ = 2.0 * v1 - ic1_;
-        ic2_ = 2.0 * v2 - ic2_;
+        const double v3 = x - ic2;
+        const double v1 = a1 * ic1 + a2 * v3;
+        const double v2 = ic2 + a2 * ic1 + a3 * v3;
+        ic1 = 2.0 * v1 - ic1;
+        ic2 = 2.0 * v2 - ic2;
         low = v2;
         band = v1;
-        high = x - k_ * v1 - v2;
+        high = x - k * v1 - v2;
     }
     double low = 0.0;
     double band = 0.0;
     double high = 0.0;
 
 private:
-    double k_ = 2.0;
-    double a1_ = 0.0;
-    double a2_ = 0.0;
-    double a3_ = 0.0;
-    double ic1_ = 0.0;
-    double ic2_ = 0.0;
+    double k = 2.0;
+    double a1 = 0.0;
+    double a2 = 0.0;
+    double a3 = 0.0;
+    double ic1 = 0.0;
+    double ic2 = 0.0;
 };
 
 // Smooths the step of a naive saw or square at its discontinuity, keeping aliasing down.
@@ -92,43 +87,43 @@ double polyBlep(double t, double dt)
 class Envelope {
 public:
     Envelope(const Patch& patch, double length)
-        : attack_(std::max<std::size_t>(1, toFrame(patch.attack))),
-          off_(std::max<std::size_t>(1, toFrame(length))),
-          release_(std::max<std::size_t>(1, toFrame(patch.release))),
-          sustain_(patch.sustain),
-          decayFactor_(decayFactor(std::max(patch.decay, 0.001))),
-          decaying_(1.0 - patch.sustain)
+        : attackFrames(std::max<std::size_t>(1, toFrame(patch.attack))),
+          offFrame(std::max<std::size_t>(1, toFrame(length))),
+          releaseFrames(std::max<std::size_t>(1, toFrame(patch.release))),
+          sustainLevel(patch.sustain),
+          decayStep(decayFactor(std::max(patch.decay, 0.001))),
+          decaying(1.0 - patch.sustain)
     {
     }
-    std::size_t frames() const { return off_ + release_; }
+    std::size_t frames() const { return offFrame + releaseFrames; }
     double next()
     {
         double value;
-        if (i_ < off_) {
-            if (i_ < attack_) {
-                value = static_cast<double>(i_ + 1) / attack_;
+        if (index < offFrame) {
+            if (index < attackFrames) {
+                value = static_cast<double>(index + 1) / attackFrames;
             } else {
-                decaying_ *= decayFactor_;
-                value = sustain_ + decaying_;
+                decaying *= decayStep;
+                value = sustainLevel + decaying;
             }
-            atOff_ = value;
+            levelAtOff = value;
         } else {
-            const double x = 1.0 - static_cast<double>(i_ - off_) / release_;
-            value = atOff_ * x * x;
+            const double x = 1.0 - static_cast<double>(index - offFrame) / releaseFrames;
+            value = levelAtOff * x * x;
         }
-        ++i_;
+        ++index;
         return value;
     }
 
 private:
-    std::size_t attack_;
-    std::size_t off_;
-    std::size_t release_;
-    double sustain_;
-    double decayFactor_;
-    double decaying_;
-    std::size_t i_ = 0;
-    double atOff_ = 0.0;
+    std::size_t attackFrames;
+    std::size_t offFrame;
+    std::size_t releaseFrames;
+    double sustainLevel;
+    double decayStep;
+    double decaying;
+    std::size_t index = 0;
+    double levelAtOff = 0.0;
 };
 
 struct Oscillator {
@@ -143,17 +138,17 @@ double oscillatorSample(Waveform waveform, Oscillator& osc, double increment, do
 {
     double value = 0.0;
     switch (waveform) {
-    case Waveform::Saw:
+    case Waveform::saw:
         value = 2.0 * osc.phase - 1.0 - polyBlep(osc.phase, increment);
         break;
-    case Waveform::Square: {
+    case Waveform::square: {
         const double shifted = osc.phase + 0.5 >= 1.0 ? osc.phase - 0.5 : osc.phase + 0.5;
         value = (osc.phase < 0.5 ? 1.0 : -1.0) + polyBlep(osc.phase, increment) - polyBlep(shifted, increment);
         break;
     }
-    case Waveform::Bell:
+    case Waveform::bell:
         // Frequency modulation at an inharmonic ratio gives the struck, metallic partials.
-        value = std::sin(kTwoPi * osc.phase + bellIndex * std::sin(kTwoPi * osc.modPhase));
+        value = std::sin(twoPi * osc.phase + bellIndex * std::sin(twoPi * osc.modPhase));
         osc.modPhase += increment * 3.5;
         osc.modPhase -= std::floor(osc.modPhase);
         break;
@@ -179,28 +174,28 @@ void renderNote(const Patch& patch, const Note& note, const GainCurve* gain, Ran
         Oscillator& osc = oscillators[i];
         osc.phase = random.uniform();
         osc.modPhase = 0.0;
-        osc.increment = hz * std::pow(2.0, position * patch.detuneCents / 2400.0) / kSampleRate;
+        osc.increment = hz * std::pow(2.0, position * patch.detuneCents / 2400.0) / sampleRate;
         panGains(position * patch.width, osc.gainLeft, osc.gainRight);
     }
     const double unisonScale = 1.0 / std::sqrt(static_cast<double>(oscillators.size()));
     const double amplitude = patch.level * note.velocity;
-    const double subIncrement = hz * 0.5 / kSampleRate;
+    const double subIncrement = hz * 0.5 / sampleRate;
     double subPhase = 0.0;
 
     Svf filterLeft;
     Svf filterRight;
-    for (std::size_t block = 0; block < count; block += kBlock) {
-        const double t = static_cast<double>(block) / kSampleRate;
+    for (std::size_t block = 0; block < count; block += blockFrames) {
+        const double t = static_cast<double>(block) / sampleRate;
         const double cutoff = patch.cutoff + patch.envCutoff * note.velocity * std::exp(-t / patch.cutoffDecay);
         filterLeft.set(cutoff, patch.resonance);
         filterRight.set(cutoff, patch.resonance);
         double bend = 1.0;
         if (patch.vibratoCents > 0.0) {
             const double depth = patch.vibratoCents * std::clamp((t - patch.vibratoDelay) / 0.4, 0.0, 1.0);
-            bend = std::pow(2.0, depth * std::sin(kTwoPi * patch.vibratoRate * t) / 1200.0);
+            bend = std::pow(2.0, depth * std::sin(twoPi * patch.vibratoRate * t) / 1200.0);
         }
         const double bellIndex = 2.4 * note.velocity * std::exp(-t / 0.45);
-        const std::size_t end = std::min(count, block + kBlock);
+        const std::size_t end = std::min(count, block + blockFrames);
         for (std::size_t i = block; i < end; ++i) {
             double left = 0.0;
             double right = 0.0;
@@ -212,7 +207,7 @@ void renderNote(const Patch& patch, const Note& note, const GainCurve* gain, Ran
             left *= unisonScale;
             right *= unisonScale;
             if (patch.subLevel > 0.0) {
-                const double sub = patch.subLevel * std::sin(kTwoPi * subPhase);
+                const double sub = patch.subLevel * std::sin(twoPi * subPhase);
                 subPhase += subIncrement * bend;
                 subPhase -= std::floor(subPhase);
                 left += sub;
@@ -224,48 +219,50 @@ void renderNote(const Patch& patch, const Note& note, const GainCurve* gain, Ran
             const double scale = envelope.next() * amplitude * (gain ? gain->at(frame) : 1.0);
             const double outLeft = filterLeft.low * scale;
             const double outRight = filterRight.low * scale;
-            bus.dry.left[frame] += outLeft;
-            bus.dry.right[frame] += outRight;
-            bus.reverbSend.left[frame] += outLeft * patch.reverbSend;
-            bus.reverbSend.right[frame] += outRight * patch.reverbSend;
-            bus.delaySend.left[frame] += outLeft * patch.delaySend;
-            bus.delaySend.right[frame] += outRight * patch.delaySend;
+            bus.add(frame, outLeft, outRight, patch.reverbSend, patch.delaySend);
         }
     }
 }
 
 // How each drum sounds: a pitched body (kick, snare), filtered noise, or both.
 struct DrumVoice {
-    double length;      // seconds rendered
-    double bodyStartHz; // pitch of the body at the hit, falling to bodyEndHz
-    double bodyEndHz;
-    double bodySweep;   // seconds for the pitch to fall by e
-    double bodyDecay;
-    double bodyLevel;
-    double noiseHighPass; // hertz
-    double noiseBand;     // band-pass centre, hertz (0: no band-pass)
-    double noiseDecay;
-    double noiseLevel;
-    double stereo; // 0: one noise for both channels; 1: independent noise left and right
-    double pan;
-    double reverbSend;
+    double length = 0.0;      // seconds rendered
+    double bodyStartHz = 0.0; // pitch of the body at the hit, falling to bodyEndHz
+    double bodyEndHz = 0.0;
+    double bodySweep = 1.0; // seconds for the pitch to fall by e
+    double bodyDecay = 1.0;
+    double bodyLevel = 0.0; // 0: no body
+    double noiseHighPass = 0.0; // hertz
+    double noiseBand = 0.0;     // band-pass centre, hertz (0: no band-pass)
+    double noiseDecay = 0.0;
+    double noiseLevel = 0.0;
+    double stereo = 0.0; // 0: one noise for both channels; 1: independent noise left and right
+    double pan = 0.0;
+    double reverbSend = 0.0;
 };
 
 DrumVoice drumVoice(Drum drum)
 {
     switch (drum) {
-    case Drum::Kick:
-        return {0.5, 170.0, 47.0, 0.03, 0.32, 0.7, 1500.0, 0.0, 0.004, 0.3, 0.0, 0.0, 0.03};
-    case Drum::Boom:
-        return {2.0, 120.0, 38.0, 0.06, 0.9, 0.8, 1200.0, 0.0, 0.006, 0.35, 0.0, 0.0, 0.15};
-    case Drum::Snare:
-        return {0.45, 240.0, 185.0, 0.02, 0.07, 0.5, 700.0, 2300.0, 0.15, 0.7, 0.3, 0.0, 0.25};
-    case Drum::ClosedHat:
-        return {0.2, 0.0, 0.0, 1.0, 1.0, 0.0, 7500.0, 10000.0, 0.035, 0.35, 0.2, 0.3, 0.05};
-    case Drum::OpenHat:
-        return {0.8, 0.0, 0.0, 1.0, 1.0, 0.0, 6500.0, 9000.0, 0.25, 0.28, 0.3, -0.25, 0.08};
-    case Drum::Crash:
-        return {3.0, 0.0, 0.0, 1.0, 1.0, 0.0, 4000.0, 0.0, 1.1, 0.32, 1.0, 0.0, 0.2};
+    case Drum::kick:
+        return {.length = 0.5, .bodyStartHz = 170.0, .bodyEndHz = 47.0, .bodySweep = 0.03, .bodyDecay = 0.32,
+                .bodyLevel = 0.7, .noiseHighPass = 1500.0, .noiseDecay = 0.004, .noiseLevel = 0.3, .reverbSend = 0.03};
+    case Drum::boom:
+        return {.length = 2.0, .bodyStartHz = 120.0, .bodyEndHz = 38.0, .bodySweep = 0.06, .bodyDecay = 0.9,
+                .bodyLevel = 0.8, .noiseHighPass = 1200.0, .noiseDecay = 0.006, .noiseLevel = 0.35, .reverbSend = 0.15};
+    case Drum::snare:
+        return {.length = 0.45, .bodyStartHz = 240.0, .bodyEndHz = 185.0, .bodySweep = 0.02, .bodyDecay = 0.07,
+                .bodyLevel = 0.5, .noiseHighPass = 700.0, .noiseBand = 2300.0, .noiseDecay = 0.15, .noiseLevel = 0.7,
+                .stereo = 0.3, .reverbSend = 0.25};
+    case Drum::closedHat:
+        return {.length = 0.2, .noiseHighPass = 7500.0, .noiseBand = 10000.0, .noiseDecay = 0.035, .noiseLevel = 0.35,
+                .stereo = 0.2, .pan = 0.3, .reverbSend = 0.05};
+    case Drum::openHat:
+        return {.length = 0.8, .noiseHighPass = 6500.0, .noiseBand = 9000.0, .noiseDecay = 0.25, .noiseLevel = 0.28,
+                .stereo = 0.3, .pan = -0.25, .reverbSend = 0.08};
+    case Drum::crash:
+        return {.length = 3.0, .noiseHighPass = 4000.0, .noiseDecay = 1.1, .noiseLevel = 0.32, .stereo = 1.0,
+                .reverbSend = 0.2};
     }
     return {};
 }
@@ -297,8 +294,8 @@ void renderHit(const Hit& hit, Random& random, MixBus& bus)
     double phase = 0.0;
     for (std::size_t i = 0; i < count; ++i) {
         const double hz = voice.bodyEndHz + (voice.bodyStartHz - voice.bodyEndHz) * sweepLevel;
-        const double tone = body * std::sin(kTwoPi * phase);
-        phase += hz / kSampleRate;
+        const double tone = body * std::sin(twoPi * phase);
+        phase += hz / sampleRate;
         phase -= std::floor(phase);
         sweepLevel *= sweep;
         body *= bodyFall;
@@ -329,86 +326,83 @@ void renderHit(const Hit& hit, Random& random, MixBus& bus)
         const double left = (bodyOut + noiseLeft) * scale * panLeft;
         const double right = (bodyOut + noiseRight) * scale * panRight;
         const std::size_t frame = first + i;
-        bus.dry.left[frame] += left;
-        bus.dry.right[frame] += right;
-        bus.reverbSend.left[frame] += left * voice.reverbSend;
-        bus.reverbSend.right[frame] += right * voice.reverbSend;
+        bus.add(frame, left, right, voice.reverbSend, 0.0);
     }
 }
 
 // Freeverb's comb and all-pass tunings (at 44.1 kHz), with its stereo spread.
-constexpr int kCombTunings[8] = {1116, 1188, 1277, 1356, 1422, 1491, 1557, 1617};
-constexpr int kAllpassTunings[4] = {556, 441, 341, 225};
-constexpr int kStereoSpread = 23;
+constexpr int combTunings[8] = {1116, 1188, 1277, 1356, 1422, 1491, 1557, 1617};
+constexpr int allpassTunings[4] = {556, 441, 341, 225};
+constexpr int stereoSpread = 23;
 
 class Comb {
 public:
-    explicit Comb(int length) : buffer_(static_cast<std::size_t>(length), 0.0) {}
+    explicit Comb(int length) : buffer(static_cast<std::size_t>(length), 0.0) {}
     double process(double input, double feedback, double damp)
     {
-        const double out = buffer_[i_];
-        store_ = out * (1.0 - damp) + store_ * damp;
-        buffer_[i_] = input + store_ * feedback;
-        if (++i_ == buffer_.size()) {
-            i_ = 0;
+        const double out = buffer[index];
+        store = out * (1.0 - damp) + store * damp;
+        buffer[index] = input + store * feedback;
+        if (++index == buffer.size()) {
+            index = 0;
         }
         return out;
     }
 
 private:
-    std::vector<double> buffer_;
-    std::size_t i_ = 0;
-    double store_ = 0.0;
+    std::vector<double> buffer;
+    std::size_t index = 0;
+    double store = 0.0;
 };
 
 class Allpass {
 public:
-    explicit Allpass(int length) : buffer_(static_cast<std::size_t>(length), 0.0) {}
+    explicit Allpass(int length) : buffer(static_cast<std::size_t>(length), 0.0) {}
     double process(double input)
     {
-        const double delayed = buffer_[i_];
-        buffer_[i_] = input + delayed * 0.5;
-        if (++i_ == buffer_.size()) {
-            i_ = 0;
+        const double delayed = buffer[index];
+        buffer[index] = input + delayed * 0.5;
+        if (++index == buffer.size()) {
+            index = 0;
         }
         return delayed - input;
     }
 
 private:
-    std::vector<double> buffer_;
-    std::size_t i_ = 0;
+    std::vector<double> buffer;
+    std::size_t index = 0;
 };
 
 // A long, soft hall: eight damped combs and four all-passes a channel, fed the mono sum of the
 // send after a short pre-delay and a high-pass that keeps the bass out of the tail.
 void addReverb(const StereoSignal& send, StereoSignal& out)
 {
-    constexpr double kFeedback = 0.93;
-    constexpr double kDamp = 0.35;
-    constexpr double kInputGain = 0.015;
+    constexpr double feedback = 0.93;
+    constexpr double damp = 0.35;
+    constexpr double inputGain = 0.015;
     const std::size_t preDelay = toFrame(0.025);
     std::vector<Comb> combsLeft, combsRight;
-    for (int tuning : kCombTunings) {
+    for (int tuning : combTunings) {
         combsLeft.emplace_back(tuning);
-        combsRight.emplace_back(tuning + kStereoSpread);
+        combsRight.emplace_back(tuning + stereoSpread);
     }
     std::vector<Allpass> allpassLeft, allpassRight;
-    for (int tuning : kAllpassTunings) {
+    for (int tuning : allpassTunings) {
         allpassLeft.emplace_back(tuning);
-        allpassRight.emplace_back(tuning + kStereoSpread);
+        allpassRight.emplace_back(tuning + stereoSpread);
     }
-    const double highPass = std::exp(-kTwoPi * 180.0 / kSampleRate);
+    const double highPass = std::exp(-twoPi * 180.0 / sampleRate);
     double lowState = 0.0;
     const std::size_t frames = send.left.size();
     for (std::size_t n = 0; n < frames; ++n) {
         const double raw = n >= preDelay ? send.left[n - preDelay] + send.right[n - preDelay] : 0.0;
         lowState = raw + (lowState - raw) * highPass;
-        const double input = (raw - lowState) * kInputGain;
+        const double input = (raw - lowState) * inputGain;
         double left = 0.0;
         double right = 0.0;
         for (std::size_t c = 0; c < combsLeft.size(); ++c) {
-            left += combsLeft[c].process(input, kFeedback, kDamp);
-            right += combsRight[c].process(input, kFeedback, kDamp);
+            left += combsLeft[c].process(input, feedback, damp);
+            right += combsRight[c].process(input, feedback, damp);
         }
         for (std::size_t a = 0; a < allpassLeft.size(); ++a) {
             left = allpassLeft[a].process(left);
@@ -423,12 +417,12 @@ void addReverb(const StereoSignal& send, StereoSignal& out)
 // repeats bounce across the stereo field, each darker than the last.
 void addDelay(const StereoSignal& send, double seconds, StereoSignal& out, StereoSignal& reverbSend)
 {
-    constexpr double kFeedback = 0.42;
-    constexpr double kToReverb = 0.3;
+    constexpr double feedback = 0.42;
+    constexpr double toReverb = 0.3;
     const std::size_t length = std::max<std::size_t>(1, toFrame(seconds));
     std::vector<double> lineLeft(length, 0.0);
     std::vector<double> lineRight(length, 0.0);
-    const double damping = std::exp(-kTwoPi * 3500.0 / kSampleRate);
+    const double damping = std::exp(-twoPi * 3500.0 / sampleRate);
     double darkLeft = 0.0;
     double darkRight = 0.0;
     std::size_t i = 0;
@@ -437,15 +431,15 @@ void addDelay(const StereoSignal& send, double seconds, StereoSignal& out, Stere
         const double echoRight = lineRight[i];
         darkLeft = echoLeft + (darkLeft - echoLeft) * damping;
         darkRight = echoRight + (darkRight - echoRight) * damping;
-        lineLeft[i] = send.left[n] + send.right[n] + kFeedback * darkRight;
-        lineRight[i] = kFeedback * darkLeft;
+        lineLeft[i] = send.left[n] + send.right[n] + feedback * darkRight;
+        lineRight[i] = feedback * darkLeft;
         if (++i == length) {
             i = 0;
         }
         out.left[n] += echoLeft;
         out.right[n] += echoRight;
-        reverbSend.left[n] += echoLeft * kToReverb;
-        reverbSend.right[n] += echoRight * kToReverb;
+        reverbSend.left[n] += echoLeft * toReverb;
+        reverbSend.right[n] += echoRight * toReverb;
     }
 }
 
@@ -459,13 +453,23 @@ MixBus::MixBus(std::size_t frames)
     }
 }
 
+void MixBus::add(std::size_t frame, double left, double right, double reverbLevel, double delayLevel)
+{
+    dry.left[frame] += left;
+    dry.right[frame] += right;
+    reverbSend.left[frame] += left * reverbLevel;
+    reverbSend.right[frame] += right * reverbLevel;
+    delaySend.left[frame] += left * delayLevel;
+    delaySend.right[frame] += right * delayLevel;
+}
+
 double GainCurve::at(std::size_t frame) const
 {
-    const std::size_t i = frame / kControlFrames;
+    const std::size_t i = frame / controlFrames;
     if (i + 1 >= values.size()) {
         return values.empty() ? 1.0 : values.back();
     }
-    const double f = static_cast<double>(frame % kControlFrames) / kControlFrames;
+    const double f = static_cast<double>(frame % controlFrames) / controlFrames;
     return values[i] + (values[i + 1] - values[i]) * f;
 }
 
@@ -492,12 +496,12 @@ void renderRiser(double start, double end, double level, std::uint64_t seed, Mix
     const std::size_t first = toFrame(start);
     const std::size_t count = std::min(toFrame(end - start), bus.frames() - std::min(first, bus.frames()));
     Svf left, right;
-    for (std::size_t block = 0; block < count; block += kBlock) {
+    for (std::size_t block = 0; block < count; block += blockFrames) {
         const double x = static_cast<double>(block) / count;
         const double cutoff = 250.0 * std::pow(9000.0 / 250.0, x);
         left.set(cutoff, 0.55);
         right.set(cutoff, 0.55);
-        for (std::size_t i = block; i < std::min(count, block + kBlock); ++i) {
+        for (std::size_t i = block; i < std::min(count, block + blockFrames); ++i) {
             const double progress = static_cast<double>(i) / count;
             // Swells as the square of its progress, then closes over its last 20 ms.
             const double shape = progress * progress * std::min(1.0, static_cast<double>(count - i) / toFrame(0.02));
@@ -506,10 +510,7 @@ void renderRiser(double start, double end, double level, std::uint64_t seed, Mix
             const std::size_t frame = first + i;
             const double outLeft = left.band * level * shape;
             const double outRight = right.band * level * shape;
-            bus.dry.left[frame] += outLeft;
-            bus.dry.right[frame] += outRight;
-            bus.reverbSend.left[frame] += outLeft * 0.3;
-            bus.reverbSend.right[frame] += outRight * 0.3;
+            bus.add(frame, outLeft, outRight, 0.3, 0.0);
         }
     }
 }
@@ -517,15 +518,15 @@ void renderRiser(double start, double end, double level, std::uint64_t seed, Mix
 GainCurve duckingCurve(const std::vector<Hit>& hits, double depth, std::size_t frames)
 {
     GainCurve curve;
-    curve.values.assign(frames / kControlFrames + 2, 1.0);
+    curve.values.assign(frames / controlFrames + 2, 1.0);
     for (const Hit& hit : hits) {
-        if (hit.drum != Drum::Kick && hit.drum != Drum::Boom) {
+        if (hit.drum != Drum::kick && hit.drum != Drum::boom) {
             continue;
         }
-        const std::size_t first = toFrame(hit.time) / kControlFrames;
-        const std::size_t span = toFrame(0.6) / kControlFrames;
+        const std::size_t first = toFrame(hit.time) / controlFrames;
+        const std::size_t span = toFrame(0.6) / controlFrames;
         for (std::size_t i = 0; i < span && first + i < curve.values.size(); ++i) {
-            const double t = static_cast<double>(i * kControlFrames) / kSampleRate;
+            const double t = static_cast<double>(i * controlFrames) / sampleRate;
             // Down within 5 ms of the kick, back up over about a beat.
             const double duck = depth * hit.velocity * std::min(1.0, t / 0.005) * std::exp(-t / 0.13);
             curve.values[first + i] = std::min(curve.values[first + i], 1.0 - duck);

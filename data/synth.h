@@ -12,24 +12,26 @@
 struct MixBus {
     explicit MixBus(std::size_t frames);
     std::size_t frames() const { return dry.left.size(); }
+    // Adds one frame of a voice to the dry mix and, scaled by the two levels, to the sends.
+    void add(std::size_t frame, double left, double right, double reverbLevel, double delayLevel);
     StereoSignal dry;
     StereoSignal reverbSend;
     StereoSignal delaySend;
 };
 
 // A gain that moves over time (a fade, the ducking under the kick), one value every
-// kControlFrames samples, read with linear interpolation.
-constexpr std::size_t kControlFrames = 64;
+// controlFrames samples, read with linear interpolation.
+constexpr std::size_t controlFrames = 64;
 struct GainCurve {
     std::vector<double> values;
     double at(std::size_t frame) const;
 };
 
-enum class Waveform { Saw, Square, Bell };
+enum class Waveform { saw, square, bell };
 
 // One instrument's sound. Times in seconds, frequencies in hertz, pitches in MIDI semitones.
 struct Patch {
-    Waveform waveform = Waveform::Saw;
+    Waveform waveform = Waveform::saw;
     int unison = 1;            // oscillators per note, detuned and spread across the stereo field
     double detuneCents = 0.0;  // spread between the outermost oscillators
     double width = 0.0;        // 1 puts the outermost oscillators hard left and right
@@ -62,7 +64,7 @@ struct Note {
 void renderNotes(const Patch& patch, const std::vector<Note>& notes, const GainCurve* gain,
                  std::uint64_t seed, MixBus& bus);
 
-enum class Drum { Kick, Boom, Snare, ClosedHat, OpenHat, Crash };
+enum class Drum { kick, boom, snare, closedHat, openHat, crash };
 
 struct Hit {
     double time; // seconds

@@ -1,6 +1,8 @@
-// The show's four pictures, generated from seeded noise and closed-form shapes.
+// The show's four pictures, generated from seeded noise and closed-form shapes, each composed for
+// the part of it the show's cameras actually see.
 #include "data/pictures.h"
 
+#include "data/maths.h"
 #include "data/noise.h"
 
 #include <algorithm>
@@ -8,7 +10,7 @@
 
 namespace {
 
-constexpr double kTwoPi = 6.283185307179586;
+constexpr double twoPi = 2.0 * pi;
 
 struct Colour {
     double r = 0.0;
@@ -21,11 +23,7 @@ Colour operator*(Colour a, double k) { return {a.r * k, a.g * k, a.b * k}; }
 
 Colour mix(Colour a, Colour b, double t) { return a * (1.0 - t) + b * t; }
 
-double smoothstep(double edge0, double edge1, double x)
-{
-    const double t = std::clamp((x - edge0) / (edge1 - edge0), 0.0, 1.0);
-    return t * t * (3.0 - 2.0 * t);
-}
+double luminance(Colour c) { return 0.2126 * c.r + 0.7152 * c.g + 0.0722 * c.b; }
 
 // Rounds with seeded dither so that smooth gradients show no bands; zero stays exactly zero,
 // which the glow sprite's black border relies on.
@@ -36,7 +34,7 @@ std::uint8_t quantise(double v, Random& dither)
 }
 
 // Shifts (s, t) by periodic noise, bending straight features into organic ones while the
-// picture stays tileable.
+// picture stays tileable from left to right.
 struct Uv {
     double s;
     double t;
@@ -47,87 +45,157 @@ Uv warped(double s, double t, double amount, int octaves, std::uint32_t seed)
     return {s + amount * periodicFbm(s, t, 3, octaves, 0.5, seed), t + amount * periodicFbm(s, t, 3, octaves, 0.5, seed + 1u)};
 }
 
-// Fills a picture from `shade(x, y)`, called once per pixel in row order with row 0 at the top.
+// Colours of a picture before quantising, row 0 at the top.
+struct Canvas {
+    int width = 0;
+    int height = 0;
+    std::vector<Colour> colours;
+};
+
+// Fills a canvas from `shade(x, y)`, called once per pixel in row order with row 0 at the top.
 template <typename Shade>
-Picture renderPicture(int width, int height, std::uint64_t ditherSeed, Shade shade)
+Canvas shadeCanvas(int width, int height, Shade shade)
 {
-    Picture picture;
-    picture.width = width;
-    picture.height = height;
-    picture.rgb.resize(static_cast<std::size_t>(width) * height * 3);
-    Random dither(ditherSeed);
-    std::uint8_t* out = picture.rgb.data();
+    Canvas canvas{width, height, {}};
+    canvas.colours.reserve(static_cast<std::size_t>(width) * height);
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
-            const Colour c = shade(x, y);
-            *out++ = quantise(c.r, dither);
-            *out++ = quantise(c.g, dither);
-            *out++ = quantise(c.b, dither);
+            canvas.colours.push_back(shade(x, y));
         }
     }
+    return canvas;
+}
+
+Picture quantised(const Canvas& canvas, std::uint64_t ditherSeed)
+{
+    Picture picture;
+    picture.width = canvas.width;
+    picture.height = canvas.height;
+    picture.rgb.reserve(canvas.colours.size() * 3);
+    Random dither(ditherSeed);
+    for (const Colour& c : canvas.colours) {
+        picture.rgb.push_back(quantise(c.r, dither));
+        picture.rgb.push_back(quantise(c.g, dither));
+        picture.rgb.push_back(quantise(c.b, dither));
+    }
     return picture;
+}
+
+// The skies are lit by coloured lights at about half strength, so they are stretched to use the
+// full range: the darkest and brightest half percent of pixels map to `low` and `high`, and the
+// middle tones are lifted by `gamma` (below 1 brightens).
+void stretchToRange(Canvas& canvas, double low, double high, double gamma)
+{
+    std::vector<double> levels;
+    levels.reserve(canvas.colours.size());
+    for (const Colour& c : canvas.colours) {
+        levels.push_back(luminance(c));
+    }
+    const std::size_t tail = levels.size() / 200;
+    std::nth_element(levels.begin(), levels.begin() + tail, levels.end());
+    const double darkest = levels[tail];
+    std::nth_element(levels.begin(), levels.end() - 1 - tail, levels.end());
+    const double brightest = levels[levels.size() - 1 - tail];
+    const double scale = (high - low) / std::max(1e-6, brightest - darkest);
+    for (Colour& c : canvas.colours) {
+        // Channels stop short of white so that no patch flattens under the lights.
+        const auto level = [&](double v) { return std::pow(std::clamp(low + (v - darkest) * scale, 0.0, 0.96), gamma); };
+        c = {level(c.r), level(c.g), level(c.b)};
+    }
+}
+
+// Scene 4 sees the sky faces' bottom rows meet black below its horizon: they fade to black over
+// the last `fraction` of the picture's height, so the horizon is soft rather than a hard line.
+void fadeBottomToBlack(Canvas& canvas, double fraction)
+{
+    for (int y = 0; y < canvas.height; ++y) {
+        const double t = (y + 0.5) / canvas.height;
+        const double keep = smoothstep(1.0, 1.0 - fraction, t);
+        if (keep >= 1.0) {
+            continue;
+        }
+        for (int x = 0; x < canvas.width; ++x) {
+            Colour& c = canvas.colours[static_cast<std::size_t>(y) * canvas.width + x];
+            c = c * keep;
+        }
+    }
+}
+
+// How far (s, t) lies from the centre of the face, the part the cameras look at; 0 there, about
+// 1 at the middle of each edge. Symmetric in s, so the left and right edges still meet.
+double fromFaceCentre(double s, double t)
+{
+    const double ds = std::fabs(s - 0.5) * 2.0;
+    const double dt = (t - 0.46) * 2.0;
+    return std::sqrt(ds * ds + dt * dt);
 }
 
 } // namespace
 
 Picture makeGlowSprite()
 {
-    constexpr int kSize = 512;
+    constexpr int size = glowSpriteSize;
     // Beyond this fraction of the half-width the sprite is exactly black: a square seen at a
     // slant must not show its outline, and the corners must stay dark on every square.
-    constexpr double kBlackBeyond = 0.84;
-    return renderPicture(kSize, kSize, 0x6C0Du, [](int x, int y) {
-        const double u = (x + 0.5) / kSize * 2.0 - 1.0;
-        const double v = (y + 0.5) / kSize * 2.0 - 1.0;
+    constexpr double blackBeyond = 0.84;
+    // The glow pass screens each square over what is behind it, and a sprite's crossed squares
+    // overlap at its centre: a peak below half keeps the centre from clipping to a flat disc.
+    constexpr double peak = 0.48;
+    return quantised(shadeCanvas(size, size, [](int x, int y) {
+        const double u = (x + 0.5) / size * 2.0 - 1.0;
+        const double v = (y + 0.5) / size * 2.0 - 1.0;
         const double r = std::sqrt(u * u + v * v);
-        if (r >= kBlackBeyond) {
+        if (r >= blackBeyond) {
             return Colour{};
         }
-        const double edge = 1.0 - (r / kBlackBeyond) * (r / kBlackBeyond);
+        const double edge = 1.0 - (r / blackBeyond) * (r / blackBeyond);
         const double window = edge * edge * edge;
-        const double core = std::exp(-(r / 0.1) * (r / 0.1));
-        const double halo = 0.9 * std::exp(-r / 0.2);
-        const double rays = 0.12 * std::pow(std::fabs(std::cos(3.0 * std::atan2(v, u))), 40.0) * std::exp(-r / 0.3);
-        // Saturating softly rather than clipping keeps the core round instead of a flat white disc.
-        const double intensity = window * (1.0 - std::exp(-1.8 * (core + halo + rays)));
-        // Pure white at the core and a faintly cool halo, so the colours the show applies stay clean.
+        // A cusp at the centre rather than a rounded top: the core reads as a point of light with
+        // a gradient all the way in, never as a plateau.
+        const double core = 0.35 * std::exp(-r / 0.06) + 0.25 * std::exp(-(r / 0.2) * (r / 0.2));
+        const double halo = 0.4 * std::exp(-r / 0.4);
+        // Four faint, broad rays: enough for a sprite to read as a light rather than a dot.
+        const double angle = std::atan2(v, u);
+        const double rays = 0.15 * std::pow(std::fabs(std::cos(2.0 * angle)), 12.0) * std::exp(-r / 0.25) * smoothstep(0.0, 0.15, r);
+        const double intensity = peak * window * (core + halo + rays);
+        // White at the core and a faintly cool halo, so the colours the show applies stay clean.
         const double cool = smoothstep(0.0, 0.5, r);
         return Colour{intensity * (1.0 - 0.06 * cool), intensity * (1.0 - 0.02 * cool), intensity};
-    });
+    }), 0x6C0Du);
 }
 
 Picture makeVelvetSky()
 {
-    constexpr int kSize = 1024;
+    constexpr int size = 1024;
     // The folds are a height field; shading needs its slopes, so it is built first. Every term
-    // is periodic over the picture (whole numbers of waves, periodic noise) so the box's edges
-    // meet without a seam.
-    std::vector<double> height(static_cast<std::size_t>(kSize) * kSize);
-    for (int y = 0; y < kSize; ++y) {
-        for (int x = 0; x < kSize; ++x) {
-            const double s = static_cast<double>(x) / kSize;
-            const double t = static_cast<double>(y) / kSize;
+    // is periodic across the picture, so the left and right edges meet without a seam.
+    std::vector<double> height(static_cast<std::size_t>(size) * size);
+    for (int y = 0; y < size; ++y) {
+        for (int x = 0; x < size; ++x) {
+            const double s = static_cast<double>(x) / size;
+            const double t = static_cast<double>(y) / size;
             const Uv q = warped(s, t, 0.05, 4, 11u);
             const double bend = 2.6 * periodicFbm(q.s, q.t, 2, 3, 0.5, 13u);
-            const double drape = std::sin(kTwoPi * (4.0 * q.s + 1.0 * q.t) + bend);
-            const double crease = std::sin(kTwoPi * (2.0 * q.s - 3.0 * q.t) + 1.7 * bend);
+            const double drape = std::sin(twoPi * (3.0 * q.s + 1.0 * q.t) + bend);
+            const double crease = std::sin(twoPi * (2.0 * q.s - 3.0 * q.t) + 1.7 * bend);
             const double nap = periodicFbm(q.s, q.t, 16, 3, 0.5, 14u);
-            height[static_cast<std::size_t>(y) * kSize + x] = drape + 0.4 * crease + 0.05 * nap;
+            height[static_cast<std::size_t>(y) * size + x] = drape + 0.4 * crease + 0.05 * nap;
         }
     }
     const auto heightAt = [&height](int x, int y) {
-        return height[static_cast<std::size_t>((y + kSize) % kSize) * kSize + (x + kSize) % kSize];
+        return height[static_cast<std::size_t>(std::clamp(y, 0, size - 1)) * size + (x + size) % size];
     };
 
-    const Colour rose{0.80, 0.42, 0.60};
-    const Colour violet{0.50, 0.38, 0.80};
-    const Colour sheenColour{0.98, 0.84, 0.96};
-    return renderPicture(kSize, kSize, 0x7E17u, [&](int x, int y) {
-        const double s = static_cast<double>(x) / kSize;
-        const double t = static_cast<double>(y) / kSize;
-        constexpr double kRelief = 0.03; // height units per picture width
-        const double hx = (heightAt(x + 1, y) - heightAt(x - 1, y)) * 0.5 * kSize * kRelief;
-        const double hy = (heightAt(x, y + 1) - heightAt(x, y - 1)) * 0.5 * kSize * kRelief;
+    const Colour deepViolet{0.16, 0.08, 0.30};
+    const Colour rose{0.92, 0.38, 0.62};
+    const Colour violet{0.52, 0.36, 0.92};
+    const Colour sheenColour{1.0, 0.86, 0.92};
+    Canvas canvas = shadeCanvas(size, size, [&](int x, int y) {
+        const double s = static_cast<double>(x) / size;
+        const double t = static_cast<double>(y) / size;
+        constexpr double relief = 0.03; // height units per picture width
+        const double hx = (heightAt(x + 1, y) - heightAt(x - 1, y)) * 0.5 * size * relief;
+        const double hy = (heightAt(x, y + 1) - heightAt(x, y - 1)) * 0.5 * size * relief;
         const double len = std::sqrt(hx * hx + hy * hy + 1.0);
         const double nx = -hx / len;
         const double ny = -hy / len;
@@ -136,100 +204,106 @@ Picture makeVelvetSky()
         // fold flanks get a sheen while the faces turned to the viewer stay deep.
         const double diffuse = std::max(0.0, nx * -0.45 + ny * -0.5 + nz * 0.74);
         const double sheen = std::pow(1.0 - nz, 1.4);
+        // The folds glow at the middle of the face, where the camera looks, and sink into deep
+        // violet towards its edges.
+        const double spotlight = 1.0 - smoothstep(0.1, 1.15, fromFaceCentre(s, t));
         const Colour base = mix(rose, violet, smoothstep(-0.35, 0.35, periodicFbm(s, t, 2, 3, 0.5, 15u)));
-        return base * (0.5 + 0.55 * diffuse) + sheenColour * (0.8 * sheen);
+        const Colour lit = base * (0.35 + 0.6 * diffuse) + sheenColour * (0.9 * sheen);
+        return mix(deepViolet, lit, 0.35 + 0.65 * spotlight);
     });
+    stretchToRange(canvas, 0.02, 0.97, 0.6);
+    fadeBottomToBlack(canvas, 0.12);
+    return quantised(canvas, 0x7E17u);
 }
 
 Picture makeNebulaSky()
 {
-    constexpr int kSize = 1024;
-    // Stars are splats added into a wrapping layer first, so one near an edge continues on the
-    // opposite side and the tiling stays seamless.
-    std::vector<double> stars(static_cast<std::size_t>(kSize) * kSize, 0.0);
+    constexpr int size = 1024;
+    // Stars are splats added into a layer that wraps from left to right, so one near a side
+    // edge continues on the opposite side.
+    std::vector<double> stars(static_cast<std::size_t>(size) * size, 0.0);
     Random place(0x57A2u);
-    for (int i = 0; i < 700; ++i) {
-        const double cx = place.uniform() * kSize;
-        const double cy = place.uniform() * kSize;
-        const double sigma = 0.55 + 0.8 * place.uniform() * place.uniform();
-        const double peak = 0.12 + 0.3 * place.uniform() * place.uniform();
-        for (int dy = -4; dy <= 4; ++dy) {
-            for (int dx = -4; dx <= 4; ++dx) {
+    for (int i = 0; i < 500; ++i) {
+        const double cx = place.uniform() * size;
+        const double cy = place.uniform() * size;
+        // At least a texel and a half across: a single bright texel would flicker as the box turns.
+        const double sigma = 1.1 + 0.9 * place.uniform() * place.uniform();
+        const double brightness = 0.1 + 0.3 * place.uniform() * place.uniform();
+        for (int dy = -5; dy <= 5; ++dy) {
+            for (int dx = -5; dx <= 5; ++dx) {
                 const int px = static_cast<int>(cx) + dx;
                 const int py = static_cast<int>(cy) + dy;
+                if (py < 0 || py >= size) {
+                    continue;
+                }
                 const double ex = px + 0.5 - cx;
                 const double ey = py + 0.5 - cy;
-                const double w = peak * std::exp(-(ex * ex + ey * ey) / (2.0 * sigma * sigma));
-                stars[static_cast<std::size_t>((py + kSize) % kSize) * kSize + (px + kSize) % kSize] += w;
+                const double w = brightness * std::exp(-(ex * ex + ey * ey) / (2.0 * sigma * sigma));
+                stars[static_cast<std::size_t>(py) * size + (px + size) % size] += w;
             }
         }
     }
 
-    const Colour deep{0.20, 0.24, 0.42};
-    const Colour teal{0.22, 0.62, 0.70};
-    const Colour magenta{0.76, 0.34, 0.66};
-    const Colour ember{0.98, 0.84, 0.68};
-    return renderPicture(kSize, kSize, 0x4EB0u, [&](int x, int y) {
-        const double s = static_cast<double>(x) / kSize;
-        const double t = static_cast<double>(y) / kSize;
+    const Colour deep{0.05, 0.06, 0.16};
+    const Colour teal{0.20, 0.70, 0.78};
+    const Colour magenta{0.86, 0.30, 0.70};
+    const Colour ember{1.0, 0.80, 0.58};
+    Canvas canvas = shadeCanvas(size, size, [&](int x, int y) {
+        const double s = static_cast<double>(x) / size;
+        const double t = static_cast<double>(y) / size;
         const Uv q = warped(s, t, 0.12, 5, 21u);
-        const double density = smoothstep(-0.3, 0.45, periodicFbm(q.s, q.t, 4, 6, 0.55, 23u));
-        const double filament = std::pow(1.0 - std::fabs(periodicFbm(q.s, q.t, 6, 5, 0.5, 24u)), 6.0);
+        // The gas gathers into a bright cloud at the middle of the face, where the camera looks,
+        // thinning to dark space towards the edges.
+        const double gather = 1.0 - smoothstep(0.0, 1.2, fromFaceCentre(q.s, q.t));
+        const double density = smoothstep(-0.45, 0.45, periodicFbm(q.s, q.t, 4, 6, 0.55, 23u) + 0.5 * gather - 0.15);
+        const double filament = std::pow(1.0 - std::fabs(periodicFbm(q.s, q.t, 6, 5, 0.5, 24u)), 5.0);
         const Colour gas = mix(teal, magenta, smoothstep(-0.25, 0.25, periodicFbm(s, t, 2, 3, 0.5, 25u)));
-        const double star = std::min(0.45, stars[static_cast<std::size_t>(y) * kSize + x]);
-        const Colour c = deep + gas * (0.75 * density) + ember * (0.35 * filament * density) + Colour{star, star, star};
-        // Stars and bright gas stop short of white: a blown-out patch would flatten under the
-        // coloured lights that modulate the sky.
-        return Colour{std::min(c.r, 0.93), std::min(c.g, 0.93), std::min(c.b, 0.93)};
+        const double star = std::min(0.45, stars[static_cast<std::size_t>(y) * size + x]);
+        return deep + gas * (0.9 * density * (0.4 + 0.6 * gather)) + ember * (0.45 * filament * density * gather)
+               + Colour{star, star, star};
     });
+    stretchToRange(canvas, 0.01, 0.97, 0.6);
+    fadeBottomToBlack(canvas, 0.12);
+    return quantised(canvas, 0x4EB0u);
 }
 
 Picture makeWaveMap()
 {
-    constexpr int kSize = 512;
-    constexpr double kRadius = kSize / 2.0;
-    const Colour zenith{0.10, 0.16, 0.45};
-    const Colour skyLow{0.30, 0.58, 0.80};
-    const Colour horizon{1.0, 0.93, 0.82};
-    const Colour sea{0.07, 0.15, 0.30};
-    const Colour sunColour{1.0, 0.96, 0.88};
-    return renderPicture(kSize, kSize, 0x3A5Eu, [&](int x, int y) {
-        const double a = (x + 0.5 - kRadius) / kRadius;
-        const double b = (y + 0.5 - kRadius) / kRadius;
-        const double rim = (1.0 - std::sqrt(a * a + b * b)) * kRadius + 0.5; // pixels inside the edge
+    constexpr int size = 512;
+    constexpr double radius = size / 2.0;
+    // Sphere mapping turns each normal of the ripple sheet into a point of this disc. Seen from
+    // scene 5's camera, the flat and gently sloped sheet reflects the lower half of the disc,
+    // most of all its bottom centre: that is where the light is. The upper half is seen only on
+    // the steepest flanks of the ripples and stays a dim, coloured sky.
+    const Colour zenith{0.10, 0.08, 0.30};
+    const Colour dusk{0.45, 0.22, 0.62};
+    const Colour rose{0.95, 0.40, 0.62};
+    const Colour gold{1.0, 0.70, 0.34};
+    const Colour paleGold{1.0, 0.86, 0.72};
+    const Colour teal{0.30, 0.82, 0.92};
+    return quantised(shadeCanvas(size, size, [&](int x, int y) {
+        const double a = (x + 0.5 - radius) / radius; // -1 left .. 1 right
+        const double b = (y + 0.5 - radius) / radius; // -1 top .. 1 bottom
+        const double rim = (1.0 - std::sqrt(a * a + b * b)) * radius + 0.5; // pixels inside the edge
         if (rim <= 0.0) {
             return Colour{};
         }
-        // Sphere mapping looks up the picture through the normal of a mirrored ball seen head on;
-        // the reflected eye-space direction of that point decides what the pixel shows. Row 0 is
-        // the texture's t = 0, reached by reflections pointing down the eye's y axis.
-        const double c = std::sqrt(std::max(0.0, 1.0 - a * a - b * b));
-        const double rx = 2.0 * c * a;
-        const double ry = 2.0 * c * b;
-        const double rz = 2.0 * c * c - 1.0;
-
-        const double azimuth = std::atan2(rx, -rz) / kTwoPi + 0.5;
-        // Clouds thin out towards the zenith, where every azimuth meets.
-        const double cloud = smoothstep(0.0, 0.6, periodicFbm(azimuth, ry * 0.5 + 0.5, 6, 5, 0.5, 31u))
-                             * (1.0 - smoothstep(0.6, 0.9, std::fabs(ry)));
-        Colour c0 = ry > 0.0 ? mix(skyLow, zenith, smoothstep(0.0, 0.8, ry)) + Colour{0.5, 0.5, 0.55} * (0.6 * cloud * ry)
-                             : mix(skyLow * 0.5, sea, smoothstep(0.0, 0.4, -ry));
-        const double band = 0.7 * std::exp(-(ry / 0.05) * (ry / 0.05)) + 0.25 * std::exp(-(ry / 0.22) * (ry / 0.22));
-        c0 = c0 + horizon * band;
-
-        // A low sun behind the ripples, where most of the surface's reflections land, and a
-        // few smaller lights around it.
-        constexpr double kSuns[4][5] = {
-            {0.45, 0.30, -0.84, 400.0, 1.4},
-            {-0.62, 0.22, -0.75, 900.0, 0.9},
-            {0.10, 0.55, 0.83, 600.0, 0.8},
-            {-0.30, -0.10, 0.95, 1200.0, 0.7},
-        };
-        for (const auto& sun : kSuns) {
-            const double n = std::sqrt(sun[0] * sun[0] + sun[1] * sun[1] + sun[2] * sun[2]);
-            const double cosine = std::max(0.0, (rx * sun[0] + ry * sun[1] + rz * sun[2]) / n);
-            c0 = c0 + sunColour * (sun[4] * (std::pow(cosine, sun[3]) + 0.25 * std::pow(cosine, sun[3] * 0.02)));
-        }
-        return c0 * std::min(1.0, rim);
-    });
+        // Broad, low-frequency colour only: the sheet magnifies the map, so anything small would
+        // show as blocks and dotted lines. The smallest noise cell here is about 40 texels.
+        const double drift = periodicFbm(0.5 + 0.5 * a, 0.5 + 0.5 * b, 3, 2, 0.5, 31u);
+        // Sky above the horizon: dusk at the horizon, deep indigo at the top.
+        const Colour sky = mix(dusk, zenith, smoothstep(0.0, 0.9, -b + 0.15 * drift));
+        // Below it, the glow brightens from rose at the horizon to pale gold at the bottom, with
+        // teal to the sides, so the rings change colour as they run outwards.
+        const double depth = std::clamp(b + 0.12 * drift, 0.0, 1.0);
+        Colour glow = depth < 0.55 ? mix(rose, gold, smoothstep(0.0, 0.55, depth))
+                                   : mix(gold, paleGold, smoothstep(0.55, 0.95, depth));
+        glow = mix(glow, teal, 0.6 * smoothstep(0.25, 0.85, std::fabs(a + 0.1 * drift)));
+        Colour c = mix(sky, glow, smoothstep(-0.12, 0.12, b));
+        // A soft horizon glow joins the two halves, a few dozen texels wide.
+        c = c + Colour{0.35, 0.22, 0.30} * std::exp(-(b / 0.12) * (b / 0.12));
+        // Wide bands that the moving ripples turn into travelling colour.
+        c = c * (0.88 + 0.12 * std::sin(twoPi * (2.5 * b + 0.6 * drift)));
+        return c * std::min(1.0, rim);
+    }), 0x3A5Eu);
 }

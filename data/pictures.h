@@ -12,16 +12,24 @@ struct Picture {
     std::vector<std::uint8_t> rgb;
 };
 
-// Soft white glow on pure black, drawn additively on crossed squares: everything beyond a
-// circle well inside the edges is exactly black, so no square outline shows at any angle.
+// The glow sprite's side in texels: the sprite is soft, so a small texture keeps its look while
+// staying in the texture cache when it is drawn minified, as it mostly is.
+constexpr int glowSpriteSize = 128;
+
+// Soft white glow on pure black, drawn with screen blending on crossed squares: its peak stays
+// below half so overlapping squares do not clip, and everything beyond a circle well inside the
+// edges is exactly black, so no square outline shows at any angle.
 Picture makeGlowSprite();
 
-// Sky A: velvet-like folds in rose and violet, mid-bright, tiling seamlessly on every edge.
+// Sky A: velvet folds in rose and violet, brightest at the middle of the face the camera sees,
+// using the full range, its bottom rows fading to black; tiling from left to right.
 Picture makeVelvetSky();
 
-// Sky B: a teal, blue and magenta nebula with faint stars, mid-bright, tiling seamlessly.
+// Sky B: a teal, magenta and ember nebula gathered at the middle of the face, with faint stars,
+// using the full range, its bottom rows fading to black; tiling from left to right.
 Picture makeNebulaSky();
 
-// Sphere environment map: a reflected sky with a bright horizon band and highlights inside the
-// inscribed disc, black outside it.
+// Sphere environment map: a dim dusk sky in the upper half and a bright rose-to-gold glow in
+// the lower half, which the ripple sheet reflects, all in broad features; black outside the
+// inscribed disc.
 Picture makeWaveMap();

@@ -1,7 +1,10 @@
-// The show's soundtrack: its sections, chords, patterns and instruments, and the mix of them.
+// The show's soundtrack: one theme carried through the show's arc, its sections tied to the
+// show's timeline, the patterns and instruments that play it, and the mix of them.
 #include "data/soundtrack.h"
 
+#include "app/timeline.h"
 #include "data/mastering.h"
+#include "data/maths.h"
 #include "data/noise.h"
 #include "data/synth.h"
 
@@ -12,36 +15,60 @@
 
 namespace {
 
-constexpr double kPi = 3.141592653589793;
-constexpr double kLengthSeconds = 116.0; // the show ends at 114.8 s; the rest is silence
-constexpr double kFadeStart = 114.3;
-constexpr double kShowEnd = 114.8;
-constexpr double kTargetLufs = -14.0;
+constexpr double lengthSeconds = 116.0; // the show ends at 114.8 s; the rest is silence
+constexpr double showEnd = showEndMs / 1000.0;
+constexpr double fadeStart = showEnd - 0.5;
+constexpr double targetLufs = -14.0;
 // Below the -1 dBTP the file must keep, leaving room for what MP3 coding adds to the peaks.
-constexpr double kCeilingDbtp = -2.5;
-constexpr double kEchoSeconds = 0.390625; // a dotted eighth at the main tempo
+constexpr double ceilingDbtp = -2.5;
 
-// A stretch of the show with a whole number of 4/4 bars, so its tempo follows from its span
-// and every change of scene falls on a downbeat. One chord letter a bar, as on a lead sheet.
+// One tempo for the whole show: 120 beats a minute puts every scene change on a beat. Each
+// section starts on a downbeat; one that is not a whole number of bars ends on a half bar.
+constexpr double beatSeconds = 0.5;
+constexpr double echoSeconds = 0.75 * beatSeconds; // a dotted eighth
+
+// A stretch of the show with one chord letter a bar, as on a lead sheet; the last letter also
+// covers the half bar a section may end on.
 struct Section {
-    double start;
-    double end;
-    int bars;
+    int startMs;
+    int endMs;
     const char* chords;
 };
 
-enum SectionIndex { kIntro, kGroove, kLift, kDescent, kFinale, kClimax };
+enum SectionIndex { opening, groove, lift, statement, breakdown, build, ending };
 
-constexpr Section kSections[] = {
-    {0.0, 25.0, 12, "AAAFFFDDDEEE"},  // scene 1: pads and bells, no beat, fading from 20 s
-    {25.0, 42.0, 8, "AAFFCCGG"},      // scene 2: kick, hats and bass enter
-    {42.0, 67.0, 12, "FGEAFGEAFGEA"}, // scene 3: snare and arpeggio
-    {67.0, 92.0, 12, "AFCGAFCGAFCG"}, // scene 4: the lead melody over the full groove
-    {92.0, 112.0, 10, "FFCCDDEFG7"},  // scene 5: breakdown, then the build from 105 s
-    {112.0, 114.0, 1, "A"},           // the climax, closed by a last hit at 114 s
+constexpr int buildStartMs = 105000; // the ring starts closing in
+constexpr int endingStartMs = 112000; // the finale's white light: the closing chord
+
+constexpr Section sections[] = {
+    {sceneStartMs(1), sceneStartMs(2), "AAAAFFCCGGAAA"}, // the theme, slow, on bells over pads
+    {sceneStartMs(2), sceneStartMs(3), "AFCGAFCGG"},     // the beat enters; the theme on bells
+    {sceneStartMs(3), sceneStartMs(4), "FGEADGCAFG7AA"}, // a counter-melody over varying cycles
+    {sceneStartMs(4), sceneStartMs(5), "AFCGAFCGAFCGG"}, // the theme in full on the lead, three times
+    {sceneStartMs(5), buildStartMs, "AAFFCC7"},          // breakdown: the theme slow again
+    {buildStartMs, endingStartMs, "AFCG"},               // the build: the theme returns, doubled
+    {endingStartMs, showEndMs, "AA"},                    // the closing chord
 };
+constexpr int sectionCount = int(std::size(sections));
 
-constexpr int kBuildBar = 7; // the finale's bars from here build towards the climax
+constexpr bool sectionsFollowTheTimeline()
+{
+    for (int i = 1; i < sectionCount; ++i) {
+        if (sections[i].startMs != sections[i - 1].endMs) {
+            return false;
+        }
+    }
+    return sections[opening].startMs == 0 && sections[sectionCount - 1].endMs == showEndMs
+           && sections[groove].startMs == sceneStartMs(2) && sections[lift].startMs == sceneStartMs(3)
+           && sections[statement].startMs == sceneStartMs(4) && sections[breakdown].startMs == sceneStartMs(5);
+}
+static_assert(sectionsFollowTheTimeline(), "the music's sections start with the scenes and end with the show");
+
+double startOf(const Section& section) { return section.startMs / 1000.0; }
+double endOf(const Section& section) { return section.endMs / 1000.0; }
+int barCount(const Section& section) { return static_cast<int>(std::char_traits<char>::length(section.chords)); }
+
+double timeAt(const Section& section, double beat) { return startOf(section) + beat * beatSeconds; }
 
 struct Chord {
     char name;
@@ -49,11 +76,11 @@ struct Chord {
     int tones[4]; // MIDI notes of the pad voicing
 };
 
-constexpr Chord kChords[] = {
+constexpr Chord chords[] = {
     {'A', 45, {57, 60, 64, 71}}, // A minor 9
     {'F', 41, {53, 57, 60, 64}}, // F major 7
     {'C', 48, {55, 59, 62, 64}}, // C major 9
-    {'G', 43, {57, 59, 62, 67}}, // G add 9
+    {'G', 43, {55, 59, 62, 67}}, // G add 9
     {'E', 40, {55, 59, 62, 64}}, // E minor 7
     {'D', 38, {57, 60, 64, 65}}, // D minor 9
     {'7', 40, {56, 59, 62, 64}}, // E7, leading back to A minor
@@ -61,79 +88,191 @@ constexpr Chord kChords[] = {
 
 const Chord& chordAt(const Section& section, int bar)
 {
-    for (const Chord& chord : kChords) {
-        if (chord.name == section.chords[bar]) {
+    const char name = section.chords[std::clamp(bar, 0, barCount(section) - 1)];
+    for (const Chord& chord : chords) {
+        if (chord.name == name) {
             return chord;
         }
     }
-    return kChords[0];
-}
-
-double beatSeconds(const Section& section)
-{
-    return (section.end - section.start) / (4.0 * section.bars);
-}
-
-double timeAt(const Section& section, double beat)
-{
-    return section.start + beat * beatSeconds(section);
-}
-
-std::size_t frameCount(double seconds)
-{
-    return static_cast<std::size_t>(std::llround(seconds * kSampleRate));
+    return chords[0];
 }
 
 template <typename Gain>
 GainCurve sampledCurve(std::size_t frames, Gain gain)
 {
     GainCurve curve;
-    curve.values.resize(frames / kControlFrames + 2);
+    curve.values.resize(frames / controlFrames + 2);
     for (std::size_t i = 0; i < curve.values.size(); ++i) {
-        curve.values[i] = gain(static_cast<double>(i * kControlFrames) / kSampleRate);
+        curve.values[i] = gain(static_cast<double>(i * controlFrames) / sampleRate);
     }
     return curve;
 }
 
 // Scene 1 fades to black from 20 s; its music fades with it, to a tenth by 25 s and then out.
-double introFade(double t)
+double openingFade(double t)
 {
     if (t < 20.0) {
         return 1.0;
     }
     if (t < 25.0) {
-        const double c = std::cos(0.5 * kPi * (t - 20.0) / 5.0);
+        const double c = std::cos(0.5 * pi * (t - 20.0) / 5.0);
         return 0.1 + 0.9 * c * c;
     }
     return std::max(0.0, 0.1 * (1.0 - (t - 25.0) / 1.5));
 }
 
-// ---- Instruments, one row each, fields in the order of Patch: waveform, unison, detune (cents),
-// width, sub level; attack, decay (s), sustain (level), release (s); cutoff, envelope cutoff (Hz),
-// cutoff decay (s), resonance; vibrato (cents), rate (Hz), delay (s); level, reverb and delay sends.
-
-constexpr Patch kPad = {Waveform::Saw, 5, 22.0, 0.9, 0.0, 0.4, 1.0, 1.0, 1.0,
-                        2000.0, 0.0, 0.2, 0.1, 0.0, 5.0, 0.3, 0.24, 0.4, 0.0};
-// Scene 1's pads swell in slowly and ring on into the reverb.
-constexpr Patch kIntroPad = {Waveform::Saw, 5, 22.0, 0.9, 0.0, 2.5, 1.0, 1.0, 3.0,
-                             850.0, 0.0, 0.2, 0.1, 0.0, 5.0, 0.3, 0.2, 0.7, 0.0};
-constexpr Patch kBell = {Waveform::Bell, 2, 7.0, 0.7, 0.0, 0.002, 0.7, 0.0, 0.8,
-                         7000.0, 0.0, 0.2, 0.0, 0.0, 5.0, 0.3, 0.25, 0.6, 0.35};
-constexpr Patch kBass = {Waveform::Saw, 2, 8.0, 0.0, 0.45, 0.004, 0.25, 0.6, 0.06,
-                         380.0, 1400.0, 0.09, 0.25, 0.0, 5.0, 0.3, 0.3, 0.0, 0.0};
-constexpr Patch kArpeggio = {Waveform::Square, 2, 10.0, 0.7, 0.0, 0.002, 0.18, 0.0, 0.08,
-                             700.0, 4000.0, 0.12, 0.35, 0.0, 5.0, 0.3, 0.3, 0.2, 0.35};
-constexpr Patch kLead = {Waveform::Saw, 3, 14.0, 0.5, 0.0, 0.012, 0.4, 0.75, 0.2,
-                         1400.0, 3000.0, 0.25, 0.2, 14.0, 5.5, 0.25, 0.36, 0.3, 0.25};
-
-Patch padPatch(double cutoff)
+// The show's arc in the mix, in dB: the scenes sit a little below the build, which peaks as
+// the ring closes in; the closing chord resolves just under it.
+double arcGain(double t)
 {
-    Patch p = kPad;
-    p.cutoff = cutoff;
-    return p;
+    struct Point {
+        double time;
+        double db;
+    };
+    constexpr Point points[] = {
+        {0.0, 0.0}, {42.0, 0.0}, {43.0, -1.0}, {92.0, -1.0}, {104.5, 0.0}, {105.5, 3.0},
+        {109.0, 3.0}, {111.5, 2.0}, {112.0, 2.0}, {114.8, 2.0},
+    };
+    double db = points[std::size(points) - 1].db;
+    for (std::size_t i = 1; i < std::size(points); ++i) {
+        if (t < points[i].time) {
+            const double f = (t - points[i - 1].time) / (points[i].time - points[i - 1].time);
+            db = points[i - 1].db + (points[i].db - points[i - 1].db) * f;
+            break;
+        }
+    }
+    return std::pow(10.0, db / 20.0);
 }
 
-// ---- Pads: one note per chord tone, held across repeated bars of the same chord.
+// ---- Instruments. Times in seconds, frequencies in hertz.
+
+constexpr Patch padPatch = {.waveform = Waveform::saw, .unison = 5, .detuneCents = 22.0, .width = 0.9,
+                            .attack = 0.4, .decay = 1.0, .sustain = 1.0, .release = 1.0, .cutoff = 2000.0,
+                            .resonance = 0.1, .level = 0.24, .reverbSend = 0.4};
+// Scene 1's pads swell in slowly and ring on into the reverb.
+constexpr Patch openingPad = {.waveform = Waveform::saw, .unison = 5, .detuneCents = 22.0, .width = 0.9,
+                              .attack = 2.5, .decay = 1.0, .sustain = 1.0, .release = 3.0, .cutoff = 850.0,
+                              .resonance = 0.1, .level = 0.2, .reverbSend = 0.7};
+constexpr Patch bell = {.waveform = Waveform::bell, .unison = 2, .detuneCents = 7.0, .width = 0.7,
+                        .attack = 0.002, .decay = 0.9, .sustain = 0.0, .release = 0.8, .cutoff = 7000.0,
+                        .level = 0.3, .reverbSend = 0.6, .delaySend = 0.3};
+constexpr Patch bass = {.waveform = Waveform::saw, .unison = 2, .detuneCents = 8.0, .subLevel = 0.45,
+                        .attack = 0.004, .decay = 0.25, .sustain = 0.6, .release = 0.06, .cutoff = 380.0,
+                        .envCutoff = 1400.0, .cutoffDecay = 0.09, .resonance = 0.25, .level = 0.3};
+constexpr Patch arpeggio = {.waveform = Waveform::square, .unison = 2, .detuneCents = 10.0, .width = 0.7,
+                            .attack = 0.002, .decay = 0.18, .sustain = 0.0, .release = 0.08, .cutoff = 700.0,
+                            .envCutoff = 4000.0, .cutoffDecay = 0.12, .resonance = 0.35, .level = 0.3,
+                            .reverbSend = 0.2, .delaySend = 0.35};
+constexpr Patch lead = {.waveform = Waveform::saw, .unison = 3, .detuneCents = 14.0, .width = 0.5,
+                        .attack = 0.012, .decay = 0.4, .sustain = 0.75, .release = 0.2, .cutoff = 1400.0,
+                        .envCutoff = 3000.0, .cutoffDecay = 0.25, .resonance = 0.2, .vibratoCents = 14.0,
+                        .vibratoRate = 5.5, .vibratoDelay = 0.25, .level = 0.36, .reverbSend = 0.3,
+                        .delaySend = 0.25};
+// Scene 3's counter-melody: long, soft notes above the arpeggio.
+constexpr Patch counterLine = {.waveform = Waveform::square, .unison = 3, .detuneCents = 12.0, .width = 0.6,
+                               .attack = 0.08, .decay = 0.6, .sustain = 0.7, .release = 0.4, .cutoff = 1600.0,
+                               .envCutoff = 1200.0, .cutoffDecay = 0.3, .vibratoCents = 10.0, .vibratoRate = 5.0,
+                               .vibratoDelay = 0.4, .level = 0.2, .reverbSend = 0.45, .delaySend = 0.3};
+
+Patch withCutoff(Patch patch, double cutoff)
+{
+    patch.cutoff = cutoff;
+    return patch;
+}
+
+// ---- The theme: four bars over A minor, F, C and G, with three ways to end its last bar.
+
+struct MelodyNote {
+    double beat;
+    double beats;
+    int pitch;
+};
+
+constexpr MelodyNote themeOpening[] = {
+    {0, 1.5, 76}, {1.5, 0.5, 72}, {2, 0.5, 74}, {2.5, 1.5, 76},             // A minor
+    {4, 1, 81},   {5, 0.5, 79},   {5.5, 0.5, 77}, {6, 2, 76},               // F
+    {8, 1, 72},   {9, 0.5, 74},   {9.5, 0.5, 76}, {10, 1, 79}, {11, 1, 76}, // C
+};
+
+constexpr MelodyNote themeEndings[3][3] = {
+    {{12, 1.5, 74}, {13.5, 0.5, 71}, {14, 2, 74}}, // G: back down
+    {{12, 1, 79}, {13, 1, 81}, {14, 2, 83}},       // G: reaching up
+    {{12, 1, 74}, {13, 1, 76}, {14, 2, 79}},       // G: settling
+};
+
+// The theme's notes from `firstBeat` up to `endBeat`, stretched by `stretch` (2 plays it at half
+// speed), transposed by `transpose` and placed from `beat` of the section.
+void addTheme(std::vector<Note>& notes, const Section& section, double beat, int ending, double stretch,
+              int transpose, double velocity, double endBeat = 16.0)
+{
+    const auto add = [&](const MelodyNote& m) {
+        if (m.beat >= endBeat) {
+            return;
+        }
+        // Short notes are detached a little; long ones are held.
+        const double beats = std::min(m.beats, endBeat - m.beat) * stretch;
+        const double held = beats <= 0.5 ? beats * 0.85 : beats - 0.1;
+        const double start = timeAt(section, beat + m.beat * stretch);
+        notes.push_back({start, held * beatSeconds, static_cast<double>(m.pitch + transpose), velocity});
+    };
+    for (const MelodyNote& m : themeOpening) {
+        add(m);
+    }
+    for (const MelodyNote& m : themeEndings[ending]) {
+        add(m);
+    }
+}
+
+// Scene 1: the theme at half speed on bells, like a music box, from 4 s until the fade.
+std::vector<Note> openingBellNotes()
+{
+    std::vector<Note> notes;
+    addTheme(notes, sections[opening], 8.0, 2, 2.0, 0, 0.75);
+    return notes;
+}
+
+// Scene 2's second cycle hears the theme at its own speed, softly above the beat; the breakdown
+// slows it to half speed again, as scene 1 had it.
+std::vector<Note> laterBellNotes()
+{
+    std::vector<Note> notes;
+    addTheme(notes, sections[groove], 16.0, 0, 1.0, 0, 0.55);
+    addTheme(notes, sections[breakdown], 0.0, 0, 2.0, 0, 0.7, 12.0);
+    return notes;
+}
+
+// Scene 4 states the theme three times with a different ending each time; over the build it
+// returns an octave higher, its last notes cut short by the closing chord.
+std::vector<Note> leadNotes(bool upperOctave)
+{
+    std::vector<Note> notes;
+    if (!upperOctave) {
+        for (int phrase = 0; phrase < 3; ++phrase) {
+            addTheme(notes, sections[statement], phrase * 16.0, phrase, 1.0, 0, 0.9);
+        }
+    }
+    addTheme(notes, sections[build], 0.0, 1, 1.0, upperOctave ? 12 : 0, upperOctave ? 0.55 : 1.0, 14.0);
+    return notes;
+}
+
+// Scene 3's counter-melody: two long notes a bar on the top voices of each chord, so it follows
+// the cycles as they vary.
+std::vector<Note> counterNotes()
+{
+    const Section& section = sections[lift];
+    std::vector<Note> notes;
+    for (int bar = 0; bar < 12; ++bar) {
+        const Chord& chord = chordAt(section, bar);
+        const int first = chord.tones[3] + 12;
+        const int second = chord.tones[bar % 2 == 0 ? 2 : 1] + 12;
+        notes.push_back({timeAt(section, bar * 4.0), 1.9 * beatSeconds, static_cast<double>(first), 0.8});
+        notes.push_back({timeAt(section, bar * 4.0 + 2.0), 1.9 * beatSeconds, static_cast<double>(second), 0.7});
+    }
+    return notes;
+}
+
+// ---- Pads: one note per chord tone, held across repeated bars of the same chord, and across
+// the half bar a section may end on.
 
 std::vector<Note> padNotes(const Section& section, int firstBar, int endBar, bool withRoot)
 {
@@ -145,7 +284,7 @@ std::vector<Note> padNotes(const Section& section, int firstBar, int endBar, boo
         }
         const Chord& chord = chordAt(section, bar);
         const double start = timeAt(section, bar * 4.0);
-        const double length = timeAt(section, (last + 1) * 4.0) - start;
+        const double length = std::min(timeAt(section, (last + 1) * 4.0), endOf(section)) - start;
         for (int tone : chord.tones) {
             notes.push_back({start, length, static_cast<double>(tone), 1.0});
         }
@@ -153,31 +292,6 @@ std::vector<Note> padNotes(const Section& section, int firstBar, int endBar, boo
             notes.push_back({start, length, static_cast<double>(chord.bass), 1.0});
         }
         bar = last + 1;
-    }
-    return notes;
-}
-
-// ---- Bells: sparse, seeded eighth notes on the chord tones an octave up, over scene 1 and
-// the breakdown.
-
-std::vector<Note> bellNotes(const Section& section, int firstBar, int endBar, std::uint64_t seed)
-{
-    Random random(seed);
-    std::vector<Note> notes;
-    int index = 1;
-    for (int bar = firstBar; bar < endBar; ++bar) {
-        const Chord& chord = chordAt(section, bar);
-        for (int step = 0; step < 8; ++step) {
-            // Downbeats ring more often than the eighths between them.
-            const double chance = step % 4 == 0 ? 0.8 : (step % 2 == 0 ? 0.45 : 0.25);
-            if (random.uniform() >= chance) {
-                continue;
-            }
-            index = (index + 1 + static_cast<int>(random.uniform() * 3.0)) % 6;
-            const int pitch = chord.tones[index % 4] + 12 * (1 + index / 4);
-            notes.push_back({timeAt(section, bar * 4.0 + step * 0.5), 1.0, static_cast<double>(pitch),
-                             0.45 + 0.4 * random.uniform()});
-        }
     }
     return notes;
 }
@@ -207,42 +321,36 @@ double stepVelocity(char c)
     }
 }
 
-// Velocity rising through the build, so the roll and the arpeggio swell into the climax.
-double buildSwell(int section, double time)
-{
-    if (section != kFinale) {
-        return 1.0;
-    }
-    const double start = timeAt(kSections[kFinale], kBuildBar * 4.0);
-    return time < start ? 1.0 : 0.45 + 0.55 * (time - start) / (kSections[kFinale].end - start);
-}
-
-// Calls visit(chord, step, time) for each of the sixteen steps of every bar the line covers.
+// Calls visit(chord, step, time) for each of the sixteen steps of every bar the line covers,
+// up to the section's end.
 template <typename Visit>
 void forEachStep(const StepLine& line, Visit visit)
 {
-    const Section& section = kSections[line.section];
+    const Section& section = sections[line.section];
     for (int bar = line.firstBar; bar < line.endBar; ++bar) {
         for (int i = 0; i < 16; ++i) {
-            visit(chordAt(section, bar), i, timeAt(section, bar * 4.0 + i * 0.25));
+            const double time = timeAt(section, bar * 4.0 + i * 0.25);
+            if (time >= endOf(section) - 1e-9) {
+                return;
+            }
+            visit(chordAt(section, bar), i, time);
         }
     }
 }
 
-constexpr StepLine kBassLines[] = {
-    {kGroove, 0, 8, "..x-..x-..x-..x-"},
-    {kLift, 0, 12, "x-.xx-o-x-.xx-o-"},
-    {kDescent, 0, 12, "x--.x-o.x-.ox-o-"},
-    {kFinale, 4, kBuildBar, "x---------------"}, // the breakdown opens on pads and bells alone
-    {kFinale, kBuildBar, 10, "x-x-x-x-x-x-x-x-"},
-    {kClimax, 0, 1, "x-o-x-o-x-o-x-o-"},
+constexpr StepLine bassLines[] = {
+    {groove, 0, 9, "..x-..x-..x-..x-"},
+    {lift, 0, 13, "x-.xx-o-x-.xx-o-"},
+    {statement, 0, 13, "x--.x-o.x-.ox-o-"},
+    {breakdown, 4, 7, "x---------------"}, // the breakdown opens on pads and bells alone
+    {build, 0, 4, "x-o-x-o-x-o-x-o-"},
 };
 
 std::vector<Note> bassNotes()
 {
     std::vector<Note> notes;
-    for (const StepLine& line : kBassLines) {
-        const double step = beatSeconds(kSections[line.section]) / 4.0;
+    for (const StepLine& line : bassLines) {
+        const double step = beatSeconds / 4.0;
         forEachStep(line, [&](const Chord& chord, int i, double start) {
             const char c = line.steps[i];
             if (c != 'x' && c != 'o') {
@@ -252,85 +360,41 @@ std::vector<Note> bassNotes()
             while (i + held < 16 && line.steps[i + held] == '-') {
                 ++held;
             }
-            notes.push_back({start, held * step * 0.85, chord.bass + (c == 'o' ? 12.0 : 0.0), 0.9});
+            const double length = std::min(held * step * 0.85, endOf(sections[line.section]) - start);
+            notes.push_back({start, length, chord.bass + (c == 'o' ? 12.0 : 0.0), 0.9});
         });
     }
-    // The last hit at 114 s.
-    notes.push_back({kSections[kClimax].end, 0.35, 45.0, 1.0});
+    // The closing chord's root, held into its tail.
+    notes.push_back({startOf(sections[ending]), 1.5, 33.0, 1.0});
     return notes;
 }
 
 // ---- Arpeggio: sixteenths walking up and down the chord over two octaves.
 
-constexpr int kArpeggioOrder[16] = {0, 2, 4, 1, 3, 5, 2, 4, 6, 4, 3, 1, 5, 3, 2, 4};
+constexpr int arpeggioOrder[16] = {0, 2, 4, 1, 3, 5, 2, 4, 6, 4, 3, 1, 5, 3, 2, 4};
 
-constexpr StepLine kArpeggioLines[] = {
-    {kLift, 0, 12, "XxoxXxoxXxoxXxox"},
-    {kDescent, 0, 12, "XxxxXxxxXxxxXxxx"},
-    {kFinale, 2, kBuildBar, "o.o.o.o.o.o.o.o."},
-    {kFinale, kBuildBar, 10, "XxxxXxxxXxxxXxxx"},
-    {kClimax, 0, 1, "XxxxXxxxXxxxXxxx"},
+constexpr StepLine arpeggioLines[] = {
+    {lift, 0, 13, "XxoxXxoxXxoxXxox"},
+    {statement, 0, 13, "XxxxXxxxXxxxXxxx"},
+    {breakdown, 2, 7, "o.o.o.o.o.o.o.o."},
+    {build, 0, 4, "XxxxXxxxXxxxXxxx"},
 };
 
 std::vector<Note> arpeggioNotes()
 {
     std::vector<Note> notes;
-    for (const StepLine& line : kArpeggioLines) {
-        const double step = beatSeconds(kSections[line.section]) / 4.0;
+    for (const StepLine& line : arpeggioLines) {
+        const double step = beatSeconds / 4.0;
         forEachStep(line, [&](const Chord& chord, int i, double start) {
             const double velocity = stepVelocity(line.steps[i]);
             if (velocity == 0.0) {
                 return;
             }
-            const int order = kArpeggioOrder[i];
+            const int order = arpeggioOrder[i];
             const double pitch = chord.tones[order % 4] + 12.0 * (1 + order / 4);
-            notes.push_back({start, step * 0.9, pitch, velocity * buildSwell(line.section, start)});
+            notes.push_back({start, step * 0.9, pitch, velocity});
         });
     }
-    return notes;
-}
-
-// ---- Lead: a four-bar phrase over scene 4's A minor, F, C, G, played three times with a
-// different last bar each time, then one long high A over the climax.
-
-struct MelodyNote {
-    double beat;
-    double beats;
-    int pitch;
-};
-
-constexpr MelodyNote kPhrase[] = {
-    {0, 1.5, 76}, {1.5, 0.5, 72}, {2, 0.5, 74}, {2.5, 1.5, 76},               // A minor
-    {4, 1, 81},   {5, 0.5, 79},   {5.5, 0.5, 77}, {6, 2, 76},                 // F
-    {8, 1, 72},   {9, 0.5, 74},   {9.5, 0.5, 76}, {10, 1, 79}, {11, 1, 76},   // C
-};
-
-constexpr MelodyNote kPhraseEndings[3][3] = {
-    {{12, 1.5, 74}, {13.5, 0.5, 71}, {14, 2, 74}}, // G: back down
-    {{12, 1, 79}, {13, 1, 81}, {14, 2, 83}},       // G: reaching up
-    {{12, 1, 74}, {13, 1, 76}, {14, 2, 79}},       // G: settling before the breakdown
-};
-
-std::vector<Note> leadNotes()
-{
-    const Section& descent = kSections[kDescent];
-    const double beat = beatSeconds(descent);
-    std::vector<Note> notes;
-    const auto add = [&](const MelodyNote& m, double phraseStart) {
-        // Short notes are detached a little; long ones are held.
-        const double length = m.beats <= 0.5 ? m.beats * 0.85 : m.beats - 0.1;
-        notes.push_back({timeAt(descent, phraseStart + m.beat), length * beat, static_cast<double>(m.pitch), 0.9});
-    };
-    for (int phrase = 0; phrase < 3; ++phrase) {
-        for (const MelodyNote& m : kPhrase) {
-            add(m, phrase * 16.0);
-        }
-        for (const MelodyNote& m : kPhraseEndings[phrase]) {
-            add(m, phrase * 16.0);
-        }
-    }
-    const Section& climax = kSections[kClimax];
-    notes.push_back({climax.start, 3.6 * beatSeconds(climax), 81.0, 1.0});
     return notes;
 }
 
@@ -341,50 +405,56 @@ struct DrumLine {
     StepLine line;
 };
 
-constexpr DrumLine kDrumLines[] = {
-    {Drum::Kick, {kGroove, 0, 8, "X...X...X...X..."}},
-    {Drum::ClosedHat, {kGroove, 0, 8, "..x...x...x...x."}},
-    {Drum::ClosedHat, {kGroove, 4, 8, "o...o...o...o..."}},
+constexpr DrumLine drumLines[] = {
+    {Drum::kick, {groove, 0, 9, "X...X...X...X..."}},
+    {Drum::closedHat, {groove, 0, 9, "..x...x...x...x."}},
+    {Drum::closedHat, {groove, 4, 9, "o...o...o...o..."}},
+    {Drum::snare, {groove, 8, 9, "....xxXX........"}}, // the half bar into scene 3
 
-    {Drum::Kick, {kLift, 0, 12, "X...X...X...X..."}},
-    {Drum::Snare, {kLift, 0, 12, "....X.......X..."}},
-    {Drum::ClosedHat, {kLift, 0, 12, "o.x.o.x.o.x.o.x."}},
-    {Drum::Snare, {kLift, 11, 12, "..............xX"}},
+    {Drum::kick, {lift, 0, 13, "X...X...X...X..."}},
+    {Drum::snare, {lift, 0, 12, "....X.......X..."}},
+    {Drum::closedHat, {lift, 0, 13, "o.x.o.x.o.x.o.x."}},
+    {Drum::snare, {lift, 3, 4, "..............xX"}},
+    {Drum::snare, {lift, 7, 8, "..............xX"}},
+    {Drum::snare, {lift, 12, 13, "oxxX............"}},
 
-    {Drum::Kick, {kDescent, 0, 12, "X...X...X...X..."}},
-    {Drum::Snare, {kDescent, 0, 12, "....X.......X..."}},
-    {Drum::ClosedHat, {kDescent, 0, 12, "xo.oxo.oxo.oxo.o"}},
-    {Drum::OpenHat, {kDescent, 0, 12, "..x...x...x...x."}},
-    {Drum::Snare, {kDescent, 3, 4, "..............xX"}},
-    {Drum::Snare, {kDescent, 7, 8, "..............xX"}},
-    {Drum::Snare, {kDescent, 11, 12, "...........oxxXX"}},
+    {Drum::kick, {statement, 0, 13, "X...X...X...X..."}},
+    {Drum::snare, {statement, 0, 12, "....X.......X..."}},
+    {Drum::closedHat, {statement, 0, 13, "xo.oxo.oxo.oxo.o"}},
+    {Drum::openHat, {statement, 0, 13, "..x...x...x...x."}},
+    {Drum::snare, {statement, 3, 4, "..............xX"}},
+    {Drum::snare, {statement, 7, 8, "..............xX"}},
+    {Drum::snare, {statement, 12, 13, "xxxX............"}},
 
-    {Drum::ClosedHat, {kFinale, 4, kBuildBar, "..o...o...o...o."}},
-    {Drum::Kick, {kFinale, kBuildBar, 9, "X...X...X...X..."}},
-    {Drum::Kick, {kFinale, 9, 10, "X...X...X......."}},
-    {Drum::Snare, {kFinale, kBuildBar, 8, "x...x...x...x..."}},
-    {Drum::Snare, {kFinale, 8, 9, "x.x.x.x.x.x.x.x."}},
-    {Drum::Snare, {kFinale, 9, 10, "xxxxxxxxxxxxxxxx"}},
-    {Drum::ClosedHat, {kFinale, kBuildBar, 10, "x.x.x.x.x.x.x.x."}},
+    {Drum::closedHat, {breakdown, 3, 7, "..o...o...o...o."}},
+    {Drum::snare, {breakdown, 6, 7, "oxxX............"}},
 
-    {Drum::Kick, {kClimax, 0, 1, "X...X...X...X..."}},
-    {Drum::Snare, {kClimax, 0, 1, "....X.......X..."}},
-    {Drum::ClosedHat, {kClimax, 0, 1, "x.o.x.o.x.o.x.o."}},
-    {Drum::OpenHat, {kClimax, 0, 1, "..x...x...x...x."}},
+    {Drum::kick, {build, 0, 4, "X...X...X...X..."}},
+    {Drum::snare, {build, 0, 2, "....X.......X..."}},
+    {Drum::snare, {build, 2, 3, "x.x.x.x.x.x.x.x."}},
+    {Drum::snare, {build, 3, 4, "xxxxxxxx........"}},
+    {Drum::closedHat, {build, 0, 4, "x.o.x.o.x.o.x.o."}},
+    {Drum::openHat, {build, 0, 4, "..x...x...x...x."}},
 };
 
-// Cymbals and low booms that mark the scene changes and the end.
-constexpr Hit kAccents[] = {
-    {25.0, Drum::Crash, 0.8},  {42.0, Drum::Crash, 0.8}, {67.0, Drum::Crash, 0.85},
-    {92.0, Drum::Crash, 0.6},  {92.0, Drum::Boom, 0.5},  {112.0, Drum::Crash, 1.0},
-    {112.0, Drum::Boom, 0.8},  {114.0, Drum::Crash, 1.0}, {114.0, Drum::Boom, 1.0},
+// Cymbals and low booms that mark the scene changes, the build and the closing chord.
+constexpr Hit accents[] = {
+    {.time = 25.0, .drum = Drum::crash, .velocity = 0.8},
+    {.time = 42.0, .drum = Drum::crash, .velocity = 0.8},
+    {.time = 67.0, .drum = Drum::crash, .velocity = 0.85},
+    {.time = 92.0, .drum = Drum::crash, .velocity = 0.6},
+    {.time = 92.0, .drum = Drum::boom, .velocity = 0.5},
+    {.time = 105.0, .drum = Drum::crash, .velocity = 1.0},
+    {.time = 105.0, .drum = Drum::boom, .velocity = 0.8},
+    {.time = 112.0, .drum = Drum::crash, .velocity = 1.0},
+    {.time = 112.0, .drum = Drum::boom, .velocity = 1.0},
 };
 
 std::vector<Hit> drumHits()
 {
     Random humanise(0x48u);
     std::vector<Hit> hits;
-    for (const DrumLine& drumLine : kDrumLines) {
+    for (const DrumLine& drumLine : drumLines) {
         const StepLine& line = drumLine.line;
         forEachStep(line, [&](const Chord&, int i, double time) {
             const double velocity = stepVelocity(line.steps[i]);
@@ -393,50 +463,62 @@ std::vector<Hit> drumHits()
             }
             // Slight velocity variation keeps repeated hits from sounding machine-stamped.
             const double varied = velocity * (0.94 + 0.06 * humanise.uniform());
-            hits.push_back({time, drumLine.drum, varied * buildSwell(line.section, time)});
+            hits.push_back({time, drumLine.drum, varied});
         });
     }
-    hits.insert(hits.end(), std::begin(kAccents), std::end(kAccents));
+    hits.insert(hits.end(), std::begin(accents), std::end(accents));
     return hits;
 }
 
 // ---- The whole arrangement.
 
-void renderPads(const GainCurve& introCurve, const GainCurve& duck, MixBus& bus)
+void renderPads(const GainCurve& openingCurve, const GainCurve& duck, MixBus& bus)
 {
-    renderNotes(kIntroPad, padNotes(kSections[kIntro], 0, 12, true), &introCurve, 0x11u, bus);
-    // The pads open up scene by scene, close down for the breakdown and open fully at the climax.
+    renderNotes(openingPad, padNotes(sections[opening], 0, 13, true), &openingCurve, 0x11u, bus);
+    // The pads open up scene by scene, close down for the breakdown and open fully for the build.
     struct PadPart {
         int section;
-        int firstBar;
-        int endBar;
         double cutoff;
     };
-    constexpr PadPart kPads[] = {
-        {kGroove, 0, 8, 1800.0},         {kLift, 0, 12, 2400.0},           {kDescent, 0, 12, 3000.0},
-        {kFinale, 0, kBuildBar, 1400.0}, {kFinale, kBuildBar, 10, 3500.0}, {kClimax, 0, 1, 5000.0},
+    constexpr PadPart pads[] = {
+        {groove, 1800.0}, {lift, 2400.0}, {statement, 3000.0}, {breakdown, 1400.0}, {build, 4000.0},
     };
     std::uint64_t seed = 0x12u;
-    for (const PadPart& part : kPads) {
-        renderNotes(padPatch(part.cutoff), padNotes(kSections[part.section], part.firstBar, part.endBar, false),
-                    &duck, seed++, bus);
+    for (const PadPart& part : pads) {
+        const Section& section = sections[part.section];
+        renderNotes(withCutoff(padPatch, part.cutoff), padNotes(section, 0, barCount(section), false), &duck, seed++, bus);
     }
-    // The last hit's chord stab.
-    std::vector<Note> stab = padNotes(kSections[kClimax], 0, 1, false);
-    for (Note& note : stab) {
-        note.start = kSections[kClimax].end;
-        note.length = 0.3;
+    // The closing chord: A minor with its root, opening wide and dying away before the show ends.
+    Patch closing = withCutoff(padPatch, 5000.0);
+    closing.attack = 0.01;
+    closing.release = 1.0;
+    closing.level = 0.32;
+    std::vector<Note> chord = padNotes(sections[ending], 0, 1, true);
+    for (Note& note : chord) {
+        note.length = 1.5;
     }
-    renderNotes(padPatch(5000.0), stab, nullptr, 0x19u, bus);
+    chord.push_back({startOf(sections[ending]), 1.5, 76.0, 0.8}); // the theme's first note on top
+    renderNotes(closing, chord, nullptr, 0x19u, bus);
 }
 
 void fadeOutAtShowEnd(StereoSignal& mix)
 {
-    for (std::size_t n = frameCount(kFadeStart); n < mix.left.size(); ++n) {
-        const double t = static_cast<double>(n) / kSampleRate;
-        const double c = t < kShowEnd ? std::cos(0.5 * kPi * (t - kFadeStart) / (kShowEnd - kFadeStart)) : 0.0;
+    for (std::size_t n = toFrame(fadeStart); n < mix.left.size(); ++n) {
+        const double t = static_cast<double>(n) / sampleRate;
+        const double c = t < showEnd ? std::cos(0.5 * pi * (t - fadeStart) / (showEnd - fadeStart)) : 0.0;
         mix.left[n] *= c * c;
         mix.right[n] *= c * c;
+    }
+}
+
+void applyArc(StereoSignal& mix)
+{
+    for (std::size_t n = 0; n < mix.left.size(); n += controlFrames) {
+        const double gain = arcGain(static_cast<double>(n) / sampleRate);
+        for (std::size_t i = n; i < std::min(mix.left.size(), n + controlFrames); ++i) {
+            mix.left[i] *= gain;
+            mix.right[i] *= gain;
+        }
     }
 }
 
@@ -444,25 +526,28 @@ void fadeOutAtShowEnd(StereoSignal& mix)
 
 StereoSignal composeSoundtrack()
 {
-    const std::size_t frames = frameCount(kLengthSeconds);
+    const std::size_t frames = toFrame(lengthSeconds);
     MixBus bus(frames);
 
     const std::vector<Hit> hits = drumHits();
     renderDrums(hits, 0xD7u, bus);
-    renderRiser(105.0, kSections[kFinale].end, 0.3, 0x71u, bus);
+    renderRiser(startOf(sections[build]), endOf(sections[build]), 0.3, 0x71u, bus);
 
-    const GainCurve introCurve = sampledCurve(frames, introFade);
-    renderPads(introCurve, duckingCurve(hits, 0.45, frames), bus);
-    renderNotes(kBell, bellNotes(kSections[kIntro], 1, 12, 0xB1u), &introCurve, 0xB2u, bus);
-    renderNotes(kBell, bellNotes(kSections[kFinale], 0, kBuildBar, 0xB3u), nullptr, 0xB4u, bus);
+    const GainCurve openingCurve = sampledCurve(frames, openingFade);
+    renderPads(openingCurve, duckingCurve(hits, 0.45, frames), bus);
+    renderNotes(bell, openingBellNotes(), &openingCurve, 0xB2u, bus);
+    renderNotes(bell, laterBellNotes(), nullptr, 0xB3u, bus);
     const GainCurve bassDuck = duckingCurve(hits, 0.35, frames);
-    renderNotes(kBass, bassNotes(), &bassDuck, 0xBAu, bus);
+    renderNotes(bass, bassNotes(), &bassDuck, 0xBAu, bus);
     const GainCurve arpeggioDuck = duckingCurve(hits, 0.25, frames);
-    renderNotes(kArpeggio, arpeggioNotes(), &arpeggioDuck, 0xA7u, bus);
-    renderNotes(kLead, leadNotes(), nullptr, 0x1Eu, bus);
+    renderNotes(arpeggio, arpeggioNotes(), &arpeggioDuck, 0xA7u, bus);
+    renderNotes(counterLine, counterNotes(), nullptr, 0xC0u, bus);
+    renderNotes(lead, leadNotes(false), nullptr, 0x1Eu, bus);
+    renderNotes(lead, leadNotes(true), nullptr, 0x1Fu, bus);
 
-    StereoSignal mix = mixDown(bus, kEchoSeconds);
+    StereoSignal mix = mixDown(bus, echoSeconds);
+    applyArc(mix);
     fadeOutAtShowEnd(mix);
-    masterToLoudness(mix, kTargetLufs, kCeilingDbtp);
+    masterToLoudness(mix, targetLufs, ceilingDbtp);
     return mix;
 }

@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Renders sixteen moments of the show through showcap and tiles them into docs/contact_sheet.png,
+# the picture at the top of the README. Usage: scripts/contact_sheet.sh [build folder] [output]
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=$(cd "${1:-$root/build}" && pwd)
+out=${2:-$root/docs/contact_sheet.png}
+for tool in montage convert; do
+  command -v "$tool" >/dev/null || { echo "contact_sheet.sh: $tool (ImageMagick) not found" >&2; exit 1; }
+done
+[ -x "$build/showcap" ] || { echo "contact_sheet.sh: no showcap in $build (build it first)" >&2; exit 1; }
+
+# Two or three moments a scene, more where the picture changes most.
+moments=(4 12 19 28 35 40 47 56 64 70 78 88 97 106 110 113)
+
+work=$(mktemp -d)
+cleanup() { rm -rf "$work"; }
+trap cleanup EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
+
+tiles=()
+for at in "${moments[@]}"; do
+  tile="$work/at_$at.png"
+  "$build/showcap" frame "$tile" --at "$at" --size 640x360 >/dev/null
+  tiles+=(-label "$at s" "$tile")
+done
+# Written beside the output first and moved into place, so an interrupted run leaves the old one.
+partial=$(mktemp "$(dirname "$out")/.contact_sheet.XXXXXX")
+montage "${tiles[@]}" -tile 4x4 -geometry 400x225+3+3 -background '#111111' -fill '#dddddd' \
+  -pointsize 14 -quality 95 "png:$partial"
+convert "$partial" -colors 256 -strip "png8:$partial"
+mv "$partial" "$out"
+echo "wrote $out ($(du -h "$out" | cut -f1))"

@@ -154,9 +154,11 @@ Picture makeGlowSprite()
         // a gradient all the way in, never as a plateau.
         const double core = 0.35 * std::exp(-r / 0.06) + 0.25 * std::exp(-(r / 0.2) * (r / 0.2));
         const double halo = 0.4 * std::exp(-r / 0.4);
-        // Four faint, broad rays: enough for a sprite to read as a light rather than a dot.
+        // Four faint, broad rays: enough for a sprite to read as a light rather than a dot. They
+        // run along the diagonals, so no row or column through the centre is brighter than its
+        // neighbours: a square seen edge-on shows that row as a line.
         const double angle = std::atan2(v, u);
-        const double rays = 0.15 * std::pow(std::fabs(std::cos(2.0 * angle)), 12.0) * std::exp(-r / 0.25) * smoothstep(0.0, 0.15, r);
+        const double rays = 0.15 * std::pow(std::fabs(std::sin(2.0 * angle)), 12.0) * std::exp(-r / 0.25) * smoothstep(0.0, 0.15, r);
         const double intensity = peak * window * (core + halo + rays);
         // White at the core and a faintly cool halo, so the colours the show applies stay clean.
         const double cool = smoothstep(0.0, 0.5, r);

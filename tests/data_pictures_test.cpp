@@ -1,5 +1,6 @@
 // The four pictures makedata writes, read back through the show's own bitmap decoder: their
 // format and size, and the trait each needs for the way the show draws it.
+#include "app/data_files.h"
 #include "textures/bitmap.h"
 
 #include <gtest/gtest.h>
@@ -20,16 +21,16 @@ struct PictureFile {
     int height;
 };
 
-constexpr PictureFile kGlow = {"syfyd.bmp", 512, 512};
-constexpr PictureFile kSkyB = {"muryw.bmp", 1024, 1024};
-constexpr PictureFile kSkyA = {"velvetend_loop02a(0).bmp", 1024, 1024};
-constexpr PictureFile kWave = {"wave1.bmp", 512, 512};
+constexpr PictureFile kGlow = {glowPictureFile, 128, 128};
+constexpr PictureFile kSkyB = {skyPictureBFile, 1024, 1024};
+constexpr PictureFile kSkyA = {skyPictureAFile, 1024, 1024};
+constexpr PictureFile kWave = {wavePictureFile, 512, 512};
 constexpr PictureFile kPictureFiles[] = {kGlow, kSkyB, kSkyA, kWave};
 constexpr PictureFile kSkies[] = {kSkyA, kSkyB};
 
 std::vector<std::uint8_t> readPictureBytes(const PictureFile& file)
 {
-    std::ifstream in(std::string("./iroiro/") + file.name, std::ios::binary);
+    std::ifstream in(dataFilePath(file.name), std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
@@ -89,30 +90,51 @@ TEST(DataPictures, EachIsAnUnpadded24BitBitmapOfItsSizeThatTheShowDecodes)
     }
 }
 
-TEST(DataPictures, GlowSpriteHasABrightNeutralCoreAndIsExactlyBlackBeyondItsCircle)
+// The mean luminance of row y (or column y, when `columns` is set) across the whole picture.
+double lineMean(const DecodedBitmap& p, int y, bool columns)
+{
+    double sum = 0.0;
+    for (int i = 0; i < p.width; ++i) {
+        sum += luminance(columns ? p.texel(y, i) : p.texel(i, y));
+    }
+    return sum / p.width;
+}
+
+TEST(DataPictures, GlowSpritePeaksBelowHalfWithANeutralPointedCoreAndIsExactlyBlackBeyondItsCircle)
 {
     const DecodedBitmap glow = loadPicture(kGlow);
     ASSERT_EQ(glow.width, kGlow.width);
 
     // Any light near the edge would outline the crossed squares the sprite is drawn on.
     int litBeyondCircle = 0;
+    int brightest = 0;
     for (int y = 0; y < glow.height; ++y) {
         for (int x = 0; x < glow.width; ++x) {
-            if (radius(glow, x, y) >= 0.9 && glow.texel(x, y) != 0) {
+            const std::uint32_t texel = glow.texel(x, y);
+            brightest = std::max({brightest, channel(texel, 16), channel(texel, 8), channel(texel, 0)});
+            if (radius(glow, x, y) >= 0.9 && texel != 0) {
                 ++litBeyondCircle;
             }
         }
     }
     EXPECT_EQ(litBeyondCircle, 0);
+    // The glow pass screens each of a sprite's overlapping squares over the last: a peak near
+    // white clips their sum to a flat disc, a faint one leaves the sprites dim.
+    EXPECT_GE(brightest, 100);
+    EXPECT_LE(brightest, 135) << "a peak near white burns out where squares overlap";
 
-    const std::uint32_t centre = glow.texel(glow.width / 2, glow.height / 2);
+    const int c = glow.width / 2;
+    const std::uint32_t centre = glow.texel(c, c);
     const int channels[3] = {channel(centre, 16), channel(centre, 8), channel(centre, 0)};
-    EXPECT_GE(*std::min_element(channels, channels + 3), 235);
-    EXPECT_LE(*std::max_element(channels, channels + 3) - *std::min_element(channels, channels + 3), 12)
-        << "the show tints the sprite, so its core must be white";
+    EXPECT_GE(*std::min_element(channels, channels + 3), brightest - 6) << "the peak is at the centre";
+    EXPECT_LE(*std::max_element(channels, channels + 3) - *std::min_element(channels, channels + 3), 6)
+        << "the show tints the sprite, so its core must be neutral";
+    // A point of light has a gradient all the way in: three texels out it is clearly darker
+    // than at the centre, where a plateau would leave it as bright.
+    EXPECT_LE(luminance(glow.texel(c + 3, c)), luminance(centre) - 12.0) << "a flat plateau at the core";
 }
 
-TEST(DataPictures, GlowSpriteFallsOffSmoothlyFromCentreToBlack)
+TEST(DataPictures, GlowSpriteFallsOffSmoothlyFromCentreToBlackWithNoBrightRowOrColumn)
 {
     const DecodedBitmap glow = loadPicture(kGlow);
     ASSERT_EQ(glow.width, kGlow.width);
@@ -133,114 +155,188 @@ TEST(DataPictures, GlowSpriteFallsOffSmoothlyFromCentreToBlack)
         const double inner = sum[ring - 1] / count[ring - 1];
         const double outer = sum[ring] / count[ring];
         EXPECT_LE(outer, inner + 0.5) << "no bright ring outside the core";
-        EXPECT_LE(inner - outer, 90.0) << "no hard edge";
+        EXPECT_LE(inner - outer, 45.0) << "no hard edge";
     }
     EXPECT_LT(sum[kRings - 1] / count[kRings - 1], 1.0) << "fades to black before the black border";
+
+    // A square seen edge-on shows one row (or column) of the sprite as a line: no row or column
+    // near the centre may stand out from the ones two texels either side of it.
+    for (const bool columns : {false, true}) {
+        for (int y = glow.width / 2 - 8; y <= glow.width / 2 + 8; ++y) {
+            const double neighbours = 0.5 * (lineMean(glow, y - 2, columns) + lineMean(glow, y + 2, columns));
+            EXPECT_LE(lineMean(glow, y, columns), 1.08 * neighbours + 0.2)
+                << (columns ? "column " : "row ") << y << " is a bright line through the sprite";
+        }
+    }
 }
 
-TEST(DataPictures, WaveMapIsALitDiscWithABrightBandAndHighlightsOnBlack)
+// The part of the wave map the ripple sheet reflects in scene 5: sphere mapping turns the flat
+// and gently sloped sheet's normals, seen from scene 5's camera, into the lower middle of the
+// disc (columns 128-384, rows 320-512 of 512, row 0 at the top), most of all its bottom centre.
+struct Region {
+    int left, top, right, bottom;
+};
+constexpr Region kReflectedRegion = {128, 320, 384, 512};
+
+TEST(DataPictures, WaveMapIsBrightWhereTheRippleSheetReflectsAndBlackOutsideTheDisc)
 {
     const DecodedBitmap wave = loadPicture(kWave);
     ASSERT_EQ(wave.width, kWave.width);
     const double pixel = 2.0 / wave.width; // one pixel in half-widths
     int litOutside = 0;
-    int insideDisc = 0;
-    int nearBlackInside = 0;
-    int highlights = 0;
-    double insideSum = 0.0;
-    double brightestRow = 0.0;
+    double reflectedSum = 0.0;
+    int reflectedCount = 0;
+    int darkReflected = 0;
     for (int y = 0; y < wave.height; ++y) {
-        double rowSum = 0.0;
-        int rowCount = 0;
         for (int x = 0; x < wave.width; ++x) {
             const double r = radius(wave, x, y);
             const std::uint32_t texel = wave.texel(x, y);
             if (r > 1.0 + pixel) {
                 litOutside += texel != 0;
-            } else if (r < 0.95) {
+            } else if (r < 0.97 && x >= kReflectedRegion.left && x < kReflectedRegion.right
+                       && y >= kReflectedRegion.top && y < kReflectedRegion.bottom) {
                 const double l = luminance(texel);
-                ++insideDisc;
-                insideSum += l;
-                nearBlackInside += l < 8.0;
-                highlights += l >= 250.0;
-                rowSum += l;
-                ++rowCount;
+                reflectedSum += l;
+                ++reflectedCount;
+                darkReflected += l < 90.0;
             }
-        }
-        if (rowCount > wave.width / 4) {
-            brightestRow = std::max(brightestRow, rowSum / rowCount);
         }
     }
     EXPECT_EQ(litOutside, 0) << "sphere mapping never reaches outside the disc, and black adds nothing";
-    const double mean = insideSum / insideDisc;
-    EXPECT_GT(mean, 40.0);
-    EXPECT_LT(nearBlackInside, insideDisc / 100);
-    EXPECT_GT(brightestRow, 1.5 * mean) << "a bright horizon band";
-    EXPECT_GT(highlights, 20);
+    ASSERT_GT(reflectedCount, 0);
+    // Scene 5's finale is the sheet alone: what it reflects is what the picture shows.
+    EXPECT_GT(reflectedSum / reflectedCount, 150.0) << "a dark band where the sheet reflects darkens the finale";
+    EXPECT_LT(darkReflected, reflectedCount / 50) << "dark patches in the reflected region";
 }
 
-TEST(DataPictures, SkiesAreMidBrightWithSoftStructureAndNoCrushedOrBlownPatches)
+TEST(DataPictures, WaveMapHasNoFeatureSmallerThanAFewTexels)
+{
+    // The sheet magnifies the map many times: a point sun or a thin line shows as a blocky
+    // rectangle or a dotted line. Inside the disc every texel stays close to the mean of the
+    // 7 x 7 texels around it, as in a picture of broad shapes.
+    const DecodedBitmap wave = loadPicture(kWave);
+    ASSERT_EQ(wave.width, kWave.width);
+    double worst = 0.0;
+    int worstX = 0;
+    int worstY = 0;
+    for (int y = 3; y < wave.height - 3; ++y) {
+        for (int x = 3; x < wave.width - 3; ++x) {
+            if (radius(wave, x, y) > 0.95) {
+                continue;
+            }
+            double sum = 0.0;
+            for (int dy = -3; dy <= 3; ++dy) {
+                for (int dx = -3; dx <= 3; ++dx) {
+                    sum += luminance(wave.texel(x + dx, y + dy));
+                }
+            }
+            const double difference = std::fabs(luminance(wave.texel(x, y)) - sum / 49.0);
+            if (difference > worst) {
+                worst = difference;
+                worstX = x;
+                worstY = y;
+            }
+        }
+    }
+    EXPECT_LT(worst, 6.0) << "a small feature at column " << worstX << ", row " << worstY;
+}
+
+// Rows from the top down to the start of the bottom fade.
+constexpr double kSkyFadeFraction = 0.12;
+
+TEST(DataPictures, SkiesUseTheFullRangeAndAreBrightestAtTheFaceCentreTheCameraSees)
 {
     for (const PictureFile& file : kSkies) {
         SCOPED_TRACE(file.name);
         const DecodedBitmap sky = loadPicture(file);
         ASSERT_EQ(sky.width, file.width);
-        const double pixels = static_cast<double>(sky.width) * sky.height;
-        double sum = 0.0;
-        double sumSquares = 0.0;
-        int crushed = 0;
+        const int fadeStart = static_cast<int>(sky.height * (1.0 - kSkyFadeFraction));
+        std::vector<double> levels;
+        double centreSum = 0.0;
+        int centreCount = 0;
+        double borderSum = 0.0;
+        int borderCount = 0;
         int blown = 0;
-        for (int y = 0; y < sky.height; ++y) {
+        for (int y = 0; y < fadeStart; ++y) {
             for (int x = 0; x < sky.width; ++x) {
                 const std::uint32_t texel = sky.texel(x, y);
                 const double l = luminance(texel);
-                sum += l;
-                sumSquares += l * l;
-                crushed += l < 16.0;
+                levels.push_back(l);
                 blown += std::max({channel(texel, 16), channel(texel, 8), channel(texel, 0)}) >= 250;
+                const double dx = std::fabs(x + 0.5 - sky.width / 2.0) / sky.width;
+                const double dy = std::fabs(y + 0.5 - sky.height / 2.0) / sky.height;
+                if (dx < 1.0 / 6 && dy < 1.0 / 6) {
+                    centreSum += l;
+                    ++centreCount;
+                } else if (dx > 0.4 || dy > 0.4) {
+                    borderSum += l;
+                    ++borderCount;
+                }
             }
         }
+        std::sort(levels.begin(), levels.end());
+        const double pixels = static_cast<double>(levels.size());
+        double sum = 0.0;
+        for (double l : levels) {
+            sum += l;
+        }
         const double mean = sum / pixels;
-        const double spread = std::sqrt(sumSquares / pixels - mean * mean);
-        // The sky is modulated by coloured lights: a dark picture would vanish, a bright one flatten.
-        EXPECT_GT(mean, 80.0);
+        // The sky is modulated by coloured lights at about half strength: a dark or narrow
+        // picture comes out dim and flat on screen.
+        EXPECT_GT(mean, 90.0);
         EXPECT_LT(mean, 175.0);
-        EXPECT_GT(spread, 8.0) << "structure, not a flat colour";
-        EXPECT_LT(crushed / pixels, 0.005);
-        EXPECT_LT(blown / pixels, 0.005);
+        EXPECT_LT(levels[levels.size() / 100], 40.0) << "the darkest percent is not dark: a narrow range";
+        EXPECT_GT(levels[levels.size() * 99 / 100], 200.0) << "the brightest percent is not bright: a narrow range";
+        EXPECT_LT(blown / pixels, 0.005) << "blown patches flatten under the lights";
+        EXPECT_GT(centreSum / centreCount, 1.2 * borderSum / borderCount)
+            << "the cameras see the face's centre: that is where the picture's light belongs";
     }
 }
 
-// Mean luminance step between column a and column b (or rows, when `rows` is set).
-double meanStep(const DecodedBitmap& p, int a, int b, bool rows)
+TEST(DataPictures, SkiesFadeSoftlyToBlackAlongTheirBottomRows)
 {
-    const int length = rows ? p.width : p.height;
-    double sum = 0.0;
-    for (int i = 0; i < length; ++i) {
-        const std::uint32_t ta = rows ? p.texel(i, a) : p.texel(a, i);
-        const std::uint32_t tb = rows ? p.texel(i, b) : p.texel(b, i);
-        sum += std::fabs(luminance(ta) - luminance(tb));
-    }
-    return sum / length;
-}
-
-TEST(DataPictures, SkiesTileWithoutASeamAtTheBoxEdges)
-{
+    // Scene 4 sees the faces' bottom edge against black below its horizon: a lit last row is a
+    // hard horizon line, a sudden fade a visible band.
     for (const PictureFile& file : kSkies) {
+        SCOPED_TRACE(file.name);
         const DecodedBitmap sky = loadPicture(file);
         ASSERT_EQ(sky.width, file.width);
-        for (const bool rows : {false, true}) {
-            SCOPED_TRACE(std::string(file.name) + (rows ? ": top to bottom" : ": left to right"));
-            const int size = rows ? sky.height : sky.width;
-            double interior = 0.0;
-            for (int i = 1; i < size; i += size / 16) {
-                interior += meanStep(sky, i - 1, i, rows) / 16.0;
-            }
-            // Across the wrap, and on either side of it, the picture should change no more than
-            // between neighbours inside it: a seam shows as a jump or as a line along the edge.
-            for (const int from : {size - 2, size - 1, 0}) {
-                EXPECT_LE(meanStep(sky, from, (from + 1) % size, rows), 2.0 * interior + 1.0) << "step from " << from;
-            }
+        EXPECT_LT(lineMean(sky, sky.height - 1, false), 3.0) << "the last row is black";
+        const int fadeRows = static_cast<int>(sky.height * kSkyFadeFraction);
+        EXPECT_GT(lineMean(sky, sky.height - 1 - fadeRows, false), 40.0) << "lit above the fade";
+        for (int y = sky.height - fadeRows; y < sky.height; ++y) {
+            EXPECT_LE(std::fabs(lineMean(sky, y, false) - lineMean(sky, y - 1, false)), 3.0)
+                << "a step in the fade at row " << y;
+        }
+    }
+}
+
+// Mean luminance step between column a and column b.
+double meanColumnStep(const DecodedBitmap& p, int a, int b)
+{
+    double sum = 0.0;
+    for (int i = 0; i < p.height; ++i) {
+        sum += std::fabs(luminance(p.texel(a, i)) - luminance(p.texel(b, i)));
+    }
+    return sum / p.height;
+}
+
+TEST(DataPictures, SkiesTileWithoutASeamFromLeftToRight)
+{
+    // The box's side faces meet edge to edge; top and bottom are never seen together.
+    for (const PictureFile& file : kSkies) {
+        SCOPED_TRACE(file.name);
+        const DecodedBitmap sky = loadPicture(file);
+        ASSERT_EQ(sky.width, file.width);
+        const int size = sky.width;
+        double interior = 0.0;
+        for (int i = 1; i < size; i += size / 16) {
+            interior += meanColumnStep(sky, i - 1, i) / 16.0;
+        }
+        // Across the wrap, and on either side of it, the picture should change no more than
+        // between neighbours inside it: a seam shows as a jump or as a line along the edge.
+        for (const int from : {size - 2, size - 1, 0}) {
+            EXPECT_LE(meanColumnStep(sky, from, (from + 1) % size), 2.0 * interior + 1.0) << "step from " << from;
         }
     }
 }

@@ -1,5 +1,6 @@
-// The show's soundtrack, composed in code for its schedule: pads and bells over scene 1, the
-// beat from scene 2, new layers at each scene change, a build from 105 s and a climax at 112 s.
+// The show's soundtrack, composed in code for its timeline: one theme at one tempo, slow in
+// scene 1, growing through scenes 2 and 3, stated in scene 4, returning over the build from
+// 105 s (the loudest part), and a closing chord at 112 s.
 #pragma once
 
 #include "data/audio.h"

@@ -284,7 +284,7 @@ TEST_F(Showcap, SingleFramesAndLateRangesEqualTheSameFramesOfAFullRun)
         const std::string expected = decodeOneFrame(path("run/" + frameName(moment.frame)));
         const std::string got = decodeOneFrame(path("single.png"));
         ASSERT_EQ(got.size(), frameBytes) << moment.at << ": not a valid PNG of 160x120";
-        EXPECT_GT(meanLevel(got), 0.5) << moment.at << " is black";
+        EXPECT_GT(meanLevel(got), 0.2) << moment.at << " is black";
         EXPECT_TRUE(got == expected) << moment.at << " s differs from frame " << moment.frame
                                      << " of the run; mean difference " << meanDifference(got, expected);
     }

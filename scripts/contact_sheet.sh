@@ -14,7 +14,8 @@ done
 moments=(6 16 28 35 40 47 56 64 70 78 88 95 101 106 110 113)
 
 work=$(mktemp -d)
-cleanup() { rm -rf "$work"; }
+partial=
+cleanup() { rm -rf "$work"; [ -z "$partial" ] || rm -f "$partial"; }
 trap cleanup EXIT
 trap 'exit 130' INT
 trap 'exit 143' TERM
@@ -37,4 +38,5 @@ montage "${font[@]}" "${tiles[@]}" -tile 4x4 -geometry 400x225+3+3 -background '
   -pointsize 14 -quality 95 "png:$partial"
 convert "$partial" -colors 256 -strip "png8:$partial"
 mv "$partial" "$out"
+partial=
 echo "wrote $out ($(du -h "$out" | cut -f1))"

@@ -43,9 +43,9 @@ void replayRunUntil(std::uint32_t showTimeMs, int framesPerSecond)
     // The ring's radius after every skipped frame from 105 s on (the rule is spent after 109 s).
     for (std::uint64_t frame = firstFrameFrom(ringShrinkStartMs, framesPerSecond); frame < previous; ++frame) {
         const std::uint32_t time = runFrameTime(frame, framesPerSecond);
-        if (lightRingRadiusNow() <= 0.0)
+        if (ringRadius(Ring::light) <= 0.0)
             break;
-        advanceLightRingRadius(int(time));
+        advanceRingRadius(Ring::light, int(time));
     }
     drawRunFrame(previousTime);
 }

@@ -7,6 +7,8 @@
 #include "app/replay.h"
 #include "app/run.h"
 #include "app/show_state.h"
+#include "elements/solids.h"
+#include "scenes/cameras.h"
 #include "textures/bitmap.h"
 
 #include <GL/freeglut.h>
@@ -52,6 +54,8 @@ bool initDrawing()
         return false;
     gluQuadricNormals(showState.quadric, GLU_SMOOTH);
     gluQuadricTexture(showState.quadric, GL_TRUE);
+    // The fixed solids recorded once, in this context and with the quadric as just set.
+    prepareSolids();
 
     // A failed load is reported by the loader and leaves its failure value; the rest go on.
     for (const ShowPicture& picture : showPictures)
@@ -99,7 +103,7 @@ void reshapeWindow(int width, int height)
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     // Aspect 1.0 whatever the window's shape: the picture stretches to fill the window.
-    gluPerspective(60.0, 1.0, 1.0, 6000.0);
+    gluPerspective(showLens.fovyDegrees, showLens.aspect, showLens.nearDistance, showLens.farDistance);
     glMatrixMode(GL_MODELVIEW);
 }
 

@@ -1,10 +1,12 @@
 // The show's pure per-frame computations under Google Benchmark, each fast form beside the plain
 // form it replaces where the code keeps one; the ratios are printed at the end of the run.
+#include "app/show_state.h"
 #include "elements/cube_waves.h"
 #include "elements/light_ring.h"
 #include "elements/ripple_surface.h"
 #include "elements/sparkle.h"
 #include "elements/spiral.h"
+#include "scenes/scene_parts.h"
 
 #include <benchmark/benchmark.h>
 
@@ -16,8 +18,14 @@
 
 namespace {
 
-// Scene 5's values: the ripple spreads from the origin, 930 units below a full run's tunnel depth.
-constexpr double rippleZ = -6249.75 - 930.0;
+// Scene 5's values: the ripple spreads from the origin at the floor's depth below a full run's
+// tunnel depth (where scene 4 leaves the camera).
+double fullRunRippleZ()
+{
+    showState.tunnelDepth = -6249.75f;
+    return rippleFloorDepth();
+}
+const double rippleZ = fullRunRippleZ();
 constexpr double scene5LengthMs = 22800.0;
 
 double sceneTimeOf(std::int64_t iteration)

@@ -4,7 +4,10 @@
 //
 //   frame_bench [--mode scenes|elements|startup|all] [--size WxH]... [--frames N] [--runs N]
 //               [--repeat N] [--only SCENE-NUMBER|ELEMENT-NAME] [--ripple arrays|immediate|literal]
-//               [--without-allocator-tuning]
+//               [--solids both|recorded|literal] [--without-allocator-tuning]
+//
+// Scenes are timed with the solids recorded (as the show draws them) and literal, in alternating
+// passes of the same run, so that both see the same load on a shared machine.
 //
 // Run from anywhere; it works in the build folder, where ./iroiro/ holds the pictures.
 #include "bench_stats.h"
@@ -17,14 +20,14 @@
 #include "elements/cube_waves.h"
 #include "elements/light_ring.h"
 #include "elements/ripple_surface.h"
-#include "elements/sky_cube.h"
+#include "elements/solids.h"
 #include "elements/sparkle.h"
 #include "scenes/cameras.h"
 #include "scenes/glow_pass.h"
 #include "scenes/materials.h"
+#include "scenes/scene_parts.h"
 #include "scenes/scenes.h"
 #include "textures/bitmap.h"
-#include "textures/texture_state.h"
 
 #include <GL/glu.h>
 #include <fcntl.h>
@@ -59,6 +62,7 @@ struct Options {
     int repeat = 3; // runs of each measurement; the least disturbed one is reported
     std::string only; // elements whose name contains this, or scenes whose number it is
     RipplePath ripplePath = RipplePath::arrays; // how scene 5 draws its ripple surface
+    std::vector<SolidPath> solidPaths = {SolidPath::literal, SolidPath::recorded}; // scenes, alternating
 };
 
 // ---- timing frames ----
@@ -80,45 +84,59 @@ struct FrameTimes {
     std::vector<double> mainThread;
 };
 
-// Times each frame from the first GL call to the end of glFinish. The frames run once unmeasured,
-// so that llvmpipe has compiled every shader variant they need, then `repeat` times measured,
-// each pass from the state a 60 fps run carries into its first frame. Other load on the machine
-// only ever slows a pass down, so the pass with the lowest median is the one reported.
-template <typename DrawFrame>
-FrameTimes timeFrames(const std::vector<std::uint32_t>& times, int repeat, DrawFrame drawFrame)
+// Times each frame from the first GL call to the end of glFinish, for each of `variants` ways of
+// drawing (prepare(v) selects one). The frames run once unmeasured for each variant, so that
+// llvmpipe has compiled every shader variant they need, then `repeat` passes measured, the
+// variants taking turns within each pass (the order reversed every other pass), each from the
+// state a 60 fps run carries into its first frame. Other load on the machine only ever slows a
+// pass down, so each variant's pass with the lowest median is the one reported.
+template <typename Prepare, typename DrawFrame>
+std::vector<FrameTimes> timeFrames(const std::vector<std::uint32_t>& times, int repeat, int variants, Prepare prepare,
+                                   DrawFrame drawFrame)
 {
-    FrameTimes best;
-    double bestMedian = 0;
+    std::vector<FrameTimes> best(static_cast<std::size_t>(variants));
+    std::vector<double> bestMedian(std::size_t(variants), 0.0);
     for (int pass = 0; pass <= repeat; ++pass) {
-        FrameTimes measured;
-        replayRunUntil(times.front(), replayFramesPerSecond);
-        glFinish();
-        for (std::uint32_t t : times) {
-            const double start = monotonicMs();
-            const double cpuStart = cpuMs(CLOCK_PROCESS_CPUTIME_ID);
-            const double mainStart = cpuMs(CLOCK_THREAD_CPUTIME_ID);
-            drawFrame(t);
+        for (int turn = 0; turn < variants; ++turn) {
+            const int v = pass % 2 == 0 ? turn : variants - 1 - turn;
+            prepare(v);
+            FrameTimes measured;
+            replayRunUntil(times.front(), replayFramesPerSecond);
             glFinish();
-            measured.wall.push_back(monotonicMs() - start);
-            measured.cpu.push_back(cpuMs(CLOCK_PROCESS_CPUTIME_ID) - cpuStart);
-            measured.mainThread.push_back(cpuMs(CLOCK_THREAD_CPUTIME_ID) - mainStart);
-        }
-        const double median = summarise(measured.wall).median;
-        if (pass > 0 && (pass == 1 || median < bestMedian)) {
-            best = measured;
-            bestMedian = median;
+            for (std::uint32_t t : times) {
+                const double start = monotonicMs();
+                const double cpuStart = cpuMs(CLOCK_PROCESS_CPUTIME_ID);
+                const double mainStart = cpuMs(CLOCK_THREAD_CPUTIME_ID);
+                drawFrame(t);
+                glFinish();
+                measured.wall.push_back(monotonicMs() - start);
+                measured.cpu.push_back(cpuMs(CLOCK_PROCESS_CPUTIME_ID) - cpuStart);
+                measured.mainThread.push_back(cpuMs(CLOCK_THREAD_CPUTIME_ID) - mainStart);
+            }
+            const double median = summarise(measured.wall).median;
+            if (pass > 0 && (pass == 1 || median < bestMedian[v])) {
+                best[v] = measured;
+                bestMedian[v] = median;
+            }
         }
     }
     return best;
 }
 
+template <typename DrawFrame>
+FrameTimes timeFrames(const std::vector<std::uint32_t>& times, int repeat, DrawFrame drawFrame)
+{
+    return timeFrames(times, repeat, 1, [](int) {}, drawFrame).front();
+}
+
 // ---- scenes ----
 
 // The program's own work per frame of each scene (ms, GL stubbed out), from frame_own_cpu: scenes
-// 1 to 5 as the show draws them, and scene 5 by each ripple path.
+// 1 to 5 as the show draws them, scene 5 by each ripple path, and each scene with literal solids.
 struct OwnWork {
     std::map<int, double> scenes;
     std::map<std::string, double> scene5ByPath;
+    std::map<int, double> literalSolids;
 };
 
 OwnWork measureOwnWork(int frames)
@@ -137,6 +155,8 @@ OwnWork measureOwnWork(int frames)
             work.scenes[scene] = median;
         else if (std::sscanf(line, "own5 %31s %lf", path, &median) == 2)
             work.scene5ByPath[path] = median;
+        else if (std::sscanf(line, "ownliteral %d %lf", &scene, &median) == 2)
+            work.literalSolids[scene] = median;
     }
     pclose(pipe);
     work.scene5ByPath["arrays"] = work.scenes[5];
@@ -153,6 +173,11 @@ const char* ripplePathName(RipplePath path)
     return "?";
 }
 
+const char* solidPathName(SolidPath path)
+{
+    return path == SolidPath::recorded ? "recorded" : "literal";
+}
+
 void printHeader(const char* what, const Size& size, const Options& options)
 {
     std::printf("\n%s at %d x %d, %d frames each, glFinish per frame, least disturbed of %d passes\n", what,
@@ -162,24 +187,39 @@ void printHeader(const char* what, const Size& size, const Options& options)
 void runScenes(const Size& size, const Options& options, const OwnWork& own)
 {
     printHeader("Scenes", size, options);
-    std::printf("%-7s %10s %10s %10s %10s %10s %10s %8s\n", "scene", "median ms", "p95 ms", "fps", "cpu ms",
-                "main ms", "own ms", "own %");
+    std::printf("solids: recorded = display lists and cubes outside the view skipped (the show); literal = the "
+                "library's calls, every cube sent; passes alternate\n");
+    std::printf("%-7s %-9s %10s %10s %10s %10s %10s %10s %8s %9s\n", "scene", "solids", "median ms", "p95 ms", "fps",
+                "cpu ms", "main ms", "own ms", "own %", "speed-up");
+    const std::vector<SolidPath>& paths = options.solidPaths;
     for (const SceneSpan& span : sceneSpans) {
         if (!options.only.empty() && std::to_string(span.scene) != options.only)
             continue;
         setRipplePath(options.ripplePath);
-        const FrameTimes times = timeFrames(spreadFrameTimes(span, options.frames), options.repeat, [](std::uint32_t t) {
-            renderOffscreenFrame(t);
-        });
+        const std::vector<FrameTimes> times =
+            timeFrames(spreadFrameTimes(span, options.frames), options.repeat, int(paths.size()),
+                       [&](int v) { setSolidPath(paths[std::size_t(v)]); },
+                       [](std::uint32_t t) { renderOffscreenFrame(t); });
+        setSolidPath(SolidPath::recorded);
         setRipplePath(RipplePath::arrays);
-        const Timing timing = summarise(times.wall);
-        const auto& table = own.scenes;
-        double ownMs = table.count(span.scene) ? table.at(span.scene) : 0.0;
-        if (span.scene == 5 && own.scene5ByPath.count(ripplePathName(options.ripplePath)))
-            ownMs = own.scene5ByPath.at(ripplePathName(options.ripplePath));
-        std::printf("%-7d %10.2f %10.2f %10.1f %10.2f %10.2f %10.3f %7.1f%%\n", span.scene, timing.median,
-                    timing.p95, 1000.0 / timing.median, summarise(times.cpu).median,
-                    summarise(times.mainThread).median, ownMs, 100.0 * ownMs / timing.median);
+        double literalMedian = 0;
+        for (std::size_t v = 0; v < paths.size(); ++v) {
+            const Timing timing = summarise(times[v].wall);
+            double ownMs = own.scenes.count(span.scene) ? own.scenes.at(span.scene) : 0.0;
+            if (span.scene == 5 && own.scene5ByPath.count(ripplePathName(options.ripplePath)))
+                ownMs = own.scene5ByPath.at(ripplePathName(options.ripplePath));
+            if (paths[v] == SolidPath::literal && own.literalSolids.count(span.scene))
+                ownMs = own.literalSolids.at(span.scene);
+            char speedUp[16] = "";
+            if (paths[v] == SolidPath::literal)
+                literalMedian = timing.median;
+            else if (literalMedian > 0)
+                std::snprintf(speedUp, sizeof speedUp, "%.2fx", literalMedian / timing.median);
+            std::printf("%-7d %-9s %10.2f %10.2f %10.1f %10.2f %10.2f %10.3f %7.1f%% %9s\n", span.scene,
+                        solidPathName(paths[v]), timing.median, timing.p95, 1000.0 / timing.median,
+                        summarise(times[v].cpu).median, summarise(times[v].mainThread).median, ownMs,
+                        100.0 * ownMs / timing.median, speedUp);
+        }
         std::fflush(stdout);
     }
 }
@@ -224,7 +264,7 @@ void computeRipple(double sceneTime)
     static RippleGrid grid;
     static RippleFrame frame;
     static bool gridReady = false;
-    const double z = double(showState.tunnelDepth) - 930.0;
+    const double z = rippleFloorDepth();
     if (literal) {
         computeRippleFrameByStrips(0.0, 0.0, z, sceneTime, frame);
         return;
@@ -240,17 +280,18 @@ void drawSky(std::uint32_t, double sceneTime)
 {
     lookThrough(placeScene3Camera(sceneTime));
     glDisable(GL_CULL_FACE);
-    useTexture(GLuint(showState.skyTextureB));
-    drawSkyCube(4000.0f, false);
-    useTexture(0);
+    drawSkyBox(showState.skyTextureB, 4000.0f);
     glEnable(GL_CULL_FACE);
 }
 
+template <SolidPath path>
 void drawSphere(std::uint32_t, double sceneTime)
 {
+    setSolidPath(path);
     lookThrough(placeScene3Camera(sceneTime));
     applyMaterial(moonMaterial);
-    gluSphere(showState.quadric, 80.0, 50, 50);
+    drawQuadricSphere(showState.quadric, 80.0, 50, 50);
+    setSolidPath(SolidPath::recorded);
 }
 
 void drawRing(std::uint32_t, double sceneTime)
@@ -267,10 +308,14 @@ void drawFieldSparkles(std::uint32_t, double sceneTime)
     endGlowPass();
 }
 
+template <SolidPath path>
 void drawCubes(std::uint32_t, double sceneTime)
 {
-    lookThrough(placeScene2Camera(sceneTime));
-    drawCubeWaves(int(sceneTime));
+    setSolidPath(path);
+    const CameraPose pose = placeScene2Camera(sceneTime);
+    lookThrough(pose);
+    drawCubeWaves(int(sceneTime), viewVolumeFrom(pose));
+    setSolidPath(SolidPath::recorded);
 }
 
 // The ripple under scene 5's camera and state, by the path given.
@@ -279,26 +324,19 @@ void drawRipple(std::uint32_t, double sceneTime)
 {
     setRipplePath(path);
     lookThrough(placeScene5Camera(sceneTime));
-    useTexture(GLuint(showState.waveTexture));
-    glDisable(GL_CULL_FACE);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_ONE, GL_ONE);
-    enableSphereMap(true);
-    drawRippleSurface(0.0, 0.0, double(showState.tunnelDepth) - 930.0);
-    enableSphereMap(false);
-    glDisable(GL_BLEND);
-    glEnable(GL_CULL_FACE);
-    useTexture(0);
+    drawRippleFloor();
     setRipplePath(RipplePath::arrays);
 }
 
 constexpr Element elements[] = {
     {"clear only", 3, drawNothing, nullptr},
     {"sky cube", 3, drawSky, nullptr},
-    {"sphere", 3, drawSphere, nullptr},
+    {"sphere", 3, drawSphere<SolidPath::recorded>, nullptr},
+    {"sphere, literal", 3, drawSphere<SolidPath::literal>, nullptr},
     {"light ring", 3, drawRing, computeRing},
     {"48 sparkles", 4, drawFieldSparkles, computeFieldSparkles},
-    {"cube waves", 2, drawCubes, computeCubes},
+    {"cube waves", 2, drawCubes<SolidPath::recorded>, computeCubes},
+    {"cube waves, literal", 2, drawCubes<SolidPath::literal>, computeCubes},
     {"ripple surface", 5, drawRipple<RipplePath::arrays>, computeRipple<false>},
     {"ripple, immediate mode", 5, drawRipple<RipplePath::immediate>, computeRipple<false>},
     {"ripple, literal", 5, drawRipple<RipplePath::literal>, computeRipple<true>},
@@ -492,6 +530,16 @@ bool parseOptions(int argc, char** argv, Options& options, bool& withoutTuning)
                 options.ripplePath = RipplePath::literal;
             else
                 return false;
+        } else if (!std::strcmp(argv[i], "--solids") && hasValue) {
+            const std::string paths = argv[++i];
+            if (paths == "both")
+                options.solidPaths = {SolidPath::literal, SolidPath::recorded};
+            else if (paths == "recorded")
+                options.solidPaths = {SolidPath::recorded};
+            else if (paths == "literal")
+                options.solidPaths = {SolidPath::literal};
+            else
+                return false;
         } else if (!std::strcmp(argv[i], "--repeat") && hasValue)
             options.repeat = std::max(1, std::atoi(argv[++i]));
         else if (!std::strcmp(argv[i], "--runs") && hasValue)
@@ -533,7 +581,8 @@ int main(int argc, char** argv)
     if (!parseOptions(argc, argv, options, withoutTuning)) {
         std::fprintf(stderr, "usage: frame_bench [--mode scenes|elements|startup|all] [--size WxH]... "
                              "[--frames N] [--runs N] [--repeat N] [--only SCENE|ELEMENT] "
-                             "[--ripple arrays|immediate|literal] [--without-allocator-tuning]\n");
+                             "[--ripple arrays|immediate|literal] [--solids both|recorded|literal] "
+                             "[--without-allocator-tuning]\n");
         return 2;
     }
     if (withoutTuning)

@@ -2,7 +2,8 @@
 // GLU and GLUT call stubbed out (gl_stubs.cpp), so the time left is the show's computations and
 // the loops that would hand their results to the driver. Also counts heap allocations per frame,
 // and measures scene 5 again with the ripple's other paths, the literal one (every interior row's
-// heights twice, distances every frame, immediate mode) being the straightforward form.
+// heights twice, distances every frame, immediate mode) being the straightforward form; and the
+// scenes with solids again with the literal solid path (every cube sent, none tested).
 //
 //   frame_own_cpu [--frames N] [--raw]
 #include "bench_stats.h"
@@ -11,6 +12,7 @@
 #include "app/show_state.h"
 #include "elements/light_ring.h"
 #include "elements/ripple_surface.h"
+#include "elements/solids.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -92,6 +94,7 @@ int main(int argc, char** argv)
     }
     if (frames < 1)
         frames = 1;
+    prepareSolids(); // into the stubs: the recorded path then runs as in the show
 
     if (!raw)
         std::printf("Own work per frame, GL stubbed (%d frames per scene)\n%-8s %12s %12s %14s\n", frames,
@@ -122,6 +125,15 @@ int main(int argc, char** argv)
             std::printf("scene 5 with the ripple drawn by the %s path: %.3f ms\n", names[i], own);
         literal = own;
     }
+    setSolidPath(SolidPath::literal);
+    for (int scene = 2; scene <= 4; ++scene) {
+        const double own = measureScene(sceneSpans[scene - 1], frames).own.median;
+        if (raw)
+            std::printf("ownliteral %d %.4f\n", scene, own);
+        else
+            std::printf("scene %d with literal solids: %.3f ms\n", scene, own);
+    }
+    setSolidPath(SolidPath::recorded);
     if (!raw)
         std::printf("scene 5's own work is now %.0f%% of the literal path's\n", 100.0 * scene5.own.median / literal);
     return 0;

@@ -8,6 +8,10 @@
 void GLAPIENTRY glBegin(GLenum) {}
 void GLAPIENTRY glEnd() {}
 void GLAPIENTRY glBindTexture(GLenum, GLuint) {}
+void GLAPIENTRY glCallList(GLuint) {}
+void GLAPIENTRY glEndList() {}
+GLuint GLAPIENTRY glGenLists(GLsizei) { return 1; }
+void GLAPIENTRY glNewList(GLuint, GLenum) {}
 void GLAPIENTRY glBlendFunc(GLenum, GLenum) {}
 void GLAPIENTRY glClear(GLbitfield) {}
 void GLAPIENTRY glClearColor(GLclampf, GLclampf, GLclampf, GLclampf) {}

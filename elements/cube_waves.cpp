@@ -1,7 +1,9 @@
 // The cube waves: the 287 wave points of a scene time and the 1148 GLUT cubes drawn on them.
 #include "elements/cube_waves.h"
 
-#include <GL/freeglut.h>
+#include "elements/solids.h"
+
+#include <GL/gl.h>
 #include <cmath>
 
 namespace {
@@ -9,6 +11,7 @@ namespace {
 constexpr int columnSpacing = 50;
 constexpr int rowSpacing = 30;
 constexpr double cubeEdge = 25.0;
+constexpr double cullMargin = 1.0;
 
 // 3.1415 / 1750 and 3.1415 / 1500: the waves repeat about every 3.5 s and 3.0 s.
 constexpr double wave1Rate = 0.0017951428571428573;
@@ -36,26 +39,38 @@ std::array<CubeWavePoint, cubeWavePointCount> cubeWavePoints(int sceneTimeMs)
     return points;
 }
 
-void drawCubeWaves(int sceneTimeMs)
+void drawCubeWaves(int sceneTimeMs, const ViewVolume& view)
 {
     for (const CubeWavePoint& point : cubeWavePoints(sceneTimeMs)) {
-        drawCubePair(point.x, point.y1, point.z);
-        drawCubePair(point.x, point.y2, point.z);
+        drawCubePair(point.x, point.y1, point.z, view);
+        drawCubePair(point.x, point.y2, point.z, view);
     }
 }
 
-void drawCubePair(double x, double y, double z)
+double cubeCullRadius()
 {
-    glPushMatrix();
-        glTranslated(x, y, z);
-        glRotated(45, 0, 0, 1);
-        glutSolidCube(cubeEdge);
-    glPopMatrix();
+    return cubeEdge * std::sqrt(3.0) * 0.5 + cullMargin;
+}
+
+void drawCubePair(double x, double y, double z, const ViewVolume& view)
+{
+    // The straightforward path sends every cube, as the show once did.
+    const bool cull = solidPath() == SolidPath::recorded;
+    const double radius = cubeCullRadius();
+    if (!cull || !sphereOutside(view, x, y, z, radius)) {
+        glPushMatrix();
+            glTranslated(x, y, z);
+            glRotated(45, 0, 0, 1);
+            drawSolidCube(cubeEdge);
+        glPopMatrix();
+    }
     // The quarter turn comes first, so it turns the cube's placement as well as the cube.
-    glPushMatrix();
-        glRotated(90, 1, 0, 0);
-        glTranslated(x, y, z);
-        glRotated(45, 0, 0, 1);
-        glutSolidCube(cubeEdge);
-    glPopMatrix();
+    if (!cull || !sphereOutside(view, x, -z, y, radius)) {
+        glPushMatrix();
+            glRotated(90, 1, 0, 0);
+            glTranslated(x, y, z);
+            glRotated(45, 0, 0, 1);
+            drawSolidCube(cubeEdge);
+        glPopMatrix();
+    }
 }

@@ -74,10 +74,9 @@ void enableRingLighting()
 
 } // namespace
 
-// Each ring's own radius: full until its first call at 105 s or later, then shrinking, and spent
-// for good once it reaches 0 or below.
-static double lightRingRadius = fullRingRadius;
-static double glowRingRadius = fullRingRadius;
+// Each ring's own radius, indexed by Ring: full until its first call at 105 s or later, then
+// shrinking, and spent for good once it reaches 0 or below.
+static double ringRadii[ringCount] = {fullRingRadius, fullRingRadius};
 
 double shrinkRingRadius(double radius, int showTimeMs)
 {
@@ -114,8 +113,8 @@ OrbitItems orbitItems(int sceneTimeMs, int centreX, int centreY, int centreZ, do
 
 void drawLightRing(int sceneTimeMs, int centreX, int centreY, int centreZ, int showTimeMs)
 {
-    advanceLightRingRadius(showTimeMs);
-    const OrbitItems items = orbitItems(sceneTimeMs, centreX, centreY, centreZ, lightRingRadius);
+    advanceRingRadius(Ring::light, showTimeMs);
+    const OrbitItems items = orbitItems(sceneTimeMs, centreX, centreY, centreZ, ringRadius(Ring::light));
     for (int i = 0; i < orbitItemCount; ++i) {
         const float* colour = ringLights[i].colour;
         glColor3f(colour[0], colour[1], colour[2]);
@@ -136,35 +135,26 @@ void drawLightRing(int sceneTimeMs, int centreX, int centreY, int centreZ, int s
 
 void drawGlowRing(int sceneTimeMs, int centreX, int centreY, int centreZ, int showTimeMs)
 {
-    advanceGlowRingRadius(showTimeMs);
-    const OrbitItems items = orbitItems(sceneTimeMs, centreX, centreY, centreZ, glowRingRadius);
+    advanceRingRadius(Ring::glow, showTimeMs);
+    const OrbitItems items = orbitItems(sceneTimeMs, centreX, centreY, centreZ, ringRadius(Ring::glow));
     for (const OrbitItem& item : items)
         drawOrbitSparkle(item);
     enableRingLighting();
 }
 
-double lightRingRadiusNow()
+double ringRadius(Ring ring)
 {
-    return lightRingRadius;
+    return ringRadii[int(ring)];
 }
 
-double glowRingRadiusNow()
+void advanceRingRadius(Ring ring, int showTimeMs)
 {
-    return glowRingRadius;
-}
-
-void advanceLightRingRadius(int showTimeMs)
-{
-    lightRingRadius = shrinkRingRadius(lightRingRadius, showTimeMs);
-}
-
-void advanceGlowRingRadius(int showTimeMs)
-{
-    glowRingRadius = shrinkRingRadius(glowRingRadius, showTimeMs);
+    double& radius = ringRadii[int(ring)];
+    radius = shrinkRingRadius(radius, showTimeMs);
 }
 
 void resetRingRadii()
 {
-    lightRingRadius = fullRingRadius;
-    glowRingRadius = fullRingRadius;
+    for (double& radius : ringRadii)
+        radius = fullRingRadius;
 }

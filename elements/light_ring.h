@@ -35,11 +35,13 @@ OrbitItems orbitItems(int sceneTimeMs, int centreX, int centreY, int centreZ, do
 void drawLightRing(int sceneTimeMs, int centreX, int centreY, int centreZ, int showTimeMs);
 void drawGlowRing(int sceneTimeMs, int centreX, int centreY, int centreZ, int showTimeMs);
 
-// The two rings' radii, each changed only by its own ring's shrink rule. The advance functions
-// apply that rule for a show time without drawing, so that a capture can start mid-show with
-// the radius an uninterrupted run would have; resetRingRadii puts both back to full.
-double lightRingRadiusNow();
-double glowRingRadiusNow();
-void advanceLightRingRadius(int showTimeMs);
-void advanceGlowRingRadius(int showTimeMs);
+// Which ring: each has its own radius, changed only by that ring's own shrink rule.
+enum class Ring { light, glow };
+inline constexpr int ringCount = 2;
+
+// A ring's radius now. advanceRingRadius applies the ring's shrink rule for a show time without
+// drawing, so that a capture can start mid-show with the radius an uninterrupted run would have;
+// resetRingRadii puts every ring back to full.
+double ringRadius(Ring ring);
+void advanceRingRadius(Ring ring, int showTimeMs);
 void resetRingRadii();

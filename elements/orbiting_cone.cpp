@@ -1,7 +1,9 @@
 // The orbiting cone: its position on the rosette track and the GLUT solid cone drawn there.
 #include "elements/orbiting_cone.h"
 
-#include <GL/freeglut.h>
+#include "elements/solids.h"
+
+#include <GL/gl.h>
 #include <cmath>
 
 namespace {
@@ -28,6 +30,6 @@ void drawOrbitingCone(double angleSource)
     const ConePosition position = orbitingConePosition(angleSource);
     glPushMatrix();
         glTranslated(position.x, position.y, position.z);
-        glutSolidCone(baseRadius, height, slices, stacks);
+        drawSolidCone(baseRadius, height, slices, stacks);
     glPopMatrix();
 }

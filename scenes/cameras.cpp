@@ -47,3 +47,11 @@ void lookThrough(const CameraPose& pose)
     gluLookAt(pose.eye[0], pose.eye[1], pose.eye[2], pose.centre[0], pose.centre[1], pose.centre[2],
               pose.up[0], pose.up[1], pose.up[2]);
 }
+
+ViewVolume viewVolumeFrom(const CameraPose& pose)
+{
+    Matrix4 projection, modelview;
+    perspectiveMatrix(showLens.fovyDegrees, showLens.aspect, showLens.nearDistance, showLens.farDistance, projection);
+    lookAtMatrix(pose.eye, pose.centre, pose.up, modelview);
+    return viewVolumeOf(projection, modelview);
+}

@@ -3,6 +3,15 @@
 // and returns the pose; lookThrough hands the pose to GL.
 #pragma once
 
+#include "elements/view_volume.h"
+
+// The show's lens, which the window's projection is set from: 60 degrees high, aspect 1 whatever
+// the window's shape (the picture stretches), depth from 1 to 6000 units.
+struct Lens {
+    double fovyDegrees, aspect, nearDistance, farDistance;
+};
+inline constexpr Lens showLens = {60.0, 1.0, 1.0, 6000.0};
+
 struct CameraPose {
     double eye[3];
     double centre[3];
@@ -22,3 +31,7 @@ CameraPose placeScene5Camera(double sceneTime);
 double scene5SphereDepth();
 
 void lookThrough(const CameraPose& pose);
+
+// What the show's lens sees from `pose`: the view volume of a frame whose modelview matrix is
+// the pose's look-at alone.
+ViewVolume viewVolumeFrom(const CameraPose& pose);

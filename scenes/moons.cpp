@@ -1,25 +1,27 @@
-// The moons of scenes 3 and 4, drawn with GLUT's solid spheres under the current material.
+// The moons of scenes 3 and 4, drawn as GLUT's solid spheres under the current material.
 #include "scenes/moons.h"
 
 #include "app/show_state.h"
 
-#include <GL/freeglut.h>
+#include "elements/solids.h"
+
+#include <GL/gl.h>
 
 void drawMoons(double swingX, double swingZ, float showTimeMs)
 {
     // Both rotation rates are single-precision products: 20 and 10 degrees a second.
     glPushMatrix();
         glTranslated(swingX, 0.0, swingZ);
-        glutSolidSphere(30.0, 50, 50);
+        drawSolidSphere(30.0, 50, 50);
         glPushMatrix();
             glRotated(showTimeMs * 0.02f, 0.0, 1.0, 0.0);
             glTranslated(showState.circleX, showState.circleY, 0.0);
-            glutSolidSphere(15.0, 50, 50);
+            drawSolidSphere(15.0, 50, 50);
         glPopMatrix();
     glPopMatrix();
     glPushMatrix();
         glRotated(showTimeMs * 0.01f, 0.0, 1.0, 0.0);
         glTranslated(showState.circleX, showState.circleY, 0.0);
-        glutSolidSphere(30.0, 50, 50);
+        drawSolidSphere(30.0, 50, 50);
     glPopMatrix();
 }

@@ -5,27 +5,26 @@
 #include "app/show_state.h"
 #include "elements/cube_waves.h"
 #include "elements/orbiting_cone.h"
-#include "elements/sky_cube.h"
+#include "elements/solids.h"
 #include "scenes/cameras.h"
 #include "scenes/glow_pass.h"
 #include "scenes/materials.h"
-#include "textures/texture_state.h"
+#include "scenes/scene_parts.h"
 
-#include <GL/freeglut.h>
+#include <GL/gl.h>
 
 void drawScene2(unsigned showTimeMs, double sceneTime)
 {
-    lookThrough(placeScene2Camera(sceneTime));
+    const CameraPose pose = placeScene2Camera(sceneTime);
+    lookThrough(pose);
 
     // The sky box's faces face outward; seen from inside they are back faces.
     glDisable(GL_CULL_FACE);
-    useTexture(GLuint(showState.skyTextureA));
-    drawSkyCube(2000.0f, false);
-    useTexture(0);
+    drawSkyBox(showState.skyTextureA, 2000.0f);
 
     applyMaterial(greySphereMaterial);
     glPushMatrix();
-        glutSolidSphere(80.0, 80, 80);
+        drawSolidSphere(80.0, 80, 80);
     glPopMatrix();
     glEnable(GL_CULL_FACE);
 
@@ -35,5 +34,6 @@ void drawScene2(unsigned showTimeMs, double sceneTime)
 
     const int sceneTimeMs = int(sceneTime);
     drawLightRingTail(sceneTimeMs, 0, 0);
-    drawCubeWaves(sceneTimeMs);
+    // The modelview matrix is the camera's alone again here.
+    drawCubeWaves(sceneTimeMs, viewVolumeFrom(pose));
 }

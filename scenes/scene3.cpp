@@ -3,28 +3,26 @@
 #include "scenes/scenes.h"
 
 #include "app/show_state.h"
-#include "elements/sky_cube.h"
+#include "elements/solids.h"
 #include "scenes/cameras.h"
 #include "scenes/glow_pass.h"
 #include "scenes/materials.h"
 #include "scenes/moons.h"
-#include "textures/texture_state.h"
+#include "scenes/scene_parts.h"
 
-#include <GL/glu.h>
+#include <GL/gl.h>
 
 void drawScene3(unsigned showTimeMs, double sceneTime)
 {
     lookThrough(placeScene3Camera(sceneTime));
 
     glDisable(GL_CULL_FACE);
-    useTexture(GLuint(showState.skyTextureB));
-    drawSkyCube(4000.0f, false);
-    useTexture(0);
+    drawSkyBox(showState.skyTextureB, 4000.0f);
 
     applyMaterial(moonMaterial);
     glPushMatrix();
         if (showState.quadric)
-            gluSphere(showState.quadric, 80.0, 50, 50);
+            drawQuadricSphere(showState.quadric, 80.0, 50, 50);
         // The swinging moon's ellipse: x = 250 cos, z = 200 sin of show time in seconds.
         drawMoons(showState.swingX * 0.25f, showState.swingZ * 0.2f, float(showTimeMs));
     glPopMatrix();

@@ -4,16 +4,15 @@
 
 #include "app/show_state.h"
 #include "elements/light_ring.h"
-#include "elements/sky_cube.h"
 #include "elements/sparkle.h"
 #include "elements/spiral.h"
 #include "elements/stippled_path.h"
 #include "scenes/cameras.h"
 #include "scenes/glow_pass.h"
 #include "scenes/moons.h"
-#include "textures/texture_state.h"
+#include "scenes/scene_parts.h"
 
-#include <GL/glu.h>
+#include <GL/gl.h>
 
 namespace {
 
@@ -85,19 +84,11 @@ void drawScene4(unsigned showTimeMs, double sceneTime)
     glDisable(GL_CULL_FACE);
     // The sky box stays centred on the origin: the camera leaves it through its open floor.
     glPushMatrix();
-        useTexture(GLuint(showState.skyTextureB));
-        drawSkyCube(4000.0f, false);
-        useTexture(0);
+        drawSkyBox(showState.skyTextureB, 4000.0f);
     glPopMatrix();
 
     // The sphere sinks with the camera and stays at its look-at point. Scene 3's material.
-    glPushMatrix();
-        glTranslatef(0.0f, 0.0f, float(-travel));
-        useTexture(GLuint(showState.sphereTexture));
-        if (showState.quadric)
-            gluSphere(showState.quadric, 80.0, 50, 50);
-        useTexture(0);
-    glPopMatrix();
+    drawSphereAtDepth(-travel);
 
     if (travel < moonsGoneAtTravel)
         drawMoons(showState.swingX * 0.2f, showState.swingZ * 0.2f - sceneTime * (1.0 / 6.0), float(showTimeMs));

@@ -3,18 +3,15 @@
 #include "scenes/scenes.h"
 
 #include "app/show_state.h"
-#include "elements/ripple_surface.h"
-#include "elements/sky_cube.h"
 #include "scenes/cameras.h"
 #include "scenes/glow_pass.h"
 #include "scenes/materials.h"
-#include "textures/texture_state.h"
+#include "scenes/scene_parts.h"
 
-#include <GL/glu.h>
+#include <GL/gl.h>
 
 namespace {
 constexpr unsigned whiteLightFromMs = 112000; // light 0 turns white after this show time
-constexpr double rippleDepthBelowStart = 930.0;
 }
 
 void drawScene5(unsigned showTimeMs, double sceneTime)
@@ -23,35 +20,17 @@ void drawScene5(unsigned showTimeMs, double sceneTime)
     const double sphereDepth = scene5SphereDepth();
 
     glDisable(GL_CULL_FACE);
-    useTexture(GLuint(showState.skyTextureA));
-    drawSkyCube(2000.0f, false);
-    useTexture(0);
+    drawSkyBox(showState.skyTextureA, 2000.0f);
 
     applyMaterial(greySphereMaterial);
-    glPushMatrix();
-        glTranslatef(0.0f, 0.0f, float(sphereDepth));
-        useTexture(GLuint(showState.sphereTexture));
-        if (showState.quadric)
-            gluSphere(showState.quadric, 80.0, 50, 50);
-        useTexture(0);
-    glPopMatrix();
+    drawSphereAtDepth(sphereDepth);
     glEnable(GL_CULL_FACE);
 
     // Reaches only the ripple surface: the ring below sets light 0 again.
     if (showTimeMs > whiteLightFromMs)
         applyLight0Colours(finaleLight);
 
-    // Purely additive and sphere-mapped: the normals make the ripples shine.
-    useTexture(GLuint(showState.waveTexture));
-    glDisable(GL_CULL_FACE);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_ONE, GL_ONE);
-    enableSphereMap(true);
-    drawRippleSurface(0.0, 0.0, double(showState.tunnelDepth) - rippleDepthBelowStart);
-    enableSphereMap(false);
-    glDisable(GL_BLEND);
-    glEnable(GL_CULL_FACE);
-    useTexture(0);
+    drawRippleFloor();
 
     // The real show time lets the ring close in from 105 s.
     drawLightRingTail(int(sceneTime), int(sphereDepth), int(showTimeMs));

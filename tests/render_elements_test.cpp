@@ -1,9 +1,10 @@
 // The scene elements drawn by the offscreen renderer and looked at: the sky cube around the
 // camera, the ripple rings under a sphere map, the twin cube's place, and the GL state each
 // builder leaves behind.
+#include "support/offscreen_fixture.h"
+
 #include "app/show_state.h"
 #include "app/startup.h"
-#include "capture/offscreen.h"
 #include "elements/cube_waves.h"
 #include "elements/orbiting_cone.h"
 #include "elements/ripple_surface.h"
@@ -13,15 +14,12 @@
 #include "textures/texture_state.h"
 
 #include <GL/glu.h>
-#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <functional>
-#include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -40,7 +38,7 @@ using Picture = std::vector<std::uint8_t>;
 
 // Window coordinates (origin bottom left, as GL reads pixels) of a point under the current
 // matrices.
-void project(const Vec3& point, double& windowX, double& windowY)
+void projectNow(const Vec3& point, double& windowX, double& windowY)
 {
     GLdouble modelview[16], projection[16], windowZ;
     GLint viewport[4];
@@ -59,7 +57,7 @@ Rgb pixelAt(const Picture& picture, int x, int y)
 Rgb pixelAt(const Picture& picture, const Vec3& point)
 {
     double x, y;
-    project(point, x, y);
+    projectNow(point, x, y);
     return pixelAt(picture, int(x), int(y));
 }
 
@@ -105,26 +103,15 @@ void lookFromOrigin(const Vec3& direction, const Vec3& up)
     gluLookAt(0, 0, 0, direction.x, direction.y, direction.z, up.x, up.y, up.z);
 }
 
-class ElementRendering : public ::testing::Test {
+// Square frames, so that rings on the sheet stay circles in the picture.
+class ElementRendering : public OffscreenTestOf<frameSide, frameSide> {
 protected:
-    static void SetUpTestSuite()
-    {
-        opened = false;
-        // A missing picture would stop the loader on a modal notice: fail instead.
-        for (const char* path : {"./iroiro/syfyd.bmp", "./iroiro/muryw.bmp", "./iroiro/velvetend_loop02a(0).bmp",
-                                 "./iroiro/wave1.bmp"})
-            if (access(path, R_OK) != 0) {
-                openFailure = std::string("no ") + path + ": run the rendering tests from the build folder after a full build";
-                return;
-            }
-        opened = openOffscreen(frameSide, frameSide, openFailure);
-    }
-    static void TearDownTestSuite() { closeOffscreen(); }
-
     // Every test starts with lighting, culling and blending off, colour white and the show's projection.
     void SetUp() override
     {
-        ASSERT_TRUE(opened) << openFailure;
+        OffscreenTestOf::SetUp();
+        if (HasFatalFailure())
+            return;
         reshapeWindow(frameSide, frameSide);
         glDisable(GL_LIGHTING);
         glDisable(GL_CULL_FACE);
@@ -136,15 +123,7 @@ protected:
 
     static void clear() { glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT); }
 
-    static Picture picture()
-    {
-        Picture rgb;
-        readOffscreenPixels(rgb);
-        return rgb;
-    }
-
-    static inline bool opened = false;
-    static inline std::string openFailure;
+    static Picture picture() { return readImage().rgb; }
 };
 
 // The five faces, as the camera at the centre sees them: where it looks, which way is up, and the
@@ -167,7 +146,7 @@ constexpr SkyFaceView skyFaceViews[] = {
 constexpr Vec3 down{0, 0, -1};
 constexpr Vec3 downUp{0, 1, 0};
 
-TEST_F(ElementRendering, SkyCubeFaceHasTheWrongColourOrTheFloorIsClosed)
+TEST_F(ElementRendering, SkyCubeFacesHaveTheirColoursAndTheFloorIsOpen)
 {
     for (const SkyFaceView& face : skyFaceViews) {
         lookFromOrigin(face.direction, face.up);
@@ -183,7 +162,7 @@ TEST_F(ElementRendering, SkyCubeFaceHasTheWrongColourOrTheFloorIsClosed)
     EXPECT_TRUE(isBlack(picture())) << "something is drawn below the camera";
 }
 
-TEST_F(ElementRendering, SkyCubeFaceTurnsTowardsTheCameraInside)
+TEST_F(ElementRendering, SkyCubeFacesTurnAwayFromTheCameraInside)
 {
     // Seen from inside every face is a back face: with culling on, nothing is left.
     glEnable(GL_CULL_FACE);
@@ -195,7 +174,7 @@ TEST_F(ElementRendering, SkyCubeFaceTurnsTowardsTheCameraInside)
     }
 }
 
-TEST_F(ElementRendering, SkyCubePictureIsMisplacedOnAFace)
+TEST_F(ElementRendering, SkyCubePictureCoversEachFaceTheRightWayRound)
 {
     // One colour per quarter of the picture, to see where each corner of it lands.
     const GLuint quarters = makeTexture([](double s, double t) -> Rgb {
@@ -294,12 +273,12 @@ protected:
     GLuint sphereMap = 0;
 };
 
-TEST_F(RippleRendering, SphereMappedSheetShowsNoRingsAboutItsCentre)
+TEST_F(RippleRendering, SphereMappedSheetShowsRingsAboutItsCentre)
 {
     for (double sceneTime : {0.0, 18600.0}) {
         const Picture seen = drawSheet(0, 0, sceneTime);
         double x, y;
-        project({0, 0, 0}, x, y);
+        projectNow({0, 0, 0}, x, y);
         const RingProfile rings = ringProfile(seen, x, y, 110);
         // Bands every half wavelength (about 27 pixels here), each the same shade all round.
         EXPECT_GE(rings.crossings, 6) << "at " << sceneTime;
@@ -308,7 +287,7 @@ TEST_F(RippleRendering, SphereMappedSheetShowsNoRingsAboutItsCentre)
     }
 }
 
-TEST_F(RippleRendering, RingsStayWhereTheCentreWasBeforeItMoved)
+TEST_F(RippleRendering, RingsFollowTheCentreWhenItMoves)
 {
     const Picture first = drawSheet(0, 0, 5000);
     const Picture moved = drawSheet(120, -80, 5000);
@@ -316,13 +295,13 @@ TEST_F(RippleRendering, RingsStayWhereTheCentreWasBeforeItMoved)
     EXPECT_TRUE(first == back) << "the sheet differs on coming back to the same centre";
     EXPECT_FALSE(first == moved);
     double x, y;
-    project({120, -80, 0}, x, y);
+    projectNow({120, -80, 0}, x, y);
     const RingProfile rings = ringProfile(moved, x, y, 80);
     EXPECT_GE(rings.crossings, 4);
     EXPECT_LT(rings.spreadAround, rings.rangeAlong * 0.25);
 }
 
-TEST_F(ElementRendering, TwinCubeIsNotTurnedIntoPlace)
+TEST_F(ElementRendering, TwinCubeIsTurnedIntoPlace)
 {
     // Seen straight down in a parallel projection, 2 units a pixel: the cube at (x, y, z) shows at
     // (x, y), its twin at (x, -z, y) shows at (x, -z).
@@ -332,7 +311,7 @@ TEST_F(ElementRendering, TwinCubeIsNotTurnedIntoPlace)
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     clear();
-    drawCubePair(100, 60, -150);
+    drawCubePair(100, 60, -150, allOfSpace);
     const Picture seen = picture();
     const Rgb white{255, 255, 255}, black{0, 0, 0};
     EXPECT_TRUE(near(pixelAt(seen, {100, 60, 0}), white)) << "the first cube";
@@ -341,14 +320,14 @@ TEST_F(ElementRendering, TwinCubeIsNotTurnedIntoPlace)
     EXPECT_TRUE(near(pixelAt(seen, {100, -150, 0}), black)) << "where a twin turned in place would be";
 }
 
-TEST_F(ElementRendering, BuilderLeavesTheMatrixStackChanged)
+TEST_F(ElementRendering, BuildersLeaveTheMatrixStackAsTheyFoundIt)
 {
     showState.sceneTime = 4500;
     const std::pair<const char*, std::function<void()>> builders[] = {
         {"drawSkyCube", [] { drawSkyCube(2000, true); }},
         {"drawRippleSurface", [] { drawRippleSurface(0, 0, -930); }},
-        {"drawCubeWaves", [] { drawCubeWaves(1000); }},
-        {"drawCubePair", [] { drawCubePair(1, 2, 3); }},
+        {"drawCubeWaves", [] { drawCubeWaves(1000, allOfSpace); }},
+        {"drawCubePair", [] { drawCubePair(1, 2, 3, allOfSpace); }},
         {"drawSpiral", [] { drawSpiral(100, 10, 20, 30); }},
         {"drawStippledPath", [] { drawStippledPath(); }},
         {"drawOrbitingCone", [] { drawOrbitingCone(12.5); }},
@@ -365,7 +344,7 @@ TEST_F(ElementRendering, BuilderLeavesTheMatrixStackChanged)
     glPopMatrix();
 }
 
-TEST_F(ElementRendering, StippledPathRestoresWidthOrLeavesStippleOn)
+TEST_F(ElementRendering, StippledPathLeavesWidth10AndStippleOff)
 {
     showState.sceneTime = 0;
     glLineWidth(1);

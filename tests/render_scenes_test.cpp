@@ -192,7 +192,7 @@ TEST_F(SceneRender, LastFrameOfTheShowIsDrawnWithTheRingSpent)
 {
     const Image image = renderRunFrame(114799);
     EXPECT_GT(image.maxLevel(), 0);
-    EXPECT_LE(lightRingRadiusNow(), 0.0) << "the ring closed in from 105 s and is spent by 109 s";
+    EXPECT_LE(ringRadius(Ring::light), 0.0) << "the ring closed in from 105 s and is spent by 109 s";
     EXPECT_FALSE(renderOffscreenFrame(114800)) << "114.8 s ends the show";
 }
 

@@ -39,7 +39,7 @@ protected:
     }
 };
 
-TEST_F(RippleSurface, HeightsAtTheCentreAtQuarterWaveAndAtTheCrestAreWrong)
+TEST_F(RippleSurface, HeightsMatchAtTheCentreAQuarterWaveOutAndAtTheCrest)
 {
     struct Case {
         const char* what;
@@ -58,7 +58,7 @@ TEST_F(RippleSurface, HeightsAtTheCentreAtQuarterWaveAndAtTheCrestAreWrong)
     }
 }
 
-TEST_F(RippleSurface, HeightsDifferFromTheFormulaSomewhereBetweenFirstAndLastVertex)
+TEST_F(RippleSurface, HeightsMatchTheFormulaFromFirstToLastVertex)
 {
     struct Case {
         double centreX, centreY, z, sceneTime;
@@ -80,7 +80,7 @@ TEST_F(RippleSurface, HeightsDifferFromTheFormulaSomewhereBetweenFirstAndLastVer
     EXPECT_EQ(rippleCoordinate(rippleGridSize - 1), 476.0);
 }
 
-TEST_F(RippleSurface, NormalsAreNotUnitVectorsTowardsPlusZ)
+TEST_F(RippleSurface, NormalsAreUnitVectorsTowardsPlusZ)
 {
     for (double sceneTime : {0.0, 1234.0, 22799.0}) {
         const RippleFrame& f = frameFor(0, 0, -7179.75, sceneTime);
@@ -93,7 +93,7 @@ TEST_F(RippleSurface, NormalsAreNotUnitVectorsTowardsPlusZ)
     }
 }
 
-TEST_F(RippleSurface, NormalsDoNotFollowTheSlopeToTheNextColumnAndRow)
+TEST_F(RippleSurface, NormalsFollowTheSlopeToTheNextColumnAndRow)
 {
     // Strip 10, pair 20 from its neighbours; the last pair of the strip from the point at
     // X = 480, which lies off the sheet and must come from the formula.
@@ -114,7 +114,7 @@ TEST_F(RippleSurface, NormalsDoNotFollowTheSlopeToTheNextColumnAndRow)
     }
 }
 
-TEST_F(RippleSurface, SharedHeightsChangeAValueAgainstTheStripByStripForm)
+TEST_F(RippleSurface, SharedHeightsEqualTheStripByStripFormBitForBit)
 {
     struct Case {
         double centreX, centreY, z, sceneTime;
@@ -133,7 +133,7 @@ TEST_F(RippleSurface, SharedHeightsChangeAValueAgainstTheStripByStripForm)
     }
 }
 
-TEST(CubeWaves, PointsAreOutOfPlaceOrOutOfOrder)
+TEST(CubeWaves, PointsStandOnTheGridColumnByColumn)
 {
     const auto points = cubeWavePoints(0);
     for (int i = 0; i < cubeWavePointCount; ++i) {
@@ -144,7 +144,7 @@ TEST(CubeWaves, PointsAreOutOfPlaceOrOutOfOrder)
     EXPECT_EQ(points.back().z, 180);
 }
 
-TEST(CubeWaves, WaveHeightsAreWrongAtTimes0And1000)
+TEST(CubeWaves, WaveHeightsMatchTheFormulaAtTimes0And1000)
 {
     struct Case {
         int sceneTimeMs, index;
@@ -163,7 +163,7 @@ TEST(CubeWaves, WaveHeightsAreWrongAtTimes0And1000)
     }
 }
 
-TEST(CubeWaves, WavesLeaveTheirBands)
+TEST(CubeWaves, WavesStayInTheirBands)
 {
     for (int t = 0; t <= 17000; t += 97)
         for (const CubeWavePoint& p : cubeWavePoints(t)) {
@@ -174,7 +174,7 @@ TEST(CubeWaves, WavesLeaveTheirBands)
         }
 }
 
-TEST(Spiral, FirstOrLastVertexIsMisplaced)
+TEST(Spiral, FirstAndLastVerticesLieOnTheTurns)
 {
     struct Case {
         float radius;
@@ -196,14 +196,14 @@ TEST(Spiral, FirstOrLastVertexIsMisplaced)
     }
 }
 
-TEST(StippledPath, TurnIsNotPoint02DegreesPerMillisecond)
+TEST(StippledPath, TurnsPoint02DegreesPerMillisecond)
 {
     EXPECT_EQ(stippledPathAngle(0), 0.0);
     EXPECT_EQ(stippledPathAngle(4500), 90.0);
     EXPECT_NEAR(stippledPathAngle(18000), 360.0, 1e-9);
 }
 
-TEST(OrbitingCone, BaseCentreLeavesTheRosette)
+TEST(OrbitingCone, BaseCentreFollowsTheRosette)
 {
     const ConePosition start = orbitingConePosition(0);
     EXPECT_EQ(start.x, 601.0);

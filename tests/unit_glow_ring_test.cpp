@@ -111,42 +111,48 @@ protected:
     void TearDown() override { resetRingRadii(); }
 };
 
-TEST_F(RingRadii, ShrinkingTheLightRingLeavesTheGlowRingFull)
-{
-    const int times[] = {104999, 105000, 105016, 108999, 109000, 109500, 200000};
-    const double radii[] = {250, 250, 249, 1, 0, 0, 0};
-    for (int i = 0; i < 7; ++i) {
-        advanceLightRingRadius(times[i]);
-        EXPECT_EQ(lightRingRadiusNow(), radii[i]) << "at " << times[i];
-        EXPECT_EQ(glowRingRadiusNow(), 250.0) << "at " << times[i];
-    }
-}
+struct RingPair {
+    const char* name;
+    Ring shrinking, other;
+};
+// A shared radius, or one ring's update reaching the other, fails one of these rows.
+constexpr RingPair ringPairs[] = {{"light ring", Ring::light, Ring::glow}, {"glow ring", Ring::glow, Ring::light}};
 
-TEST_F(RingRadii, ShrinkingTheGlowRingLeavesTheLightRingFull)
+TEST_F(RingRadii, ShrinkingOneRingLeavesTheOtherFull)
 {
-    advanceGlowRingRadius(106000);
-    EXPECT_EQ(glowRingRadiusNow(), 188.0);
-    EXPECT_EQ(lightRingRadiusNow(), 250.0);
+    const int times[] = {104999, 105000, 105016, 106000, 108999, 109000, 109500, 200000};
+    const double radii[] = {250, 250, 249, 188, 1, 0, 0, 0};
+    for (const RingPair& pair : ringPairs) {
+        resetRingRadii();
+        for (int i = 0; i < 8; ++i) {
+            advanceRingRadius(pair.shrinking, times[i]);
+            EXPECT_EQ(ringRadius(pair.shrinking), radii[i]) << pair.name << " at " << times[i];
+            EXPECT_EQ(ringRadius(pair.other), 250.0) << pair.name << " shrinking, at " << times[i];
+        }
+    }
 }
 
 TEST_F(RingRadii, ASpentRadiusStaysWhereItsLastUpdateLeftIt)
 {
-    advanceLightRingRadius(108990);
-    EXPECT_EQ(lightRingRadiusNow(), 1.0);
-    advanceLightRingRadius(109100);
-    EXPECT_EQ(lightRingRadiusNow(), -6.0);
-    for (int t : {109000, 105000, 0, 114799})
-        advanceLightRingRadius(t);
-    EXPECT_EQ(lightRingRadiusNow(), -6.0);
+    for (const RingPair& pair : ringPairs) {
+        resetRingRadii();
+        advanceRingRadius(pair.shrinking, 108990);
+        EXPECT_EQ(ringRadius(pair.shrinking), 1.0) << pair.name;
+        advanceRingRadius(pair.shrinking, 109100);
+        EXPECT_EQ(ringRadius(pair.shrinking), -6.0) << pair.name;
+        for (int t : {109000, 105000, 0, 114799})
+            advanceRingRadius(pair.shrinking, t);
+        EXPECT_EQ(ringRadius(pair.shrinking), -6.0) << pair.name << ": a spent ring came back";
+    }
 }
 
 TEST_F(RingRadii, ResetPutsBothRingsBackToFull)
 {
-    advanceLightRingRadius(107000);
-    advanceGlowRingRadius(109000);
+    advanceRingRadius(Ring::light, 107000);
+    advanceRingRadius(Ring::glow, 109000);
     resetRingRadii();
-    EXPECT_EQ(lightRingRadiusNow(), 250.0);
-    EXPECT_EQ(glowRingRadiusNow(), 250.0);
+    EXPECT_EQ(ringRadius(Ring::light), 250.0);
+    EXPECT_EQ(ringRadius(Ring::glow), 250.0);
 }
 
 } // namespace

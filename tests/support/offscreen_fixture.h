@@ -1,11 +1,12 @@
-// Rendering-test support: the offscreen renderer opened once per test suite (each suite starts
-// from the show's fresh GL state), frames read back as images, and world points projected into
-// them through the show's projection. Header only: every file under support/ is linked into all
+// Rendering-test support: the offscreen renderer opened once per test suite at the suite's frame
+// size (each suite starts from the show's fresh GL state), frames read back as images, and world
+// points projected into them through the show's projection. Header only: every file under support/ is linked into all
 // test programs, and only the rendering tests link the offscreen renderer.
 #pragma once
 
 #include "capture/offscreen.h"
 #include "elements/light_ring.h"
+#include "scenes/cameras.h"
 
 #include <GL/glu.h>
 #include <gtest/gtest.h>
@@ -16,7 +17,8 @@
 #include <unistd.h>
 #include <vector>
 
-class OffscreenTest : public ::testing::Test {
+template <int Width, int Height>
+class OffscreenTestOf : public ::testing::Test {
 public:
     // One frame as read back: rows bottom-up, three bytes a pixel.
     struct Image {
@@ -52,8 +54,8 @@ public:
         double x, y;
     };
 
-    static constexpr int frameWidth = 500;
-    static constexpr int frameHeight = 400;
+    static constexpr int frameWidth = Width;
+    static constexpr int frameHeight = Height;
 
     static void SetUpTestSuite()
     {
@@ -139,7 +141,7 @@ private:
         glMatrixMode(GL_PROJECTION);
         glPushMatrix();
             glLoadIdentity();
-            gluPerspective(60.0, 1.0, 1.0, 6000.0);
+            gluPerspective(showLens.fovyDegrees, showLens.aspect, showLens.nearDistance, showLens.farDistance);
             glGetDoublev(GL_PROJECTION_MATRIX, view.projection);
         glPopMatrix();
         glMatrixMode(GL_MODELVIEW);
@@ -157,3 +159,6 @@ private:
         return reason;
     }
 };
+
+// The size most rendering tests use: not square, so the picture is stretched as in a window.
+using OffscreenTest = OffscreenTestOf<500, 400>;

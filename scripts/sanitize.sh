@@ -10,7 +10,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build/sanitize"
 
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSHOW_SANITIZE=ON >/dev/null
-cmake --build "$build" -j"$(nproc)" --target show showcap unit_tests render_tests e2e_tests data_tests iroiro_data
+cmake --build "$build" -j"$(nproc)" --target show showcap unit_tests render_tests trace_tests e2e_tests data_tests iroiro_data
 
 # freeglut's exit handler closes the X display, and with it Mesa unloads its driver before
 # LeakSanitizer looks; the driver's blocks would then be reported from "<unknown module>", which

@@ -294,6 +294,17 @@ void drawSphere(std::uint32_t, double sceneTime)
     setSolidPath(SolidPath::recorded);
 }
 
+// Scene 2's sphere, GLUT's 80 x 80 one, under scene 2's camera and material.
+template <SolidPath path>
+void drawScene2Sphere(std::uint32_t, double sceneTime)
+{
+    setSolidPath(path);
+    lookThrough(placeScene2Camera(sceneTime));
+    applyMaterial(greySphereMaterial);
+    drawSolidSphere(80.0, 80, 80);
+    setSolidPath(SolidPath::recorded);
+}
+
 void drawRing(std::uint32_t, double sceneTime)
 {
     lookThrough(placeScene3Camera(sceneTime));
@@ -333,6 +344,8 @@ constexpr Element elements[] = {
     {"sky cube", 3, drawSky, nullptr},
     {"sphere", 3, drawSphere<SolidPath::recorded>, nullptr},
     {"sphere, literal", 3, drawSphere<SolidPath::literal>, nullptr},
+    {"sphere 80 x 80", 2, drawScene2Sphere<SolidPath::recorded>, nullptr},
+    {"sphere 80 x 80, literal", 2, drawScene2Sphere<SolidPath::literal>, nullptr},
     {"light ring", 3, drawRing, computeRing},
     {"48 sparkles", 4, drawFieldSparkles, computeFieldSparkles},
     {"cube waves", 2, drawCubes<SolidPath::recorded>, computeCubes},

@@ -54,7 +54,7 @@ double cubeCullRadius()
 
 void drawCubePair(double x, double y, double z, const ViewVolume& view)
 {
-    // The straightforward path sends every cube, as the show once did.
+    // The literal path sends every cube, so that the skipping can be held to it and measured.
     const bool cull = solidPath() == SolidPath::recorded;
     const double radius = cubeCullRadius();
     if (!cull || !sphereOutside(view, x, y, z, radius)) {

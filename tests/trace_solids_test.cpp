@@ -109,7 +109,7 @@ TEST_F(SolidTrace, EachListHoldsExactlyTheLibraryCallItIsNamedFor)
     ASSERT_FALSE(preparation.empty());
     EXPECT_EQ(preparation[0].rfind("glGenLists(", 0), 0u);
     int lists = 0;
-    for (std::size_t i = 1; i + 2 < preparation.size() + 1; i += 3) {
+    for (std::size_t i = 1; i + 2 < preparation.size(); i += 3) {
         unsigned list = 0, mode = 0;
         ASSERT_EQ(std::sscanf(preparation[i].c_str(), "glNewList(%u, %u)", &list, &mode), 2) << preparation[i];
         EXPECT_EQ(mode, unsigned(GL_COMPILE)) << "recording must not draw";

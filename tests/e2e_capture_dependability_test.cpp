@@ -135,17 +135,6 @@ void writeTextFile(const std::string& path, const std::string& text, mode_t mode
     chmod(path.c_str(), mode);
 }
 
-int lineCount(const std::string& text)
-{
-    return int(std::count(text.begin(), text.end(), '\n'));
-}
-
-std::string frameName(int frame)
-{
-    char name[32];
-    std::snprintf(name, sizeof name, "frame_%06d.png", frame);
-    return name;
-}
 
 // One run of a real binary in a process group of its own, as a shell starts a foreground job, so
 // that a signal to the group is the terminal's Ctrl-C. Its environment is the test's with

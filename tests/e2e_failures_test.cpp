@@ -4,7 +4,7 @@
 // silence, a show that still plays and ends with status 0 on Escape, and no signal and no
 // sanitizer report (the sanitizer build runs these tests too).
 #include "support/bmp_fixture.h"
-#include "support/x_session.h"
+#include "support/show_run.h"
 
 #include <gtest/gtest.h>
 #include <array>
@@ -20,7 +20,6 @@
 
 namespace {
 
-const std::string showBinary = SHOW_BINARY;
 
 enum class Fault {
     none,
@@ -136,25 +135,12 @@ void spoil(const std::string& path, Fault fault)
     }
 }
 
-// What the show wrote to standard error, less the disk audio driver's own announcement. A
-// sanitizer report or a crash message would land here.
-std::string showMessages(const ChildProcess& show)
-{
-    std::string messages;
-    std::istringstream lines(show.standardError());
-    for (std::string line; std::getline(lines, line);)
-        if (line.rfind("CRITICAL: ", 0) != 0)
-            messages += line + "\n";
-    return messages;
-}
-
 class ShowFailure : public ::testing::TestWithParam<FailureCase> {
 protected:
     void SetUp() override
     {
-        ASSERT_FALSE(folder.path().empty());
-        ASSERT_EQ(std::system(("cp -r '" SHOW_BUILD_DIR "/iroiro' '" + folder.path() + "/'").c_str()), 0)
-            << "the build writes ./iroiro/ beside the show";
+        copyShowData(folder.path());
+        ASSERT_FALSE(HasFatalFailure());
     }
 
     std::string dataPath(const std::string& name) const { return folder.path() + "/iroiro/" + name; }

@@ -2,7 +2,7 @@
 // that cannot be seen, a FIFO where a data file should be, soundtracks the decoder cannot read.
 // Each row asserts how the show ends (its status, or the signal that ended it), the notices, that
 // nothing is written to standard error, and that no process is left behind.
-#include "support/x_session.h"
+#include "support/show_run.h"
 
 #include <gtest/gtest.h>
 #include <chrono>
@@ -24,7 +24,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-const std::string showBinary = SHOW_BINARY;
 constexpr double showEndSeconds = 114.8;
 
 enum class Action {
@@ -207,24 +206,12 @@ double secondsSince(Clock::time_point start)
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-// What the show wrote to standard error, less the disk audio driver's own announcement.
-std::string showMessages(const ChildProcess& show)
-{
-    std::string messages;
-    std::istringstream lines(show.standardError());
-    for (std::string line; std::getline(lines, line);)
-        if (line.rfind("CRITICAL: ", 0) != 0)
-            messages += line + "\n";
-    return messages;
-}
-
 class ShowDependability : public ::testing::TestWithParam<DependabilityCase> {
 protected:
     void SetUp() override
     {
-        ASSERT_FALSE(folder.path().empty());
-        ASSERT_EQ(std::system(("cp -r '" SHOW_BUILD_DIR "/iroiro' '" + folder.path() + "/'").c_str()), 0)
-            << "the build writes ./iroiro/ beside the show";
+        copyShowData(folder.path());
+        ASSERT_FALSE(HasFatalFailure());
         ASSERT_EQ(mkdir((folder.path() + "/cover").c_str(), 0755), 0);
     }
 

@@ -152,17 +152,6 @@ bool exists(const std::string& path)
     return stat(path.c_str(), &info) == 0;
 }
 
-int lineCount(const std::string& text)
-{
-    return int(std::count(text.begin(), text.end(), '\n'));
-}
-
-std::string frameName(int frame)
-{
-    char name[32];
-    std::snprintf(name, sizeof name, "frame_%06d.png", frame);
-    return name;
-}
 
 // Each test works in a fresh folder that holds no iroiro/, so showcap finds the build's data
 // beside itself, as it does when run from the repository root. All runs share one private X

@@ -1,6 +1,7 @@
 // Shell commands through popen, their output read whole.
 #include "support/command.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <sys/wait.h>
 
@@ -17,4 +18,16 @@ CommandResult runCommand(const std::string& command)
     const int status = pclose(pipe);
     result.status = status != -1 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return result;
+}
+
+int lineCount(const std::string& text)
+{
+    return int(std::count(text.begin(), text.end(), '\n'));
+}
+
+std::string frameName(int frame)
+{
+    char name[32];
+    std::snprintf(name, sizeof name, "frame_%06d.png", frame);
+    return name;
 }

@@ -9,3 +9,9 @@ struct CommandResult {
 };
 
 CommandResult runCommand(const std::string& command);
+
+// The lines of a program's output: its newlines.
+int lineCount(const std::string& text);
+
+// The name showcap gives frame `frame` of a run: frame_NNNNNN.png.
+std::string frameName(int frame);

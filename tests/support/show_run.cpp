@@ -9,12 +9,27 @@
 #include <cstring>
 #include <sstream>
 
+void copyShowData(const std::string& folder)
+{
+    ASSERT_FALSE(folder.empty());
+    const std::string data = std::string(SHOW_BUILD_DIR) + "/" + dataFolderName;
+    ASSERT_EQ(std::system(("cp -r '" + data + "' '" + folder + "/'").c_str()), 0)
+        << "the build writes " << data << " beside the show";
+}
+
+std::string showMessages(const ChildProcess& show)
+{
+    std::string messages;
+    std::istringstream lines(show.standardError());
+    for (std::string line; std::getline(lines, line);)
+        if (line.rfind("CRITICAL: ", 0) != 0)
+            messages += line + "\n";
+    return messages;
+}
+
 void ShowRun::SetUp()
 {
-    ASSERT_FALSE(folder.path().empty());
-    const std::string data = std::string(SHOW_BUILD_DIR) + "/" + dataFolderName;
-    ASSERT_EQ(std::system(("cp -r '" + data + "' '" + folder.path() + "/'").c_str()), 0)
-        << "the build writes " << data << " beside the show";
+    copyShowData(folder.path());
 }
 
 std::string ShowRun::dataPath(const char* file) const
@@ -70,12 +85,7 @@ bool ShowRun::waitForSize(const std::string& window, const std::string& size, in
 
 std::string ShowRun::showMessages() const
 {
-    std::string messages;
-    std::istringstream lines(show->standardError());
-    for (std::string line; std::getline(lines, line);)
-        if (line.rfind("CRITICAL: ", 0) != 0)
-            messages += line + "\n";
-    return messages;
+    return ::showMessages(*show);
 }
 
 void ShowRun::pressEscapeAndExpectExitZero(const std::string& window)

@@ -14,6 +14,13 @@
 
 inline const std::string showBinary = SHOW_BINARY;
 
+// Copies the build's data folder into `folder`, as the show's ./iroiro/ there.
+void copyShowData(const std::string& folder);
+
+// What a show wrote to standard error, less the disk audio driver's own announcement. A sanitizer
+// report or a crash message would land here.
+std::string showMessages(const ChildProcess& show);
+
 class ShowRun : public ::testing::Test {
 protected:
     void SetUp() override;

@@ -135,7 +135,6 @@ void writeTextFile(const std::string& path, const std::string& text, mode_t mode
     chmod(path.c_str(), mode);
 }
 
-
 // One run of a real binary in a process group of its own, as a shell starts a foreground job, so
 // that a signal to the group is the terminal's Ctrl-C. Its environment is the test's with
 // `env` applied (an empty value unsets) and a mark that every process it starts inherits.

@@ -20,7 +20,6 @@
 
 namespace {
 
-
 enum class Fault {
     none,
     missing,

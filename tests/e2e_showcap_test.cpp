@@ -152,7 +152,6 @@ bool exists(const std::string& path)
     return stat(path.c_str(), &info) == 0;
 }
 
-
 // Each test works in a fresh folder that holds no iroiro/, so showcap finds the build's data
 // beside itself, as it does when run from the repository root. All runs share one private X
 // server, unless a test says otherwise.

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the show, showcap and every test program with AddressSanitizer and
-# UndefinedBehaviorSanitizer into build/sanitize, and runs the tests there. Any sanitizer
+# UndefinedBehaviorSanitizer into build/sanitize (those and nothing else: no benchmarks), and runs
+# every test there but the slow tier, whose whole real-time show adds nothing the e2e rows don't. Any sanitizer
 # report fails a test: the test programs exit non-zero, and the end-to-end tests find the
 # report on the show's standard error. Leaks held at exit by libraries outside the project are
 # suppressed in tests/sanitizers/lsan.supp, each with its reason. Needs an X display
@@ -24,4 +25,4 @@ export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 export LSAN_OPTIONS="suppressions=$root/tests/sanitizers/lsan.supp:print_suppressions=0"
 
 cd "$build"
-ctest --output-on-failure -j2
+ctest --output-on-failure -j2 -LE slow

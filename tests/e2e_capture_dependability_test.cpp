@@ -621,7 +621,8 @@ TEST_F(CaptureDependability, AnInterruptedMakedataLeavesOnlyWholeFiles)
     const std::string work = caseFolder(0);
     const std::string data = work + "/iroiro";
     Launched run({makedataBinary, data}, work, {}, work);
-    sleepMs(1500);
+    // Stopped once it has begun writing: a temporary or a finished file is in the folder.
+    EXPECT_TRUE(waitUntil([&] { return !entries(data).empty(); }, 60000)) << "makedata wrote nothing";
     kill(run.pid(), SIGTERM);
     EXPECT_EQ(run.wait(20000), 128 + SIGTERM) << run.errors();
     EXPECT_FALSE(hasHiddenEntry(data)) << "a temporary file left";

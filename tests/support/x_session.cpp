@@ -10,6 +10,7 @@
 #include <fstream>
 #include <signal.h>
 #include <sstream>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -222,4 +223,26 @@ std::string readWholeFile(const std::string& path)
 void sleepMs(int ms)
 {
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+bool waitUntil(const std::function<bool()>& done, int timeoutMs)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        if (done())
+            return true;
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
+        sleepMs(20);
+    }
+}
+
+bool waitForFileSize(const std::string& path, long long bytes, int timeoutMs)
+{
+    return waitUntil(
+        [&] {
+            struct stat st {};
+            return stat(path.c_str(), &st) == 0 && (long long)st.st_size >= bytes;
+        },
+        timeoutMs);
 }

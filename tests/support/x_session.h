@@ -5,6 +5,7 @@
 #include "support/command.h"
 #include "support/temp_folder.h"
 
+#include <functional>
 #include <string>
 #include <sys/types.h>
 #include <utility>
@@ -79,3 +80,12 @@ private:
 
 std::string readWholeFile(const std::string& path);
 void sleepMs(int ms);
+
+// Polls `done` until it holds or `timeoutMs` of wall-clock time have passed; true if it held.
+// Tests wait for an event this way (a window, a file's growth, a process's end), never for a
+// fixed time.
+bool waitUntil(const std::function<bool()>& done, int timeoutMs);
+
+// True once the file at `path` holds at least `bytes` bytes, polled for up to timeoutMs: e.g. the
+// disk audio driver's file, which grows at the sound's real-time pace while the show plays.
+bool waitForFileSize(const std::string& path, long long bytes, int timeoutMs);

@@ -95,7 +95,8 @@ TEST_F(ShowOptionsRun, WindowOpensANormalWindowOfTheAskedSizeAndEscapeEndsIt)
     const std::string window = waitForWindow(showBinary, 10000);
     ASSERT_FALSE(window.empty()) << "no window titled with the program's path";
     EXPECT_TRUE(waitForSize(window, "640x360", 10000)) << "window is " << x->windowSize(window);
-    sleepMs(1000);
+    // A second of the show played (the disk driver's file holds it), and the window kept its size.
+    EXPECT_TRUE(waitForFileSize(audioPath(), 44100LL * 4, 20000));
     EXPECT_EQ(x->windowSize(window), "640x360") << "the window went full screen";
     pressEscapeAndExpectExitZero(window);
     EXPECT_EQ(showMessages(), "");
@@ -150,19 +151,33 @@ TEST_F(ShowOptionsRun, WithoutDataHereItReadsTheDataBesideTheExecutableWithoutAN
 }
 
 // The GL calls of a dump with what varies from run to run masked: the program's path, call
-// numbers, pointers, window ids and every fractional number (times feed positions and angles).
+// numbers, pointers and every fractional number (times feed positions and angles). The window
+// system's calls are left out (GLX's configs, visual ids, drawables, context switches and the
+// calls apitrace makes up at each of them), so that a Mesa or freeglut update does not change
+// the list; each swap stays as a bare marker between frames.
 std::string normalisedCalls(const std::string& dump)
 {
     static const std::regex processName(R"(// process.name = .*)");
-    static const std::regex callNumber(R"(^\d+ )", std::regex::multiline);
+    static const std::regex callNumber(R"(^\d+ )");
     static const std::regex pointer(R"(0x[0-9a-f]+)");
     static const std::regex fraction(R"(-?\d+\.\d+(e[-+]?\d+)?)");
     static const std::regex largeInteger(R"(\b\d{6,}\b)");
-    std::string text = std::regex_replace(dump, processName, "");
-    text = std::regex_replace(text, callNumber, "");
-    text = std::regex_replace(text, pointer, "0x#");
-    text = std::regex_replace(text, fraction, "#");
-    return std::regex_replace(text, largeInteger, "#");
+    const std::string fake = "// fake";
+    std::istringstream lines(std::regex_replace(dump, processName, ""));
+    std::string text;
+    for (std::string line; std::getline(lines, line);) {
+        line = std::regex_replace(line, callNumber, "");
+        if (line.rfind("glXSwapBuffers(", 0) == 0)
+            line = "-- swap --";
+        else if (line.rfind("glX", 0) == 0)
+            continue;
+        else if (line.size() >= fake.size() && line.compare(line.size() - fake.size(), fake.size(), fake) == 0)
+            continue;
+        line = std::regex_replace(line, pointer, "0x#");
+        line = std::regex_replace(line, fraction, "#");
+        text += std::regex_replace(line, largeInteger, "#") + "\n";
+    }
+    return text;
 }
 
 TEST_F(ShowOptionsRun, WithoutArgumentsTheFirstFramesCallsAreTheShowsOwn)

@@ -31,15 +31,44 @@ std::string dataFilePath(const char* file)
     return dataFolder() + file;
 }
 
+bool holdsShowData(const std::string& folder)
+{
+    const std::string data = folder + "/" + dataFolderName + "/";
+    if (pathExists(data + soundtrackFile))
+        return true;
+    for (const ShowPicture& picture : showPictures)
+        if (pathExists(data + picture.file))
+            return true;
+    return false;
+}
+
+std::string chooseDataFolder(const std::string& requested, const std::string& workingFolder,
+                             const std::string& programFolder)
+{
+    if (!requested.empty())
+        return isDirectory(requested + "/" + dataFolderName) ? requested : std::string();
+    if (holdsShowData(workingFolder))
+        return workingFolder;
+    if (programFolder.empty())
+        return {};
+    if (holdsShowData(programFolder))
+        return programFolder;
+    const std::string installed = programFolder + "/" + installedDataFolder;
+    if (holdsShowData(installed))
+        return installed;
+    return {};
+}
+
 std::string locateDataFolder(const std::string& requested)
 {
-    const std::string name = std::string("/") + dataFolderName;
-    if (!requested.empty())
-        return isDirectory(requested + name) ? requested : std::string();
-    if (pathExists(std::string(".") + name))
-        return ".";
-    const std::string besideExecutable = executableFolder();
-    if (!besideExecutable.empty() && isDirectory(besideExecutable + name))
-        return besideExecutable;
-    return {};
+    return chooseDataFolder(requested, ".", executableFolder());
+}
+
+std::vector<std::string> missingPictures()
+{
+    std::vector<std::string> missing;
+    for (const ShowPicture& picture : showPictures)
+        if (!pathExists(dataFilePath(picture.file)))
+            missing.push_back(picture.file);
+    return missing;
 }

@@ -6,10 +6,13 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // The folder makedata writes and the show reads, relative to the working directory by default.
 inline constexpr const char* dataFolderName = "iroiro";
 inline constexpr const char* defaultDataFolder = "./iroiro/";
+// Where an installation keeps the folder holding iroiro/, relative to its programs' folder.
+inline constexpr const char* installedDataFolder = "../share/iroiro";
 
 inline constexpr const char* soundtrackFile = "k13.mp3";
 
@@ -29,11 +32,22 @@ inline constexpr const char* skyPictureBFile = showPictures[1].file;
 inline constexpr const char* skyPictureAFile = showPictures[2].file;
 inline constexpr const char* wavePictureFile = showPictures[3].file;
 
-// The folder holding iroiro/: `requested` when given and it holds an iroiro/ folder; otherwise
-// the working directory when ./iroiro exists at all (a broken one then gives the loader's
-// notices), or else the folder of the running executable when it holds an iroiro/ folder (so
-// that build/show and build/showcap find build/iroiro/ from anywhere). Empty when none of these.
+// The folder holding iroiro/: `requested` when given and it holds an iroiro/ folder. Otherwise
+// the first of these whose iroiro/ holds at least one of the show's files (a folder of that name
+// without any, such as a clone of the project named after it, is not the data): the working
+// directory; the running executable's folder (build/show finds build/iroiro/ from anywhere);
+// the share folder of an installation, `installedDataFolder` from the executable's folder
+// (P/bin/iroiro finds P/share/iroiro/iroiro/). Empty when none of these.
 std::string locateDataFolder(const std::string& requested);
+// The same rule from a given working folder and executable's folder.
+std::string chooseDataFolder(const std::string& requested, const std::string& workingFolder,
+                             const std::string& programFolder);
+
+// True when `folder`/iroiro/ holds at least one of the show's five files.
+bool holdsShowData(const std::string& folder);
+
+// The pictures missing from the data folder, by bare name.
+std::vector<std::string> missingPictures();
 
 // The folder the show reads its data from, ending in '/': defaultDataFolder until set.
 const std::string& dataFolder();

@@ -40,9 +40,18 @@ bool applyCommandLine(int argc, char** argv, ShowOptions& options, int& status)
         status = usageStatus;
         return false;
     }
-    // With nothing found, ./iroiro/ as always: each missing picture gives its notice.
+    // With nothing found, ./iroiro/ as always: each missing picture gives its notice, after one
+    // line here on where the show looked and how to point it elsewhere.
     if (!folder.empty())
         setDataFolder(folder + "/" + dataFolderName + "/");
+    const std::vector<std::string> missing = missingPictures();
+    if (!missing.empty()) {
+        std::string names;
+        for (const std::string& name : missing)
+            names += (names.empty() ? "" : ", ") + name;
+        std::fprintf(stderr, "show: missing from %s: %s (--data DIR reads the data from DIR/%s/)\n",
+                     dataFolder().c_str(), names.c_str(), dataFolderName);
+    }
     setFirstFrameTime(options.shared.atMs);
     return true;
 }

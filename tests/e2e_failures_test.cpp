@@ -154,8 +154,11 @@ TEST_P(ShowFailure, ShowsTheExpectedNoticesPlaysOnAndEndsWithStatusZero)
     // Failed pictures raise notices on screen, or with no usable fonts write their text.
     int expectedNotices = 0;
     std::string expectedMessages;
+    std::string missingNames; // in load order, as the show's one line names them
     for (std::size_t i = 0; i < pictureNames.size(); ++i) {
         ASSERT_NO_FATAL_FAILURE(spoil(dataPath(pictureNames[i]), c.pictures[i]));
+        if (c.pictures[i] == Fault::missing)
+            missingNames += (missingNames.empty() ? "" : ", ") + std::string(pictureNames[i]);
         if (c.pictures[i] == Fault::none)
             continue;
         if (c.fontPath)
@@ -164,6 +167,10 @@ TEST_P(ShowFailure, ShowsTheExpectedNoticesPlaysOnAndEndsWithStatusZero)
             ++expectedNotices;
     }
     ASSERT_NO_FATAL_FAILURE(spoil(dataPath(soundtrackName), c.soundtrack));
+    // Before the notices, one line says where the show looked and names --data.
+    if (!missingNames.empty())
+        expectedMessages = "show: missing from ./iroiro/: " + missingNames +
+                           " (--data DIR reads the data from DIR/iroiro/)\n" + expectedMessages;
 
     PrivateXServer x(640, 480, c.fontPath ? c.fontPath : "");
     ASSERT_TRUE(x.running()) << "Xvfb did not start";

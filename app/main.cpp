@@ -32,6 +32,11 @@ bool applyCommandLine(int argc, char** argv, ShowOptions& options, int& status)
         status = 0;
         return false;
     }
+    if (options.version) {
+        std::printf("iroiro %s\n", SHOW_VERSION);
+        status = 0;
+        return false;
+    }
     const std::string& requested = options.shared.dataFolder;
     const std::string folder = locateDataFolder(requested);
     if (folder.empty() && !requested.empty()) {

@@ -146,6 +146,10 @@ bool parseShowOptions(const std::vector<std::string>& args, ShowOptions& options
             options.help = true;
             return true;
         }
+        if (name == "--version") {
+            options.version = true;
+            return true;
+        }
         if (name == "--window") {
             options.window = true;
             if (name.size() < arg.size()) {
@@ -179,7 +183,7 @@ bool parseShowOptions(const std::vector<std::string>& args, ShowOptions& options
 
 std::string showUsage()
 {
-    return "Usage: show [--window[=WxH]] [--at SECONDS] [--data DIR] [--help]\n";
+    return "Usage: show [--window[=WxH]] [--at SECONDS] [--data DIR] [--help] [--version]\n";
 }
 
 std::string showHelp()
@@ -193,9 +197,11 @@ std::string showHelp()
            "  --at SECONDS    start at that show time (up to three decimals, below 114.8): the\n"
            "                  picture as a run carries it into that moment, the soundtrack from\n"
            "                  the same position\n"
-           "  --data DIR      read the data from DIR/iroiro/ (default: ./iroiro/ when that folder\n"
-           "                  exists, or else the iroiro/ beside the show's executable)\n"
+           "  --data DIR      read the data from DIR/iroiro/ (default: ./iroiro/ when it holds the\n"
+           "                  show's files, else the iroiro/ beside the executable, else the\n"
+           "                  installed ../share/iroiro/iroiro/ beside its bin/ folder)\n"
            "  --help          this text\n"
+           "  --version       the show's version\n"
            "\n"
            "GLUT's own options (-display NAME, -geometry WxH+X+Y, -iconic, -sync, ...) are passed\n"
            "to GLUT.\n";

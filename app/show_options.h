@@ -41,6 +41,7 @@ bool optionValue(const std::vector<std::string>& args, std::size_t& i, std::stri
 // What the show was asked to do.
 struct ShowOptions {
     bool help = false;
+    bool version = false; // --version: print the version and end
     bool window = false; // a normal window of width x height instead of full screen
     int width = 1280;
     int height = 720;

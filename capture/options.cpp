@@ -110,6 +110,10 @@ bool parseCaptureOptions(const std::vector<std::string>& args, CaptureOptions& o
             options.mode = CaptureMode::help;
             return true;
         }
+        if (arg == "--version") {
+            options.mode = CaptureMode::version;
+            return true;
+        }
     }
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
@@ -163,7 +167,7 @@ std::string captureUsage()
            "  showcap video OUT.mp4 [--size WxH] [--fps N] [--from SECONDS] [--to SECONDS] [--data DIR]\n"
            "  showcap frames DIR    [--size WxH] [--fps N] [--from SECONDS] [--to SECONDS] [--data DIR]\n"
            "  showcap frame OUT.png --at SECONDS [--size WxH] [--fps N] [--data DIR]\n"
-           "  showcap --help\n";
+           "  showcap --help | --version\n";
 }
 
 std::string captureHelp()

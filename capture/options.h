@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-enum class CaptureMode { help, video, frames, frame };
+enum class CaptureMode { help, version, video, frames, frame };
 
 struct CaptureOptions {
     CaptureMode mode = CaptureMode::help;

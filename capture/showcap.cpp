@@ -327,7 +327,8 @@ bool capture(const CaptureOptions& options, const CapturePlan& plan, std::string
     case CaptureMode::video: return captureVideo(options, plan, error);
     case CaptureMode::frames: return captureFrames(options, plan, error);
     case CaptureMode::frame: return captureFrame(options, plan, error);
-    case CaptureMode::help: break;
+    case CaptureMode::help:
+    case CaptureMode::version: break;
     }
     return false;
 }
@@ -377,6 +378,10 @@ int main(int argc, char** argv)
     const bool parsed = parseCaptureOptions(std::vector<std::string>(argv + 1, argv + argc), options, error);
     if (parsed && options.mode == CaptureMode::help) {
         std::fputs(captureHelp().c_str(), stdout);
+        return 0;
+    }
+    if (parsed && options.mode == CaptureMode::version) {
+        std::printf("iroiro-capture %s\n", SHOW_VERSION);
         return 0;
     }
     if (!parsed || !planCapture(options, plan, error)) {

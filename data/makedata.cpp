@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <exception>
 #include <filesystem>
 #include <iterator>
@@ -89,6 +90,10 @@ void makeData(const fs::path& folder)
 
 int main(int argc, char** argv)
 {
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::printf("makedata (iroiro) %s\n", SHOW_VERSION);
+        return 0;
+    }
     if (argc != 2 || argv[1][0] == '\0') {
         std::fprintf(stderr, "usage: makedata <output folder>\n");
         return 2;

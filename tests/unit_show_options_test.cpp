@@ -58,6 +58,18 @@ TEST(ShowOptions, HelpIsAnsweredWhateverElseTheLineHolds)
     }
 }
 
+TEST(ShowOptions, VersionIsAnsweredBeforeAnyWindow)
+{
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"--version"}, {"--window", "--version"}}) {
+        ShowOptions options;
+        std::string error;
+        ASSERT_TRUE(parseShowOptions(args, options, error)) << args.back();
+        EXPECT_TRUE(options.version);
+        EXPECT_FALSE(options.help);
+    }
+}
+
 struct RefusedCase {
     std::vector<std::string> args;
     const char* reason; // a part of the message that names the fault

@@ -64,6 +64,17 @@ TEST(ShowcapOptions, HelpWinsWhereverItStands)
     }
 }
 
+TEST(ShowcapOptions, VersionWinsWhereverItStands)
+{
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"--version"}, {"frame", "o.png", "--at", "5", "--version"}}) {
+        CaptureOptions options;
+        std::string error;
+        ASSERT_TRUE(parseCaptureOptions(args, options, error)) << args.front();
+        EXPECT_EQ(options.mode, CaptureMode::version);
+    }
+}
+
 struct RefusedCase {
     std::vector<std::string> args;
     const char* reason; // a part of the message that names the fault

@@ -189,8 +189,9 @@ std::string captureHelp()
            "  --from SECONDS   start of the range of show time (default 0)\n"
            "  --to SECONDS     end of the range, not included (default 114.8, the end of the show)\n"
            "  --at SECONDS     the show time of the frame, for frame\n"
-           "  --data DIR       the folder holding iroiro/ (default: the working directory, or else\n"
-           "                   the folder showcap is in)\n"
+           "  --data DIR       the folder holding iroiro/ (default: the working directory when its\n"
+           "                   iroiro/ holds the show's files, else the folder showcap is in, else\n"
+           "                   the installed ../share/iroiro beside its bin/ folder)\n"
            "\n"
            "Without a display, showcap starts a private X server (Xvfb) of its own.\n";
 }

@@ -2,7 +2,9 @@
 // Usage: makedata <output folder>. Silent on success; one line on standard error on failure.
 #include "app/data_files.h"
 #include "capture/output_files.h"
+#include "capture/png_writer.h"
 #include "data/bmp_writer.h"
+#include "data/icon.h"
 #include "data/mp3_encoder.h"
 #include "data/pictures.h"
 #include "data/soundtrack.h"
@@ -86,6 +88,36 @@ void makeData(const fs::path& folder)
     writeFileAtomically(folder / soundtrackFile, encodeMp3(composeSoundtrack()));
 }
 
+// The program's icon at the sizes a desktop asks for, as DIR/iroiro-SIZE.png.
+void makeIcons(const fs::path& folder)
+{
+    std::error_code error;
+    fs::create_directories(folder, error);
+    if (error) {
+        throw std::runtime_error("cannot create folder " + folder.string() + ": " + error.message());
+    }
+    for (int size : {256, 48}) {
+        const Picture icon = makeIcon(size);
+        // The PNG writer takes rows bottom-up, as GL reads them back.
+        std::vector<std::uint8_t> bottomUp;
+        const std::size_t row = std::size_t(size) * 3;
+        for (int y = size - 1; y >= 0; --y) {
+            bottomUp.insert(bottomUp.end(), icon.rgb.begin() + std::ptrdiff_t(y * row),
+                            icon.rgb.begin() + std::ptrdiff_t((y + 1) * row));
+        }
+        std::vector<std::uint8_t> png;
+        if (!encodePng(size, size, bottomUp, png)) {
+            throw std::runtime_error("cannot encode the icon");
+        }
+        const fs::path path = folder / ("iroiro-" + std::to_string(size) + ".png");
+        std::string refusal;
+        if (!checkOutputFile(path.string(), refusal)) {
+            throw std::runtime_error(refusal);
+        }
+        writeFileAtomically(path, png);
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -94,12 +126,16 @@ int main(int argc, char** argv)
         std::printf("makedata (iroiro) %s\n", SHOW_VERSION);
         return 0;
     }
-    if (argc != 2 || argv[1][0] == '\0') {
-        std::fprintf(stderr, "usage: makedata <output folder>\n");
+    const bool icons = argc == 3 && std::strcmp(argv[1], "--icons") == 0;
+    if (!icons && (argc != 2 || argv[1][0] == '\0' || argv[1][0] == '-')) {
+        std::fprintf(stderr, "usage: makedata <output folder> | makedata --icons <output folder>\n");
         return 2;
     }
     try {
-        makeData(argv[1]);
+        if (icons)
+            makeIcons(argv[2]);
+        else
+            makeData(argv[1]);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "makedata: %s\n", e.what());
         return 1;

@@ -1,6 +1,19 @@
 #!/usr/bin/env bash
-# Configures and builds everything (the programs, the data files, the tests) into build/.
+# Configures and builds into build/ (or $SHOW_BUILD_DIR): `build.sh programs` only the show,
+# showcap and the data files (what running the show needs); `build.sh all` (the default) also the
+# tests and the benchmarks. With SHOW_CONFIGURE_ONLY=1 it stops after configuring (the install
+# check reads the targets run.sh's build would have).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$root/build" -j"$(nproc)"
+build="${SHOW_BUILD_DIR:-$root/build}"
+case "${1:-all}" in
+  programs)
+    cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DSHOW_TESTS=OFF >/dev/null
+    [ "${SHOW_CONFIGURE_ONLY:-0}" = 1 ] && exit 0
+    cmake --build "$build" -j"$(nproc)" --target show showcap iroiro_data iroiro_icons iroiro_packaging_files ;;
+  all)
+    cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DSHOW_TESTS=ON >/dev/null
+    [ "${SHOW_CONFIGURE_ONLY:-0}" = 1 ] && exit 0
+    cmake --build "$build" -j"$(nproc)" ;;
+  *) echo "usage: build.sh [programs|all]" >&2; exit 2 ;;
+esac

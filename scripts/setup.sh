@@ -1,16 +1,28 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the show needs to build, run and be tested, only when missing.
+# Installs the Debian packages that are missing, only those: `setup.sh run` what building and
+# running the programs needs (the default), `setup.sh test` that and what the tests, benchmarks
+# and hardening steps need. When another program holds the package manager's lock (an automatic
+# update, say), it waits for it, up to five minutes, and says so.
 set -euo pipefail
 
-packages=(
+run_packages=(
   build-essential cmake pkg-config
-  freeglut3-dev libglu1-mesa-dev libgl1-mesa-dri mesa-utils
+  freeglut3-dev libglu1-mesa-dev libgl1-mesa-dri
   libsdl2-dev libsdl2-mixer-dev libasound2-dev libmp3lame-dev zlib1g-dev
-  libgtest-dev googletest libbenchmark-dev
-  xvfb xauth xdotool x11-utils xfonts-base
-  ffmpeg imagemagick apitrace
-  clang libclang-rt-14-dev valgrind
+  xvfb xauth ffmpeg
 )
+test_packages=(
+  mesa-utils libgtest-dev googletest libbenchmark-dev
+  xdotool x11-utils xfonts-base imagemagick apitrace file
+  clang libclang-rt-14-dev valgrind
+  desktop-file-utils lintian man-db dpkg-dev
+)
+
+case "${1:-run}" in
+  run) packages=("${run_packages[@]}") ;;
+  test) packages=("${run_packages[@]}" "${test_packages[@]}") ;;
+  *) echo "usage: setup.sh [run|test]" >&2; exit 2 ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do
@@ -20,6 +32,26 @@ done
 
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
+
+# apt-get, retried while another program holds the package manager's lock; dpkg's own lock is
+# waited for by apt itself.
+waitedSeconds=0
+aptGet() {
+  local output status
+  while :; do
+    output=$(DEBIAN_FRONTEND=noninteractive $sudo apt-get -o DPkg::Lock::Timeout=300 "$@" 2>&1) && return 0
+    status=$?
+    if ! grep -q "Could not get lock\|Unable to acquire\|is another process using it" <<<"$output" ||
+       [ "$waitedSeconds" -ge 300 ]; then
+      printf '%s\n' "$output" >&2
+      return "$status"
+    fi
+    [ "$waitedSeconds" -gt 0 ] || echo "setup: another program is using the package manager; waiting for it (up to 5 minutes)" >&2
+    sleep 5
+    waitedSeconds=$((waitedSeconds + 5))
+  done
+}
+
 echo "Installing: ${missing[*]}"
-$sudo apt-get update -qq
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+aptGet update -qq
+aptGet install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

@@ -117,10 +117,13 @@ std::string absolutePath(const std::string& path)
 {
     if (!path.empty() && path[0] == '/')
         return path;
-    char buffer[4096];
-    if (!getcwd(buffer, sizeof buffer))
-        return path;
-    return std::string(buffer) + "/" + path;
+    // The working folder may be gone (deleted under the process) or longer than a path can be;
+    // then nothing relative to it can be named after a change of folder.
+    char buffer[PATH_MAX];
+    if (!getcwd(buffer, sizeof buffer) || buffer[0] != '/')
+        return {};
+    const std::string absolute = std::string(buffer) + "/" + path;
+    return absolute.size() < PATH_MAX ? absolute : std::string();
 }
 
 bool checkOutputFile(const std::string& path, std::string& error)

@@ -8,7 +8,8 @@
 #include <string>
 #include <vector>
 
-// `path` made absolute against the working directory, so that it survives a change of folder.
+// `path` made absolute against the working directory, so that it survives a change of folder;
+// empty when the working directory cannot be resolved (deleted, or its path too long).
 std::string absolutePath(const std::string& path);
 
 bool isFolder(const std::string& path);

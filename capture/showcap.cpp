@@ -29,11 +29,22 @@ namespace {
 constexpr int failureStatus = 1;
 constexpr int usageStatus = 2;
 constexpr const char* interruptedMessage = "interrupted; the partial output is removed";
+constexpr const char* unresolvableWorkingFolder =
+    "the working folder is gone or its path is too long (give an absolute path)";
 
 // What the run has made so far and takes away unless it completes. At file level because the X
 // connection's and GLUT's fatal error handlers, which end the process, take it away too.
+// A file the run made: removed when the run does not complete, and then only while it is still
+// the file this run wrote (same device and inode; 0 for a temporary name only this run knows),
+// so that a frame another run has since put under the same name stays.
+struct MadeFile {
+    std::string path;
+    dev_t device = 0;
+    ino_t inode = 0;
+};
+
 struct RunLeftovers {
-    std::vector<std::string> files; // the video's temporary file; the frames this run added
+    std::vector<MadeFile> files; // the video's temporary file; the frames this run added
     std::string folder;             // the frames folder, when this run made it
     VideoPipe encoder;
     PrivateDisplay display;
@@ -47,8 +58,12 @@ RunLeftovers leftovers;
 void takeLeftoversAway()
 {
     abortVideoPipe(leftovers.encoder);
-    for (auto file = leftovers.files.rbegin(); file != leftovers.files.rend(); ++file)
-        std::remove(file->c_str());
+    for (auto file = leftovers.files.rbegin(); file != leftovers.files.rend(); ++file) {
+        struct stat info;
+        if (file->inode == 0 ||
+            (lstat(file->path.c_str(), &info) == 0 && info.st_dev == file->device && info.st_ino == file->inode))
+            std::remove(file->path.c_str());
+    }
     if (!leftovers.folder.empty())
         rmdir(leftovers.folder.c_str());
     leftovers.files.clear();
@@ -125,7 +140,12 @@ bool findDataFolder(const CaptureOptions& options, std::string& folder, std::str
                     : "no iroiro/ folder in " + options.dataFolder;
         return false;
     }
-    folder = absolutePath(folder);
+    const std::string absolute = absolutePath(folder);
+    if (absolute.empty()) {
+        error = "cannot resolve the data folder " + folder + ": " + unresolvableWorkingFolder;
+        return false;
+    }
+    folder = absolute;
     return true;
 }
 
@@ -249,7 +269,7 @@ bool captureVideo(const CaptureOptions& options, const CapturePlan& plan, std::s
     VideoSettings settings;
     if (!createTemporaryBeside(options.output, settings.outputPath, error))
         return false;
-    leftovers.files.push_back(settings.outputPath);
+    leftovers.files.push_back({settings.outputPath});
     settings.soundtrackPath = dataFilePath(soundtrackFile);
     settings.width = options.width;
     settings.height = options.height;
@@ -291,8 +311,9 @@ bool captureFrames(const CaptureOptions& options, const CapturePlan& plan, std::
         bool created = false;
         if (!writePngFile(path, options, rgb, png, created, failure))
             return false;
-        if (created)
-            leftovers.files.push_back(path);
+        struct stat written;
+        if (created && lstat(path.c_str(), &written) == 0)
+            leftovers.files.push_back({path, written.st_dev, written.st_ino});
         return true;
     };
     return renderFrames(options, plan, writeFrame, error);
@@ -337,6 +358,11 @@ int run(CaptureOptions& options, const CapturePlan& plan)
 {
     // Everything that can be checked without a display is checked before one is started.
     catchStopSignals();
+    // "frames out/" (as tab completion writes it) names the same folder as "frames out": without
+    // the slash, a link there is seen as the link it is, not as the folder it points to.
+    if (options.mode == CaptureMode::frames)
+        while (options.output.size() > 1 && options.output.back() == '/')
+            options.output.pop_back();
     std::string error;
     std::string dataFolder;
     if (!findDataFolder(options, dataFolder, error) || !checkData(options, dataFolder, error) ||
@@ -345,8 +371,12 @@ int run(CaptureOptions& options, const CapturePlan& plan)
     if (stopSignal() != 0 || (!displayReachable() && !startPrivateDisplay(leftovers.display, error)))
         return finishRun(false, error);
 
-    // The show reads ./iroiro/ from the working directory; the output stays where it was named.
-    options.output = absolutePath(options.output);
+    // The show reads ./iroiro/ from the working directory; the output stays where it was named,
+    // or the run is refused before anything is drawn.
+    const std::string output = absolutePath(options.output);
+    if (output.empty())
+        return finishRun(false, "cannot resolve " + options.output + ": " + unresolvableWorkingFolder);
+    options.output = output;
     if (chdir(dataFolder.c_str()) != 0)
         return finishRun(false, "cannot enter the data folder " + dataFolder);
     XSetIOErrorHandler(onLostDisplay);

@@ -1,12 +1,15 @@
 // The operating system's side of the capture programs: signals, writes, PATH, children, X.
 #include "capture/system.h"
 
+#include "capture/output_files.h"
+
 #include <X11/Xlib.h>
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
+#include <map>
 #include <pthread.h>
 #include <sys/prctl.h>
 #include <sys/stat.h>
@@ -15,7 +18,10 @@
 
 namespace {
 
-constexpr int stopSignals[] = {SIGINT, SIGTERM, SIGHUP};
+// Every signal whose default is to end the process and that can be caught: each ends a run with
+// its cleanup. (SIGPIPE and SIGXFSZ are ignored instead: a failed write says why.)
+constexpr int stopSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGUSR1, SIGUSR2,
+                               SIGALRM, SIGVTALRM, SIGPROF, SIGXCPU};
 
 volatile std::sig_atomic_t requestedStop = 0;
 
@@ -49,8 +55,14 @@ void catchStopSignals()
     action.sa_handler = noteStop;
     action.sa_flags = SA_RESETHAND;
     sigemptyset(&action.sa_mask);
-    for (int signalNumber : stopSignals)
+    for (int signalNumber : stopSignals) {
+        // A signal ignored when the program started stays ignored: nohup ignores SIGHUP, and a
+        // shell's background job SIGINT and SIGQUIT, so that they outlive the terminal.
+        struct sigaction inherited {};
+        if (sigaction(signalNumber, nullptr, &inherited) == 0 && inherited.sa_handler == SIG_IGN)
+            continue;
         sigaction(signalNumber, &action, nullptr);
+    }
 }
 
 int stopSignal()
@@ -106,6 +118,14 @@ bool writeAll(int fd, const void* data, std::size_t size)
 
 std::string findProgram(const std::string& program)
 {
+    // Looked up once, before the capture changes directory, and kept as an absolute path: an
+    // empty or relative element of PATH names a folder relative to where the user started the
+    // program, never the data folder it later works in.
+    static std::map<std::string, std::string> found;
+    const auto known = found.find(program);
+    if (known != found.end())
+        return known->second;
+    std::string& result = found[program];
     const char* path = std::getenv("PATH");
     const std::string folders = path ? path : "/usr/bin:/bin";
     std::size_t start = 0;
@@ -113,14 +133,17 @@ std::string findProgram(const std::string& program)
         std::size_t end = folders.find(':', start);
         if (end == std::string::npos)
             end = folders.size();
-        const std::string folder = end > start ? folders.substr(start, end - start) : ".";
+        const std::string folder = absolutePath(end > start ? folders.substr(start, end - start) : ".");
         const std::string candidate = folder + "/" + program;
         struct stat info;
-        if (stat(candidate.c_str(), &info) == 0 && S_ISREG(info.st_mode) && access(candidate.c_str(), X_OK) == 0)
-            return candidate;
+        if (!folder.empty() && stat(candidate.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+            access(candidate.c_str(), X_OK) == 0) {
+            result = candidate;
+            break;
+        }
         start = end + 1;
     }
-    return {};
+    return result;
 }
 
 pid_t startChild(const ChildSetup& setup)

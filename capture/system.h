@@ -24,8 +24,10 @@ inline double monotonicMs()
 
 // ---- stop requests ----
 
-// SIGINT, SIGTERM and SIGHUP then ask the program to stop instead of ending it: stopSignal() tells
-// which came. They interrupt a blocked system call (no SA_RESTART), so that a write to a stalled
+// SIGINT, SIGTERM, SIGHUP and every other catchable signal that would end the process (SIGQUIT,
+// SIGUSR1, SIGALRM, ...) then ask the program to stop instead of ending it: stopSignal() tells
+// which came. One that was ignored when the program started (nohup, a background job) stays
+// ignored. They interrupt a blocked system call (no SA_RESTART), so that a write to a stalled
 // pipe or a wait for a child notices; a second one ends the process at once. SIGPIPE and SIGXFSZ
 // are ignored, so that a failed write says why instead.
 void catchStopSignals();

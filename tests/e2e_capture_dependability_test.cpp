@@ -631,4 +631,166 @@ TEST_F(CaptureDependability, AnInterruptedMakedataLeavesOnlyWholeFiles)
             << name << " is not whole";
 }
 
+// ---- second round: where output lands, inherited signals, concurrent runs, PATH ----
+
+// A copy of the build's data in `folder`/iroiro/, for rows that must see nothing land there.
+void copyData(const std::string& folder)
+{
+    const std::string data = folder + "/iroiro";
+    ASSERT_EQ(mkdir(folder.c_str(), 0755), 0);
+    ASSERT_EQ(mkdir(data.c_str(), 0755), 0);
+    for (const char* name : dataFiles)
+        writeTextFile(data + "/" + name, readBounded(buildData + "/" + name, 1 << 24));
+}
+
+// showcap through a shell that first does `prelude` (e.g. deletes its own working folder or
+// ignores a signal, as nohup does) and then becomes showcap.
+std::unique_ptr<Launched> startThroughShell(const std::string& work, const std::string& prelude,
+                                            const std::string& showcapArgs, const std::string& display,
+                                            Environment env = {})
+{
+    env.insert(env.begin(), {"DISPLAY", display});
+    return std::make_unique<Launched>(
+        std::vector<std::string>{"/bin/sh", "-c", prelude + "; exec '" + showcapBinary + "' " + showcapArgs}, work,
+        env, work);
+}
+
+// True once the frames folder holds frame `frame`, or the run has ended.
+bool frameWrittenOrEnded(const std::string& folder, int frame, Launched& run)
+{
+    return waitUntil(
+        [&] {
+            struct stat info;
+            return stat((folder + "/" + frameName(frame)).c_str(), &info) == 0 || run.wait(0) != -1;
+        },
+        60000);
+}
+
+TEST_F(CaptureDependability, AWorkingFolderThatCannotBeResolvedIsRefusedAndNothingLandsInTheDataFolder)
+{
+    // The working folder is deleted under showcap, which changes into the data folder to draw:
+    // a relative output used to be written there, replacing a file of that name.
+    const char* outputs[] = {"frame notes.txt --at 5", "frames notes --to 0.5 --fps 4", "video notes.mp4 --to 0.5"};
+    int index = 0;
+    for (const char* output : outputs) {
+        SCOPED_TRACE(output);
+        const std::string work = caseFolder(index++);
+        const std::string data = work + "/data";
+        ASSERT_NO_FATAL_FAILURE(copyData(data));
+        writeTextFile(data + "/notes.txt", "the user's notes");
+        ASSERT_EQ(mkdir((work + "/gone").c_str(), 0755), 0);
+        std::unique_ptr<Launched> run = startThroughShell(
+            work, "cd gone && rmdir ../gone", std::string(output) + " --size 64x36 --data '" + data + "'",
+            server->display());
+        EXPECT_EQ(run->wait(60000), 1) << run->errors();
+        EXPECT_NE(run->errors().find("the working folder is gone"), std::string::npos) << run->errors();
+        EXPECT_EQ(readBounded(data + "/notes.txt"), "the user's notes");
+        EXPECT_EQ(entries(data).size(), 2u) << "only iroiro/ and notes.txt";
+        EXPECT_EQ(entries(data + "/iroiro").size(), std::size(dataFiles));
+        EXPECT_EQ(survivors(work), std::vector<std::string>{});
+    }
+}
+
+TEST_F(CaptureDependability, ASignalIgnoredAtStartStaysIgnoredAndTheRunCompletes)
+{
+    // nohup ignores SIGHUP, and a non-interactive shell's background job SIGINT: a render started
+    // that way must outlive the hang-up or the Ctrl-C it was shielded from.
+    const std::pair<const char*, int> cases[] = {{"HUP", SIGHUP}, {"INT", SIGINT}};
+    int index = 0;
+    for (const auto& [name, signalNumber] : cases) {
+        SCOPED_TRACE(name);
+        const std::string work = caseFolder(index++);
+        std::unique_ptr<Launched> run = startThroughShell(
+            work, std::string("trap '' ") + name, "frames out --size 160x90 --fps 10 --to 20 --data '" + buildData + "/..'",
+            server->display());
+        ASSERT_TRUE(frameWrittenOrEnded(work + "/out", 2, *run));
+        kill(run->pid(), signalNumber);
+        EXPECT_EQ(run->wait(60000), 0) << run->errors();
+        EXPECT_EQ(entries(work + "/out").size(), 200u);
+        EXPECT_EQ(survivors(work), std::vector<std::string>{});
+    }
+}
+
+TEST_F(CaptureDependability, EveryTerminatingSignalStopsTheRunWithItsCleanup)
+{
+    // SIGQUIT, SIGUSR1 and SIGALRM used to end showcap on the spot, leaving its frames behind.
+    int index = 0;
+    for (int signalNumber : {SIGQUIT, SIGUSR1, SIGALRM}) {
+        SCOPED_TRACE(signalNumber);
+        const std::string work = caseFolder(index++);
+        std::unique_ptr<Launched> run =
+            startShowcap(work, {"frames", "out", "--size", "64x36", "--fps", "10", "--to", "60", "--data", buildData + "/.."},
+                         true);
+        ASSERT_TRUE(frameWrittenOrEnded(work + "/out", 2, *run));
+        kill(run->pid(), signalNumber);
+        EXPECT_EQ(run->wait(20000), 128 + signalNumber) << run->errors();
+        EXPECT_EQ(run->errors(), interrupted);
+        struct stat info;
+        EXPECT_NE(lstat((work + "/out").c_str(), &info), 0) << "the frames and the folder this run made are taken away";
+        EXPECT_EQ(survivors(work), std::vector<std::string>{});
+    }
+}
+
+TEST_F(CaptureDependability, AStoppedFramesRunKeepsTheFramesAConcurrentRunWroteSince)
+{
+    // Run A writes a long range; run B writes its first frames again and completes; A is stopped.
+    // A used to remove every name it had created, B's frames among them.
+    const std::string work = caseFolder(0);
+    const std::vector<std::string> range{"--size", "64x36", "--fps", "20", "--data", buildData + "/.."};
+    std::vector<std::string> argsA{"frames", "out", "--to", "114"};
+    argsA.insert(argsA.end(), range.begin(), range.end());
+    std::unique_ptr<Launched> a = startShowcap(work, argsA, true);
+    ASSERT_TRUE(frameWrittenOrEnded(work + "/out", 10, *a));
+    ASSERT_EQ(a->wait(0), -1) << "run A ended early: " << a->errors();
+
+    const std::string workB = caseFolder(1);
+    std::vector<std::string> argsB{"frames", work + "/out", "--to", "0.25"};
+    argsB.insert(argsB.end(), range.begin(), range.end());
+    std::unique_ptr<Launched> b = startShowcap(workB, argsB, true);
+    ASSERT_EQ(b->wait(60000), 0) << b->errors();
+    std::vector<std::string> written;
+    for (int frame = 0; frame < 5; ++frame)
+        written.push_back(readBounded(work + "/out/" + frameName(frame)));
+
+    kill(a->pid(), SIGTERM);
+    EXPECT_EQ(a->wait(20000), 128 + SIGTERM) << a->errors();
+    EXPECT_EQ(entries(work + "/out").size(), 5u) << "B's five frames stay, A's own go";
+    for (int frame = 0; frame < 5; ++frame)
+        EXPECT_EQ(readBounded(work + "/out/" + frameName(frame)), written[std::size_t(frame)]) << frame;
+    EXPECT_EQ(survivors(work), std::vector<std::string>{});
+}
+
+TEST_F(CaptureDependability, ProgramsRunOnlyFromThePathAsTheUserStartedIt)
+{
+    // With an empty element in PATH, showcap found ffmpeg on PATH before changing into the data
+    // folder and then ran ./ffmpeg from there.
+    const std::string work = caseFolder(0);
+    const std::string data = work + "/data";
+    ASSERT_NO_FATAL_FAILURE(copyData(data));
+    writeTextFile(data + "/ffmpeg", "#!/bin/sh\ntouch '" + work + "/planted-ffmpeg-ran'\nexit 1\n", 0755);
+    std::unique_ptr<Launched> run =
+        startShowcap(work, {"video", "out.mp4", "--size", "64x36", "--to", "0.5", "--data", data}, true,
+                     {{"PATH", ":/usr/bin:/bin"}});
+    EXPECT_EQ(run->wait(120000), 0) << run->errors();
+    EXPECT_NE(access((work + "/planted-ffmpeg-ran").c_str(), F_OK), 0) << "the ffmpeg planted in the data folder ran";
+    EXPECT_GT(readBounded(work + "/out.mp4", 1 << 24).size(), 1000u);
+    EXPECT_EQ(survivors(work), std::vector<std::string>{});
+}
+
+TEST_F(CaptureDependability, AFramesFolderThatIsALinkIsRefusedWithTrailingSlashesToo)
+{
+    const std::string work = caseFolder(0);
+    ASSERT_EQ(mkdir((work + "/target").c_str(), 0755), 0);
+    ASSERT_EQ(symlink("target", (work + "/linkdir").c_str()), 0);
+    for (const char* name : {"linkdir/", "linkdir//"}) {
+        SCOPED_TRACE(name);
+        std::unique_ptr<Launched> run = startShowcap(
+            work, {"frames", name, "--size", "64x36", "--fps", "4", "--to", "0.5", "--data", buildData + "/.."}, true);
+        EXPECT_EQ(run->wait(60000), 1) << run->errors();
+        EXPECT_NE(run->errors().find("symbolic link"), std::string::npos) << run->errors();
+        EXPECT_TRUE(entries(work + "/target").empty()) << "nothing is written through the link";
+    }
+    EXPECT_EQ(survivors(work), std::vector<std::string>{});
+}
+
 } // namespace

@@ -6,8 +6,14 @@
 # tests get a private X server.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-bash "$root/scripts/setup.sh" test
-bash "$root/scripts/build.sh" all
+
+# Runs one step and says how long it took, so that a slow step shows in CI's log.
+step() {
+  local name=$1 started=$SECONDS
+  shift
+  "$@"
+  echo "test.sh: $name took $((SECONDS - started)) s"
+}
 
 withDisplay() {
   if [ -n "${DISPLAY:-}" ]; then
@@ -17,9 +23,11 @@ withDisplay() {
   fi
 }
 
+step "set-up" bash "$root/scripts/setup.sh" test
+step "build" bash "$root/scripts/build.sh" all
 cd "$root/build"
-withDisplay ctest --output-on-failure -j2
-withDisplay bash "$root/scripts/sanitize.sh"
-bash "$root/scripts/fuzz.sh" 45
-bash "$root/scripts/memcheck.sh" "$root/build"
-bash "$root/scripts/test-install.sh"
+step "ctest" withDisplay ctest --output-on-failure -j2
+step "sanitizers" withDisplay bash "$root/scripts/sanitize.sh"
+step "fuzzing" bash "$root/scripts/fuzz.sh" 45
+step "memcheck" bash "$root/scripts/memcheck.sh" "$root/build"
+step "install checks" bash "$root/scripts/test-install.sh"

@@ -36,6 +36,8 @@ enum class Action {
     escape,  // pressed after a few seconds of the show
     unmap,   // the window unmapped, shown again for a while, unmapped again until the end
     cover,   // another window over the whole of it until the end
+    sigtermDuringNotice, // sent while the notice for a missing picture is up
+    sighupDuringNotice,
 };
 
 enum class Soundtrack {
@@ -92,6 +94,10 @@ const DependabilityCase dependabilityCases[] = {
      "the decoder wrote notes on an illegal header and its resync at the end"},
     {"GarbageInsideFramesIsSilent", Action::escape, Soundtrack::garbageInsideFrames, Picture::good, Audio::disk,
      "the decoder wrote an error for every bad frame"},
+    {"SigtermWhileANoticeIsUpTakesTheNoticeAway", Action::sigtermDuringNotice, Soundtrack::good, Picture::missing,
+     Audio::dummy, "the notice's process outlived the show, its box left on screen"},
+    {"SighupWhileANoticeIsUpTakesTheNoticeAway", Action::sighupDuringNotice, Soundtrack::good, Picture::missing,
+     Audio::dummy, "the notice's process outlived the show, its box left on screen"},
     {"UnmappedWindowEndsOnTimeWithoutSpinning", Action::unmap, Soundtrack::good, Picture::good, Audio::dummy,
      "the end was only reached in a drawn frame, and the idle loop spun while nothing was drawn"},
     {"CoveredWindowEndsOnTimeWithoutSpinning", Action::cover, Soundtrack::good, Picture::good, Audio::dummy,
@@ -267,6 +273,14 @@ TEST_P(ShowDependability, EndsAsAskedSilentlyAndLeavesNothingRunning)
     if (c.picture != Picture::good) {
         const std::string notice = x.waitForWindow("Error", 20000);
         ASSERT_FALSE(notice.empty()) << c.fault << "\nthe show wrote:\n" << show.standardError();
+        if (c.action == Action::sigtermDuringNotice || c.action == Action::sighupDuringNotice) {
+            const int signalNumber = c.action == Action::sigtermDuringNotice ? SIGTERM : SIGHUP;
+            ASSERT_EQ(kill(show.pid(), signalNumber), 0);
+            ASSERT_TRUE(show.waitForExit(5000)) << c.fault;
+            EXPECT_EQ(show.terminatingSignal(), signalNumber);
+            EXPECT_TRUE(waitUntil([&] { return x.windowsNamed("Error").empty(); }, 5000)) << c.fault;
+            return;
+        }
         ASSERT_TRUE(x.dismissWindow("Error", notice, "Return", 10000));
     }
     const std::string window = x.waitForWindow(showBinary, 20000);
@@ -279,6 +293,9 @@ TEST_P(ShowDependability, EndsAsAskedSilentlyAndLeavesNothingRunning)
 
     int expectedSignal = 0;
     switch (c.action) {
+    case Action::sigtermDuringNotice:
+    case Action::sighupDuringNotice:
+        break; // ended while the notice was up, above
     case Action::sigint:
     case Action::sigterm:
         expectedSignal = c.action == Action::sigint ? SIGINT : SIGTERM;

@@ -1,12 +1,55 @@
-// The modal notice, through SDL's simple message box.
+// The modal notice, through SDL's simple message box, shown from a process that ends with the show.
 #include "app/platform/notice.h"
 
 #include <SDL.h>
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+// In the notice's process: the show has ended, so the notice goes, with SDL's own process for
+// its box (which stays in this process group).
+void endNoticeGroup(int)
+{
+    kill(0, SIGKILL);
+}
+
+bool showMessageBox(const char* text)
+{
+    // "Error" stands where the original platform showed its default caption.
+    return SDL_ShowSimpleMessageBox(0, "Error", text, nullptr) == 0;
+}
+
+} // namespace
 
 void showNotice(const char* text)
 {
-    // "Error" stands where the original platform showed its default caption.
-    if (SDL_ShowSimpleMessageBox(0, "Error", text, nullptr) != 0)
+    // SDL shows the box from a forked copy of the caller, which a show ended by a signal would
+    // leave on screen for good. So the box is shown from a process group of our own, told by the
+    // kernel when the show ends, however it ends.
+    const pid_t show = getpid();
+    const pid_t notice = fork();
+    if (notice == 0) {
+        setpgid(0, 0);
+        std::signal(SIGTERM, endNoticeGroup);
+        prctl(PR_SET_PDEATHSIG, SIGTERM);
+        if (getppid() != show)
+            _exit(2); // the show ended before the parent-death signal was set
+        _exit(showMessageBox(text) ? 0 : 1);
+    }
+    bool shown = false;
+    if (notice < 0) {
+        shown = showMessageBox(text);
+    } else {
+        int status = 0;
+        while (waitpid(notice, &status, 0) == -1 && errno == EINTR) {
+        }
+        shown = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    }
+    if (!shown)
         std::fprintf(stderr, "%s\n", text);
 }

@@ -5,13 +5,16 @@
 
 #include <X11/Xlib.h>
 #include <cerrno>
+#include <csignal>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/mman.h>
+#include <sys/prctl.h>
 #include <sys/random.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -24,6 +27,8 @@ constexpr int cookieBytes = 16;
 constexpr const char* screenSize = "640x480x24";
 constexpr int startTimeoutMs = 30000;
 constexpr int stopGraceMs = 3000;
+// How long a display may take to accept a connection before it counts as not answering.
+constexpr double displayAnswerMs = 5000;
 
 void appendCounted(std::vector<std::uint8_t>& out, const void* data, std::size_t size)
 {
@@ -74,13 +79,35 @@ std::string readDisplayNumber(int ready)
 
 } // namespace
 
-bool displayReachable()
+DisplayAnswer checkDisplay()
 {
-    Display* display = connectToDisplay();
-    if (!display)
-        return false;
-    XCloseDisplay(display);
-    return true;
+    const char* name = std::getenv("DISPLAY");
+    if (!name || !*name)
+        return DisplayAnswer::none;
+    const pid_t probe = fork();
+    if (probe == 0) {
+        prctl(PR_SET_PDEATHSIG, SIGKILL);
+        _exit(connectToDisplay() ? 0 : 1);
+    }
+    if (probe < 0) {
+        Display* display = connectToDisplay();
+        if (display)
+            XCloseDisplay(display);
+        return display ? DisplayAnswer::answers : DisplayAnswer::none;
+    }
+    const double deadline = monotonicMs() + displayAnswerMs;
+    for (;;) {
+        int status = 0;
+        if (waitpid(probe, &status, WNOHANG) == probe)
+            return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? DisplayAnswer::answers : DisplayAnswer::none;
+        const bool stopping = stopSignal() != 0;
+        if (stopping || monotonicMs() > deadline) {
+            kill(probe, SIGKILL);
+            waitpid(probe, &status, 0);
+            return stopping ? DisplayAnswer::stopped : DisplayAnswer::silent;
+        }
+        usleep(10000);
+    }
 }
 
 bool startPrivateDisplay(PrivateDisplay& display, std::string& error)

@@ -10,8 +10,17 @@ struct PrivateDisplay {
     std::string display; // ":N"
 };
 
-// Whether the X display named by DISPLAY accepts a connection.
-bool displayReachable();
+// What the X display named by DISPLAY does when connected to.
+enum class DisplayAnswer {
+    answers, // it accepts a connection
+    none,    // no DISPLAY, or nothing accepts there
+    silent,  // something is there but does not answer (a frozen server)
+    stopped, // a stop signal came while waiting
+};
+
+// Connects from a child process, so that a server that has stopped answering holds showcap for
+// a few seconds at most, and a stop signal is honoured while it waits.
+DisplayAnswer checkDisplay();
 
 // Starts Xvfb on a display number it picks itself (-displayfd), admitting only clients that hold a
 // fresh random cookie, which is handed to it through an anonymous file and to this process's

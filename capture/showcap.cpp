@@ -368,7 +368,12 @@ int run(CaptureOptions& options, const CapturePlan& plan)
     if (!findDataFolder(options, dataFolder, error) || !checkData(options, dataFolder, error) ||
         !checkOutput(options, error))
         return finishRun(false, error);
-    if (stopSignal() != 0 || (!displayReachable() && !startPrivateDisplay(leftovers.display, error)))
+    const DisplayAnswer display = stopSignal() != 0 ? DisplayAnswer::stopped : checkDisplay();
+    if (display == DisplayAnswer::silent)
+        return finishRun(false, std::string("the X display ") + std::getenv("DISPLAY") +
+                                    " does not answer (unset DISPLAY to draw without one)");
+    if (display == DisplayAnswer::stopped ||
+        (display == DisplayAnswer::none && !startPrivateDisplay(leftovers.display, error)))
         return finishRun(false, error);
 
     // The show reads ./iroiro/ from the working directory; the output stays where it was named,

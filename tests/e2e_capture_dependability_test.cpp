@@ -793,4 +793,33 @@ TEST_F(CaptureDependability, AFramesFolderThatIsALinkIsRefusedWithTrailingSlashe
     EXPECT_EQ(survivors(work), std::vector<std::string>{});
 }
 
+TEST_F(CaptureDependability, ADisplayThatStopsAnsweringIsReportedAndAStopIsHonouredWhileWaiting)
+{
+    // showcap used to block inside XOpenDisplay for good on a frozen X server, deaf to SIGTERM.
+    PrivateXServer frozen(320, 240);
+    ASSERT_TRUE(frozen.running());
+    ASSERT_EQ(kill(frozen.pid(), SIGSTOP), 0);
+    const Environment onFrozen{{"DISPLAY", frozen.display()}};
+    const std::vector<std::string> frame{"frame", "x.png", "--at", "5", "--size", "64x36", "--data", buildData + "/.."};
+
+    const std::string work = caseFolder(0);
+    std::unique_ptr<Launched> run = startShowcap(work, frame, true, onFrozen);
+    EXPECT_EQ(run->wait(30000), 1) << run->errors();
+    EXPECT_NE(run->errors().find("does not answer"), std::string::npos) << run->errors();
+
+    const std::string stopped = caseFolder(1);
+    std::unique_ptr<Launched> stop = startShowcap(stopped, frame, true, onFrozen);
+    // Stopped while it waits for the display: once it has a child (the connection's probe).
+    const std::string children = "/proc/" + std::to_string(stop->pid()) + "/task/" + std::to_string(stop->pid()) + "/children";
+    EXPECT_TRUE(waitUntil([&] { return !readBounded(children).empty(); }, 10000));
+    kill(stop->pid(), SIGTERM);
+    EXPECT_EQ(stop->wait(3000), 128 + SIGTERM) << stop->errors();
+
+    kill(frozen.pid(), SIGCONT);
+    for (const std::string& folder : {work, stopped}) {
+        EXPECT_EQ(entries(folder), std::vector<std::string>{}) << "no output";
+        EXPECT_EQ(survivors(folder), std::vector<std::string>{});
+    }
+}
+
 } // namespace

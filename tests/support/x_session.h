@@ -24,6 +24,7 @@ public:
     PrivateXServer& operator=(const PrivateXServer&) = delete;
 
     bool running() const { return pid_ > 0 && !display_.empty(); }
+    pid_t pid() const { return pid_; } // e.g. to stop the server with SIGSTOP, as a frozen one
     const std::string& display() const { return display_; }
 
     // Runs a shell command with DISPLAY set to this server; returns its standard output.

@@ -222,6 +222,8 @@ bool moveIntoPlace(const std::string& temporary, const std::string& path, bool& 
                 return false;
             }
             created = false;
+            // The replacement keeps the file's permissions (a private 0600 file stays private).
+            chmod(temporary.c_str(), info.st_mode & 0777);
             if (std::rename(temporary.c_str(), path.c_str()) == 0)
                 return true;
             break;

@@ -33,7 +33,8 @@ std::string framePath(const std::string& folder, std::uint64_t frame);
 // a new file gets, to be renamed into place when complete or removed.
 bool createTemporaryBeside(const std::string& path, std::string& temporary, std::string& error);
 
-// Renames the complete temporary file to `path`: over a regular file there, or to a name that is
+// Renames the complete temporary file to `path`: over a regular file there (keeping that file's
+// permissions), or to a name that is
 // free (never over something that appeared there meanwhile). Anything else at `path` is refused
 // and the temporary file removed. `created` tells whether the name is new.
 bool moveIntoPlace(const std::string& temporary, const std::string& path, bool& created, std::string& error);

@@ -822,4 +822,19 @@ TEST_F(CaptureDependability, ADisplayThatStopsAnsweringIsReportedAndAStopIsHonou
     }
 }
 
+TEST_F(CaptureDependability, AReplacedOutputKeepsItsPermissions)
+{
+    // A private picture replaced by a new capture used to come out readable by everyone.
+    const std::string work = caseFolder(0);
+    writeTextFile(work + "/private.png", "an earlier capture", 0600);
+    ASSERT_EQ(chmod((work + "/private.png").c_str(), 0600), 0);
+    std::unique_ptr<Launched> run =
+        startShowcap(work, {"frame", "private.png", "--at", "5", "--size", "64x36", "--data", buildData + "/.."}, true);
+    ASSERT_EQ(run->wait(60000), 0) << run->errors();
+    struct stat info;
+    ASSERT_EQ(stat((work + "/private.png").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+    EXPECT_GT(info.st_size, 100) << "replaced by the frame";
+}
+
 } // namespace

@@ -82,9 +82,9 @@ Picture quantised(const Canvas& canvas, std::uint64_t ditherSeed)
 }
 
 // The skies are lit by coloured lights at about half strength, so they are stretched to use the
-// full range: the darkest and brightest half percent of pixels map to `low` and `high`, and the
-// middle tones are lifted by `gamma` (below 1 brightens).
-void stretchToRange(Canvas& canvas, double low, double high, double gamma)
+// full range: the darkest half percent of pixels maps to `low` and the brightest `brightShare`
+// to `high`, and the middle tones are lifted by `gamma` (below 1 brightens).
+void stretchToRange(Canvas& canvas, double low, double high, double gamma, double brightShare)
 {
     std::vector<double> levels;
     levels.reserve(canvas.colours.size());
@@ -94,23 +94,27 @@ void stretchToRange(Canvas& canvas, double low, double high, double gamma)
     const std::size_t tail = levels.size() / 200;
     std::nth_element(levels.begin(), levels.begin() + tail, levels.end());
     const double darkest = levels[tail];
-    std::nth_element(levels.begin(), levels.end() - 1 - tail, levels.end());
-    const double brightest = levels[levels.size() - 1 - tail];
+    const std::size_t brightTail = static_cast<std::size_t>(static_cast<double>(levels.size()) * brightShare);
+    std::nth_element(levels.begin(), levels.end() - 1 - brightTail, levels.end());
+    const double brightest = levels[levels.size() - 1 - brightTail];
     const double scale = (high - low) / std::max(1e-6, brightest - darkest);
     for (Colour& c : canvas.colours) {
         // Channels stop short of white so that no patch flattens under the lights.
-        const auto level = [&](double v) { return std::pow(std::clamp(low + (v - darkest) * scale, 0.0, 0.96), gamma); };
+        const auto level = [&](double v) { return std::min(0.96, std::pow(std::clamp(low + (v - darkest) * scale, 0.0, 1.0), gamma)); };
         c = {level(c.r), level(c.g), level(c.b)};
     }
 }
 
 // Scene 4 sees the sky faces' bottom rows meet black below its horizon: they fade to black over
-// the last `fraction` of the picture's height, so the horizon is soft rather than a hard line.
-void fadeBottomToBlack(Canvas& canvas, double fraction)
+// the last `bottom` of the picture's height, so the horizon is soft rather than a hard line. The
+// texture repeats, so filtering blends the bottom row with the top one: the top rows fade to
+// black over the first `top` of the height as well, so the rows that meet across the wrap match
+// and no line shows along the horizon.
+void fadeEdgesToBlack(Canvas& canvas, double top, double bottom)
 {
     for (int y = 0; y < canvas.height; ++y) {
         const double t = (y + 0.5) / canvas.height;
-        const double keep = smoothstep(1.0, 1.0 - fraction, t);
+        const double keep = smoothstep(1.0, 1.0 - bottom, t) * smoothstep(0.0, top, t);
         if (keep >= 1.0) {
             continue;
         }
@@ -122,10 +126,11 @@ void fadeBottomToBlack(Canvas& canvas, double fraction)
 }
 
 // How far (s, t) lies from the centre of the face, the part the cameras look at; 0 there, about
-// 1 at the middle of each edge. Symmetric in s, so the left and right edges still meet.
+// 1 at the middle of each edge. Symmetric in s and taken modulo 1, so the left and right edges
+// still meet when s is warped past them.
 double fromFaceCentre(double s, double t)
 {
-    const double ds = std::fabs(s - 0.5) * 2.0;
+    const double ds = std::fabs(s - std::floor(s) - 0.5) * 2.0;
     const double dt = (t - 0.46) * 2.0;
     return std::sqrt(ds * ds + dt * dt);
 }
@@ -135,9 +140,9 @@ double fromFaceCentre(double s, double t)
 Picture makeGlowSprite()
 {
     constexpr int size = glowSpriteSize;
-    // Beyond this fraction of the half-width the sprite is exactly black: a square seen at a
-    // slant must not show its outline, and the corners must stay dark on every square.
-    constexpr double blackBeyond = 0.84;
+    // Beyond this fraction of the half-width the sprite is exactly black, so the two outermost
+    // texel rings stay dark and a square seen at a slant does not show its outline.
+    constexpr double blackBeyond = 0.97;
     // The glow pass screens each square over what is behind it, and a sprite's crossed squares
     // overlap at its centre: a peak below half keeps the centre from clipping to a flat disc.
     constexpr double peak = 0.48;
@@ -149,11 +154,12 @@ Picture makeGlowSprite()
             return Colour{};
         }
         const double edge = 1.0 - (r / blackBeyond) * (r / blackBeyond);
-        const double window = edge * edge * edge;
+        const double window = edge * edge;
         // A cusp at the centre rather than a rounded top: the core reads as a point of light with
         // a gradient all the way in, never as a plateau.
-        const double core = 0.35 * std::exp(-r / 0.06) + 0.25 * std::exp(-(r / 0.2) * (r / 0.2));
-        const double halo = 0.4 * std::exp(-r / 0.4);
+        const double core = 0.26 * std::exp(-r / 0.06) + 0.18 * std::exp(-(r / 0.2) * (r / 0.2));
+        // A broad halo carries the light far out over the black, fading to nothing at the edge.
+        const double halo = 0.58 * std::exp(-r / 0.8);
         // Four faint, broad rays: enough for a sprite to read as a light rather than a dot. They
         // run along the diagonals, so no row or column through the centre is brighter than its
         // neighbours: a square seen edge-on shows that row as a line.
@@ -213,8 +219,8 @@ Picture makeVelvetSky()
         const Colour lit = base * (0.35 + 0.6 * diffuse) + sheenColour * (0.9 * sheen);
         return mix(deepViolet, lit, 0.35 + 0.65 * spotlight);
     });
-    stretchToRange(canvas, 0.02, 0.97, 0.6);
-    fadeBottomToBlack(canvas, 0.12);
+    stretchToRange(canvas, 0.02, 0.97, 0.35, 0.15);
+    fadeEdgesToBlack(canvas, 0.03, 0.12);
     return quantised(canvas, 0x7E17u);
 }
 
@@ -264,8 +270,8 @@ Picture makeNebulaSky()
         return deep + gas * (0.9 * density * (0.4 + 0.6 * gather)) + ember * (0.45 * filament * density * gather)
                + Colour{star, star, star};
     });
-    stretchToRange(canvas, 0.01, 0.97, 0.6);
-    fadeBottomToBlack(canvas, 0.12);
+    stretchToRange(canvas, 0.01, 0.97, 0.4, 0.08);
+    fadeEdgesToBlack(canvas, 0.03, 0.12);
     return quantised(canvas, 0x4EB0u);
 }
 
@@ -284,11 +290,16 @@ Picture makeWaveMap()
     const Colour paleGold{1.0, 0.86, 0.72};
     const Colour teal{0.30, 0.82, 0.92};
     return quantised(shadeCanvas(size, size, [&](int x, int y) {
-        const double a = (x + 0.5 - radius) / radius; // -1 left .. 1 right
-        const double b = (y + 0.5 - radius) / radius; // -1 top .. 1 bottom
-        const double rim = (1.0 - std::sqrt(a * a + b * b)) * radius + 0.5; // pixels inside the edge
-        if (rim <= 0.0) {
-            return Colour{};
+        double a = (x + 0.5 - radius) / radius; // -1 left .. 1 right
+        double b = (y + 0.5 - radius) / radius; // -1 top .. 1 bottom
+        // Beyond the disc's edge each texel carries the colour of the rim point on its own radius:
+        // steep ripples reflect the very edge, and filtering there blends in the texels outside,
+        // so those must not be black or the crests show dotted dark lines.
+        const double rimRadius = 1.0 - 0.5 / radius;
+        const double r = std::sqrt(a * a + b * b);
+        if (r > rimRadius) {
+            a *= rimRadius / r;
+            b *= rimRadius / r;
         }
         // Broad, low-frequency colour only: the sheet magnifies the map, so anything small would
         // show as blocks and dotted lines. The smallest noise cell here is about 40 texels.
@@ -306,6 +317,6 @@ Picture makeWaveMap()
         c = c + Colour{0.35, 0.22, 0.30} * std::exp(-(b / 0.12) * (b / 0.12));
         // Wide bands that the moving ripples turn into travelling colour.
         c = c * (0.88 + 0.12 * std::sin(twoPi * (2.5 * b + 0.6 * drift)));
-        return c * std::min(1.0, rim);
+        return c;
     }), 0x3A5Eu);
 }

@@ -17,19 +17,19 @@ struct Picture {
 constexpr int glowSpriteSize = 128;
 
 // Soft white glow on pure black, drawn with screen blending on crossed squares: its peak stays
-// below half so overlapping squares do not clip, and everything beyond a circle well inside the
-// edges is exactly black, so no square outline shows at any angle.
+// below half so overlapping squares do not clip, its broad halo reaches far out over the black,
+// and its two outermost texel rings stay black, so no square outline shows at any angle.
 Picture makeGlowSprite();
 
 // Sky A: velvet folds in rose and violet, brightest at the middle of the face the camera sees,
-// using the full range, its bottom rows fading to black; tiling from left to right.
+// using the full range, its bottom and top rows fading to black; tiling every way.
 Picture makeVelvetSky();
 
 // Sky B: a teal, magenta and ember nebula gathered at the middle of the face, with faint stars,
-// using the full range, its bottom rows fading to black; tiling from left to right.
+// using the full range, its bottom and top rows fading to black; tiling every way.
 Picture makeNebulaSky();
 
 // Sphere environment map: a dim dusk sky in the upper half and a bright rose-to-gold glow in
-// the lower half, which the ripple sheet reflects, all in broad features; black outside the
-// inscribed disc.
+// the lower half, which the ripple sheet reflects, all in broad features; outside the inscribed
+// disc each texel carries the colour of the rim on its radius.
 Picture makeWaveMap();

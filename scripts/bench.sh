@@ -16,5 +16,5 @@ echo "== machine: $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg)"
 if [ -n "${DISPLAY:-}" ]; then
   ./bench/frame_bench "$@"
 else
-  xvfb-run -a -s "-screen 0 1280x1024x24" ./bench/frame_bench "$@"
+  xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" ./bench/frame_bench "$@"
 fi

@@ -12,5 +12,5 @@ cd "$root/build"
 if [ -n "${DISPLAY:-}" ]; then
   ctest --output-on-failure -j"$(nproc)" -LE 'e2e|slow' "$@"
 else
-  xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -j"$(nproc)" -LE 'e2e|slow' "$@"
+  xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" ctest --output-on-failure -j"$(nproc)" -LE 'e2e|slow' "$@"
 fi

@@ -8,8 +8,10 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-$root/build}" && pwd)
 
+# -noreset: otherwise the server resets whenever its last client leaves, as each xwininfo poll
+# below does, and refuses connections meanwhile; a show slowed by valgrind could try then.
 if [ -z "${MEMCHECK_X_SERVER:-}" ]; then
-  exec env MEMCHECK_X_SERVER=1 xvfb-run -a -s "-screen 0 640x480x24" bash "$0" "$build"
+  exec env MEMCHECK_X_SERVER=1 xvfb-run -a -s "-screen 0 640x480x24 -noreset" bash "$0" "$build"
 fi
 
 memcheck=(valgrind --tool=memcheck --error-exitcode=99 --suppressions="$root/tests/sanitizers/memcheck.supp")

@@ -7,7 +7,7 @@
 # Xvfb. Ends with "install: N passed, N failed".
 set -uo pipefail
 # The installed show needs a display: without one, the whole script runs in a private X server.
-[ -n "${DISPLAY:-}" ] || exec xvfb-run -a -s "-screen 0 640x480x24" bash "$0" "$@"
+[ -n "${DISPLAY:-}" ] || exec xvfb-run -a -s "-screen 0 640x480x24 -noreset" bash "$0" "$@"
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build"
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")

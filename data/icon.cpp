@@ -31,9 +31,11 @@ Colour sample(const Picture& picture, double u, double v)
     return {c[0], c[1], c[2]};
 }
 
-double screen(double a, double b)
+// `light` screen-blended over `base`, as the show blends its sprites.
+Colour screen(Colour base, Colour light)
 {
-    return 1.0 - (1.0 - a) * (1.0 - b);
+    return {1.0 - (1.0 - base.r) * (1.0 - light.r), 1.0 - (1.0 - base.g) * (1.0 - light.g),
+            1.0 - (1.0 - base.b) * (1.0 - light.b)};
 }
 
 // The light ring's seven hues, evenly round the colour wheel from red.
@@ -48,10 +50,8 @@ Colour ringHue(int item)
 
 } // namespace
 
-Picture makeIcon(int size)
+Picture makeIcon(const Picture& sky, const Picture& glow, int size)
 {
-    const Picture sky = makeNebulaSky();
-    const Picture glow = makeGlowSprite();
     Picture icon;
     icon.width = size;
     icon.height = size;
@@ -65,13 +65,13 @@ Picture makeIcon(int size)
             Colour c = {0.4 * s.r, 0.4 * s.g, 0.4 * s.b};
             // The centre glow, twice as bright as the sprite (two crossed squares overlap there).
             const Colour centre = sample(glow, (u - 0.5) / 1.1 + 0.5, (v - 0.5) / 1.1 + 0.5);
-            c = {screen(c.r, 2 * centre.r), screen(c.g, 2 * centre.g), screen(c.b, 2 * centre.b)};
+            c = screen(c, {2 * centre.r, 2 * centre.g, 2 * centre.b});
             for (int item = 0; item < 7; ++item) {
                 const double angle = 2 * pi * item / 7 - pi / 2;
                 const double cu = 0.5 + 0.34 * std::cos(angle), cv = 0.5 + 0.34 * std::sin(angle);
                 const Colour g = sample(glow, (u - cu) / 0.5 + 0.5, (v - cv) / 0.5 + 0.5);
                 const Colour hue = ringHue(item);
-                c = {screen(c.r, 2 * g.r * hue.r), screen(c.g, 2 * g.g * hue.g), screen(c.b, 2 * g.b * hue.b)};
+                c = screen(c, {2 * g.r * hue.r, 2 * g.g * hue.g, 2 * g.b * hue.b});
             }
             std::uint8_t* out = &icon.rgb[(std::size_t(py) * size + px) * 3];
             out[0] = std::uint8_t(std::lround(std::clamp(c.r, 0.0, 1.0) * 255));

@@ -4,6 +4,6 @@
 
 #include "data/pictures.h"
 
-// A size x size picture, row 0 at the top; every size is drawn from the same sources, so the small
-// icon is the large one sampled anew rather than shrunk.
-Picture makeIcon(int size);
+// A size x size picture, row 0 at the top, drawn from the nebula sky and the glow sprite; every
+// size samples the sources anew, so the small icon is not the large one shrunk.
+Picture makeIcon(const Picture& sky, const Picture& glow, int size);

@@ -96,8 +96,10 @@ void makeIcons(const fs::path& folder)
     if (error) {
         throw std::runtime_error("cannot create folder " + folder.string() + ": " + error.message());
     }
+    const Picture sky = makeNebulaSky();
+    const Picture glow = makeGlowSprite();
     for (int size : {256, 48}) {
-        const Picture icon = makeIcon(size);
+        const Picture icon = makeIcon(sky, glow, size);
         // The PNG writer takes rows bottom-up, as GL reads them back.
         std::vector<std::uint8_t> bottomUp;
         const std::size_t row = std::size_t(size) * 3;

@@ -2,6 +2,7 @@
 // without a display, a lost X server, special files and planted links at output names, concurrent
 // and interrupted runs. Each case checks the status, the message, what is left on disk and that no
 // process it started (Xvfb, ffmpeg) outlives it.
+#include "support/show_run.h"
 #include "support/x_session.h"
 
 #include <gtest/gtest.h>
@@ -633,16 +634,6 @@ TEST_F(CaptureDependability, AnInterruptedMakedataLeavesOnlyWholeFiles)
 
 // ---- second round: where output lands, inherited signals, concurrent runs, PATH ----
 
-// A copy of the build's data in `folder`/iroiro/, for rows that must see nothing land there.
-void copyData(const std::string& folder)
-{
-    const std::string data = folder + "/iroiro";
-    ASSERT_EQ(mkdir(folder.c_str(), 0755), 0);
-    ASSERT_EQ(mkdir(data.c_str(), 0755), 0);
-    for (const char* name : dataFiles)
-        writeTextFile(data + "/" + name, readBounded(buildData + "/" + name, 1 << 24));
-}
-
 // showcap through a shell that first does `prelude` (e.g. deletes its own working folder or
 // ignores a signal, as nohup does) and then becomes showcap.
 std::unique_ptr<Launched> startThroughShell(const std::string& work, const std::string& prelude,
@@ -676,7 +667,8 @@ TEST_F(CaptureDependability, AWorkingFolderThatCannotBeResolvedIsRefusedAndNothi
         SCOPED_TRACE(output);
         const std::string work = caseFolder(index++);
         const std::string data = work + "/data";
-        ASSERT_NO_FATAL_FAILURE(copyData(data));
+        ASSERT_EQ(mkdir(data.c_str(), 0755), 0);
+    ASSERT_NO_FATAL_FAILURE(copyShowData(data));
         writeTextFile(data + "/notes.txt", "the user's notes");
         ASSERT_EQ(mkdir((work + "/gone").c_str(), 0755), 0);
         std::unique_ptr<Launched> run = startThroughShell(
@@ -766,7 +758,8 @@ TEST_F(CaptureDependability, ProgramsRunOnlyFromThePathAsTheUserStartedIt)
     // folder and then ran ./ffmpeg from there.
     const std::string work = caseFolder(0);
     const std::string data = work + "/data";
-    ASSERT_NO_FATAL_FAILURE(copyData(data));
+    ASSERT_EQ(mkdir(data.c_str(), 0755), 0);
+    ASSERT_NO_FATAL_FAILURE(copyShowData(data));
     writeTextFile(data + "/ffmpeg", "#!/bin/sh\ntouch '" + work + "/planted-ffmpeg-ran'\nexit 1\n", 0755);
     std::unique_ptr<Launched> run =
         startShowcap(work, {"video", "out.mp4", "--size", "64x36", "--to", "0.5", "--data", data}, true,

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that are missing, only those: `setup.sh run` what building and
-# running the programs needs (the default), `setup.sh test` that and what the tests, benchmarks
+# running the programs needs (the default), `setup.sh windows` that and what building the Windows
+# show and testing it under Wine needs, `setup.sh test` all of them and what the tests, benchmarks
 # and hardening steps need. When another program holds the package manager's lock (an automatic
 # update, say), it waits for it, up to five minutes, and says so.
 set -euo pipefail
@@ -17,11 +18,20 @@ test_packages=(
   clang libclang-rt-14-dev valgrind
   desktop-file-utils lintian man-db dpkg-dev
 )
+# The Windows show: the cross compiler, Wine, MCI's MP3 playback under Wine (GStreamer's MPEG
+# audio parser), a private sound server to record it from, and the zip. dpkg-dev unpacks the
+# freeglut source package the Windows build compiles.
+windows_packages=(
+  g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64 wine dpkg-dev zip
+  gstreamer1.0-plugins-base gstreamer1.0-plugins-good pulseaudio pulseaudio-utils
+  imagemagick xdotool x11-utils
+)
 
 case "${1:-run}" in
   run) packages=("${run_packages[@]}") ;;
-  test) packages=("${run_packages[@]}" "${test_packages[@]}") ;;
-  *) echo "usage: setup.sh [run|test]" >&2; exit 2 ;;
+  windows) packages=("${run_packages[@]}" "${windows_packages[@]}") ;;
+  test) packages=("${run_packages[@]}" "${test_packages[@]}" "${windows_packages[@]}") ;;
+  *) echo "usage: setup.sh [run|windows|test]" >&2; exit 2 ;;
 esac
 
 missing=()

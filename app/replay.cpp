@@ -11,6 +11,8 @@
 #include "app/timeline.h"
 #include "elements/light_ring.h"
 
+#include <GL/gl.h>
+
 std::uint64_t firstFrameFrom(std::uint32_t showTimeMs, int framesPerSecond)
 {
     // frame * 1000 / fps >= t  <=>  frame >= ceil(t * fps / 1000)
@@ -48,4 +50,11 @@ void replayRunUntil(std::uint32_t showTimeMs, int framesPerSecond)
         advanceRingRadius(Ring::light, int(time));
     }
     drawRunFrame(previousTime);
+}
+
+void replayShowUntil(std::uint32_t showTimeMs)
+{
+    glEnable(GL_RASTERIZER_DISCARD);
+    replayRunUntil(showTimeMs, showReplayFramesPerSecond);
+    glDisable(GL_RASTERIZER_DISCARD);
 }

@@ -3,6 +3,7 @@
 // does), full screen, looping and the status line's timing.
 #include "app/controls.h"
 
+#include "app/frame.h"
 #include "app/platform/timer.h"
 #include "app/replay.h"
 #include "app/run.h"
@@ -25,6 +26,7 @@ struct Controls {
     bool fullScreen = false;
     int windowWidth = 1280; // the window a toggle out of full screen goes to
     int windowHeight = 720;
+    bool windowSizePending = false; // out of full screen, the window size still to be asked for
     bool loop = false;
 
     bool paused = false;
@@ -35,6 +37,8 @@ struct Controls {
 
     bool soundMoved = false;        // the show time moved while paused: on resume, play from there
     bool soundWaitsForZero = false; // sent back before 0 s: the sound starts when the clock does
+
+    bool rebuiltForNextFrame = false; // the run was rebuilt at the next frame's moment, nothing drawn since
 
     int statusUntilMs = 0; // GLUT's elapsed time until which the line shows; 0 when not asked for
     bool mentionLoopOff = false;
@@ -72,8 +76,8 @@ void moveShowTo(std::int32_t targetMs)
         return;
     }
     if (targetMs < showEndMs) {
-        resetDrawingState();
-        replayShowUntil(std::uint32_t(targetMs));
+        rebuildRunAt(std::uint32_t(targetMs));
+        controls.rebuiltForNextFrame = true;
     }
     startShowClock(readTimerMs(), std::uint32_t(targetMs));
     if (targetMs >= showEndMs)
@@ -120,11 +124,14 @@ void toggleFullScreen()
 {
     controls.fullScreen = !controls.fullScreen;
     if (controls.fullScreen) {
+        controls.windowSizePending = false;
         glutFullScreen();
         glutSetCursor(GLUT_CURSOR_NONE);
     } else {
+        // GLUT puts back the window it had before full screen (at start-up, the 1000 x 800 it
+        // is created with); once that has arrived, windowReshaped asks for the window size.
         glutLeaveFullScreen();
-        glutReshapeWindow(controls.windowWidth, controls.windowHeight);
+        controls.windowSizePending = true;
         glutSetCursor(GLUT_CURSOR_INHERIT);
     }
 }
@@ -241,11 +248,38 @@ void specialKeyPressed(int key, int, int)
     applyControl(controlForSpecialKey(key));
 }
 
+void windowReshaped(int width, int height)
+{
+    if (!controls.windowSizePending)
+        return;
+    controls.windowSizePending = false;
+    if (width != controls.windowWidth || height != controls.windowHeight) {
+        glutPositionWindow(100, 100);
+        glutReshapeWindow(controls.windowWidth, controls.windowHeight);
+    }
+}
+
 bool loopAtEnd()
 {
     if (!controls.loop)
         return false;
     moveShowTo(0);
+    return true;
+}
+
+bool holdPausedMoment(std::uint32_t frameShowTimeMs)
+{
+    if (!controls.paused || controls.rebuiltForNextFrame || controls.stepRequested ||
+        controls.sceneJump != Control::none)
+        return false;
+    const std::int32_t t = std::int32_t(frameShowTimeMs);
+    if (t < 0 || t >= showEndMs)
+        return false; // a clock sent back before 0 holds the picture as the jump left it
+    const std::uint32_t startTime = showState.startTime;
+    rebuildRunAt(frameShowTimeMs);
+    showState.clockStarted = true;
+    showState.startTime = startTime;
+    updateSchedule(t);
     return true;
 }
 
@@ -266,6 +300,7 @@ void drawStatusLineIfShown(std::uint32_t frameShowTimeMs)
 
 void afterFrame(std::uint32_t frameShowTimeMs)
 {
+    controls.rebuiltForNextFrame = false;
     std::int32_t targetMs = 0;
     if (takeJumpTarget(std::int32_t(frameShowTimeMs), targetMs)) {
         moveShowTo(targetMs);

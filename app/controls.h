@@ -47,10 +47,18 @@ bool takeJumpTarget(std::int32_t frameShowTimeMs, std::int32_t& targetMs);
 void controlKeyPressed(unsigned char key);
 void specialKeyPressed(int key, int x, int y);
 
+// Called by the reshape callback with the window's new size: after a toggle out of full screen,
+// asks for the window size once the window GLUT restores has arrived.
+void windowReshaped(int width, int height);
+
 // Frame hooks, called by the frame path; each does nothing unless a key asked for something.
 // loopAtEnd: at the end of the show with looping on, starts the run again from 0 s and returns
 // true; false (and nothing done) otherwise.
 bool loopAtEnd();
+// While paused: rebuilds the run at the held moment before the frame is drawn, so that every
+// redraw (the window uncovered, a key) is the same picture, the run's frame at that moment. False
+// (and nothing done) when not paused, when the run was just rebuilt there, or while a jump waits.
+bool holdPausedMoment(std::uint32_t frameShowTimeMs);
 // Draws the status line over the finished frame while paused or shortly after a key.
 void drawStatusLineIfShown(std::uint32_t frameShowTimeMs);
 // After the frame's swap: carries out a requested jump, and starts the soundtrack once a clock

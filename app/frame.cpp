@@ -45,6 +45,8 @@ void displayFrame()
     // The viewer's controls add to the frame only when a key asked for something.
     if (showState.scene == 6 && loopAtEnd())
         showTimeMs = advanceShowClock();
+    else
+        holdPausedMoment(showTimeMs);
     renderFrame(showState.scene, showTimeMs, showState.sceneTime);
     drawStatusLineIfShown(showTimeMs);
     glutSwapBuffers();

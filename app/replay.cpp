@@ -8,6 +8,7 @@
 #include "app/replay.h"
 
 #include "app/run.h"
+#include "app/startup.h"
 #include "app/timeline.h"
 #include "elements/light_ring.h"
 
@@ -57,4 +58,10 @@ void replayShowUntil(std::uint32_t showTimeMs)
     glEnable(GL_RASTERIZER_DISCARD);
     replayRunUntil(showTimeMs, showReplayFramesPerSecond);
     glDisable(GL_RASTERIZER_DISCARD);
+}
+
+void rebuildRunAt(std::uint32_t showTimeMs)
+{
+    resetDrawingState();
+    replayShowUntil(showTimeMs);
 }

@@ -26,3 +26,8 @@ inline constexpr int showReplayFramesPerSecond = 60;
 // (only the state is wanted; elsewhere the frames fill the back buffer, which the next frame
 // clears).
 void replayShowUntil(std::uint32_t showTimeMs);
+
+// replayShowUntil in a context that has drawn other moments (a jump, a redraw while paused): the
+// GL state is put back as a fresh context has it first (resetDrawingState), so that the frame at
+// `showTimeMs` comes out as a fresh run's.
+void rebuildRunAt(std::uint32_t showTimeMs);

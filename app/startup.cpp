@@ -160,6 +160,7 @@ void reshapeWindow(int width, int height)
     // Aspect 1.0 whatever the window's shape: the picture stretches to fill the window.
     gluPerspective(showLens.fovyDegrees, showLens.aspect, showLens.nearDistance, showLens.farDistance);
     glMatrixMode(GL_MODELVIEW);
+    windowReshaped(width, height);
 }
 
 void requestRedisplay()

@@ -19,7 +19,6 @@
 #include <cstdio>
 #include <fstream>
 #include <iterator>
-#include <sstream>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -137,21 +136,6 @@ protected:
             sleepMs(20);
     }
 
-    // Processor time the show has used, in seconds, from /proc.
-    double cpuSeconds()
-    {
-        std::istringstream stat(readWholeFile("/proc/" + std::to_string(show->pid()) + "/stat"));
-        std::string field;
-        long long user = 0, system = 0;
-        for (int i = 1; i <= 15 && stat >> field; ++i) {
-            if (i == 14)
-                user = std::stoll(field);
-            if (i == 15)
-                system = std::stoll(field);
-        }
-        return double(user + system) / double(sysconf(_SC_CLK_TCK));
-    }
-
     std::vector<std::int16_t> soundtrack(double fromSeconds, double seconds)
     {
         return decodeMp3(dataPath(soundtrackFile), fromSeconds, seconds);
@@ -215,14 +199,14 @@ TEST_F(ControlsRun, SpacePausesPictureAndSoundAndResumesBothFromThePausedMoment)
 
     // The show's timer runs on 5 s while paused: the picture holds and the process sleeps.
     setTimer(5000);
-    const double cpuBefore = cpuSeconds();
+    const double cpuBefore = cpuSeconds(show->pid());
     const auto sampledFrom = std::chrono::steady_clock::now();
     const Picture first = shown();
     sleepMs(1000); // the two pictures are to be a second apart
     const Picture second = shown();
     sleepMs(2000); // and the processor time taken over three
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - sampledFrom).count();
-    const double cpuShare = (cpuSeconds() - cpuBefore) / seconds;
+    const double cpuShare = (cpuSeconds(show->pid()) - cpuBefore) / seconds;
     const std::size_t pausedTo = samplesPlayed();
     EXPECT_TRUE(first.rgb == second.rgb) << "the picture moved while paused";
     EXPECT_LT(pictureShare(second, at100), differingLimit) << "the paused show left 100 s";

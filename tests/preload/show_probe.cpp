@@ -6,9 +6,10 @@
 //   by SHOW_TIMER_FILE (0 while it is missing). The show time of every frame is then known
 //   exactly, and moves only when the test writes a new value.
 // - After each key the show's keyboard or special-key callback has handled, it writes the first
-//   and the second frame swapped after it to SHOW_GRAB_FILE.1 and .2 ("WIDTH HEIGHT\n" then RGB
-//   rows, bottom row first, as frame_grab writes them), each under a temporary name renamed into
-//   place, so that a test waits for the file and reads it whole.
+//   and the second frame swapped after it to SHOW_GRAB_FILE.1 and .2, as frame_grab writes them
+//   (back_buffer.h), so that a test waits for the file and reads it whole.
+#include "back_buffer.h"
+
 #include <GL/freeglut.h>
 #include <GL/glx.h>
 #include <dlfcn.h>
@@ -17,11 +18,9 @@
 #include <unistd.h>
 
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <string>
-#include <vector>
 
 namespace {
 
@@ -96,26 +95,6 @@ void specialAndGrab(int key, int x, int y)
     keyHandled();
 }
 
-void writeBackBuffer(const std::string& path)
-{
-    GLint viewport[4] = {};
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    const int width = viewport[2];
-    const int height = viewport[3];
-    std::vector<unsigned char> rgb(std::size_t(width) * std::size_t(height) * 3);
-    glFinish();
-    glReadBuffer(GL_BACK);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(viewport[0], viewport[1], width, height, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
-    const std::string partial = path + ".partial";
-    if (std::FILE* file = std::fopen(partial.c_str(), "wb")) {
-        std::fprintf(file, "%d %d\n", width, height);
-        std::fwrite(rgb.data(), 1, rgb.size(), file);
-        if (std::fclose(file) == 0)
-            std::rename(partial.c_str(), path.c_str());
-    }
-}
-
 } // namespace
 
 extern "C" {
@@ -161,7 +140,7 @@ void glXSwapBuffers(Display* display, GLXDrawable drawable)
     ++swapsSeen;
     const char* grab = std::getenv("SHOW_GRAB_FILE");
     if (grab && swapsAtKey >= 0 && swapsSeen - swapsAtKey <= 2)
-        writeBackBuffer(std::string(grab) + "." + std::to_string(swapsSeen - swapsAtKey));
+        writeBackBuffer((std::string(grab) + "." + std::to_string(swapsSeen - swapsAtKey)).c_str());
     real(display, drawable);
 }
 

@@ -78,4 +78,7 @@ private:
 };
 
 std::string readWholeFile(const std::string& path);
+
+// The CPU time process `pid` has used so far, user and system, in seconds.
+double cpuSeconds(pid_t pid);
 void sleepMs(int ms);

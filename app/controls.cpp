@@ -38,7 +38,7 @@ struct Controls {
     bool soundMoved = false;        // the show time moved while paused: on resume, play from there
     bool soundWaitsForZero = false; // sent back before 0 s: the sound starts when the clock does
 
-    bool rebuiltForNextFrame = false; // the run was rebuilt at the next frame's moment, nothing drawn since
+    bool rebuiltForNextFrame = false; // rebuilt at the next frame's moment, nothing drawn since
 
     int statusUntilMs = 0; // GLUT's elapsed time until which the line shows; 0 when not asked for
     bool mentionLoopOff = false;

@@ -525,30 +525,84 @@ void applyArc(StereoSignal& mix)
 
 } // namespace
 
-StereoSignal composeSoundtrack()
+StereoSignal composeSoundtrack(std::vector<SoundtrackStem>* stems)
 {
     const std::size_t frames = toFrame(lengthSeconds);
-    MixBus bus(frames);
-
     const std::vector<Hit> hits = drumHits();
-    renderDrums(hits, 0xD7u, bus);
-    renderRiser(startOf(sections[build]), endOf(sections[build]), 0.3, 0x71u, bus);
-
     const GainCurve openingCurve = sampledCurve(frames, openingFade);
-    renderPads(openingCurve, duckingCurve(hits, 0.45, frames), bus);
-    renderNotes(bell, openingBellNotes(), &openingCurve, 0xB2u, bus);
-    renderNotes(bell, laterBellNotes(), nullptr, 0xB3u, bus);
-    const GainCurve bassDuck = duckingCurve(hits, 0.35, frames);
-    renderNotes(bass, bassNotes(), &bassDuck, 0xBAu, bus);
-    const GainCurve arpeggioDuck = duckingCurve(hits, 0.25, frames);
-    renderNotes(arpeggio, arpeggioNotes(), &arpeggioDuck, 0xA7u, bus);
-    renderNotes(counterLine, counterNotes(), nullptr, 0xC0u, bus);
-    renderNotes(lead, leadNotes(false), nullptr, 0x1Eu, bus);
-    renderNotes(lead, leadNotes(true), nullptr, 0x1Fu, bus);
 
-    StereoSignal mix = mixDown(bus, echoSeconds);
-    applyArc(mix);
-    fadeOutAtShowEnd(mix);
-    masterToLoudness(mix, targetLufs, ceilingDbtp);
+    // The instrument groups. For the stems each plays into a bus of its own, with its own reverb
+    // and echo; the effects and the arc are linear, so the groups' tracks add up to the mix.
+    struct Group {
+        const char* name;
+        void (*render)(const std::vector<Hit>& hits, const GainCurve& openingCurve, MixBus& bus);
+    };
+    constexpr Group groups[] = {
+        {"drums",
+         [](const std::vector<Hit>& hits, const GainCurve&, MixBus& bus) {
+             renderDrums(hits, 0xD7u, bus);
+             renderRiser(startOf(sections[build]), endOf(sections[build]), 0.3, 0x71u, bus);
+         }},
+        {"pads",
+         [](const std::vector<Hit>& hits, const GainCurve& openingCurve, MixBus& bus) {
+             renderPads(openingCurve, duckingCurve(hits, 0.45, bus.frames()), bus);
+         }},
+        {"bass",
+         [](const std::vector<Hit>& hits, const GainCurve&, MixBus& bus) {
+             const GainCurve duck = duckingCurve(hits, 0.35, bus.frames());
+             renderNotes(bass, bassNotes(), &duck, 0xBAu, bus);
+         }},
+        {"arpeggio",
+         [](const std::vector<Hit>& hits, const GainCurve&, MixBus& bus) {
+             const GainCurve duck = duckingCurve(hits, 0.25, bus.frames());
+             renderNotes(arpeggio, arpeggioNotes(), &duck, 0xA7u, bus);
+         }},
+        {"melody",
+         [](const std::vector<Hit>&, const GainCurve& openingCurve, MixBus& bus) {
+             renderNotes(bell, openingBellNotes(), &openingCurve, 0xB2u, bus);
+             renderNotes(bell, laterBellNotes(), nullptr, 0xB3u, bus);
+             renderNotes(counterLine, counterNotes(), nullptr, 0xC0u, bus);
+             renderNotes(lead, leadNotes(false), nullptr, 0x1Eu, bus);
+             renderNotes(lead, leadNotes(true), nullptr, 0x1Fu, bus);
+         }},
+    };
+
+    const auto finished = [](MixBus& bus) {
+        StereoSignal track = mixDown(bus, echoSeconds);
+        applyArc(track);
+        fadeOutAtShowEnd(track);
+        return track;
+    };
+    StereoSignal mix;
+    if (!stems) {
+        MixBus bus(frames);
+        for (const Group& group : groups) {
+            group.render(hits, openingCurve, bus);
+        }
+        mix = finished(bus);
+    } else {
+        mix.left.assign(frames, 0.0);
+        mix.right.assign(frames, 0.0);
+        for (const Group& group : groups) {
+            MixBus bus(frames);
+            group.render(hits, openingCurve, bus);
+            StereoSignal track = finished(bus);
+            for (std::size_t n = 0; n < frames; ++n) {
+                mix.left[n] += track.left[n];
+                mix.right[n] += track.right[n];
+            }
+            stems->push_back({group.name, std::move(track)});
+        }
+    }
+    const double gain = masterToLoudness(mix, targetLufs, ceilingDbtp);
+    if (stems) {
+        for (SoundtrackStem& stem : *stems) {
+            for (std::vector<double>* channel : {&stem.signal.left, &stem.signal.right}) {
+                for (double& v : *channel) {
+                    v *= gain;
+                }
+            }
+        }
+    }
     return mix;
 }

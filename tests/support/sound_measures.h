@@ -1,0 +1,34 @@
+// Measuring the soundtrack from the outside: decoding a sound file through ffmpeg, and loudness
+// weighted as BS.1770 weights it, computed here rather than taken from the code that made it.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+constexpr int kSoundRate = 44100;
+
+// The file's samples as ffmpeg decodes them: stereo at 44.1 kHz, interleaved left, right, full
+// scale at +/-1 (float, so a track above full scale stays whole). Empty when ffmpeg fails.
+std::vector<double> decodeStereo(const std::string& path);
+
+// Loudness as BS.1770 measures it: K-weighting (a +4 dB shelf above about 1.7 kHz and a
+// high-pass at about 38 Hz, here derived for 44.1 kHz), then the mean square over both channels,
+// kept for every 100 ms step so that any window of whole steps can be read.
+class KWeightedEnergy {
+public:
+    explicit KWeightedEnergy(const std::vector<double>& interleaved);
+
+    // Loudness in LUFS (ungated) of the window from `from` seconds lasting `seconds`; the part
+    // past the end of the sound counts as silence.
+    double loudness(double from, double seconds) const;
+
+    // The loudest short-term (3 s) window that lies wholly between `from` and `to` seconds,
+    // stepping by 0.1 s.
+    double loudestShortTerm(double from, double to) const;
+    // The quietest, likewise.
+    double quietestShortTerm(double from, double to) const;
+
+private:
+    std::vector<double> stepEnergy_;
+};

@@ -3,6 +3,7 @@
 // repeatable output.
 #include "app/data_files.h"
 #include "app/timeline.h"
+#include "app/visual_events.h"
 #include "support/command.h"
 #include "support/sound_measures.h"
 #include "support/temp_folder.h"
@@ -281,6 +282,25 @@ TEST_F(DataSoundtrack, TheFinaleFallsAwayOnceTheRingHasClosed)
     const double closing = energy.loudness(105.0, 3.5);
     const double after = energy.loudness(109.0, kShowEnd - 109.0);
     EXPECT_GE(closing - after, 4.0) << "105-108.5 s at " << closing << " LUFS, 109-114.8 s at " << after;
+}
+
+TEST_F(DataSoundtrack, TheClosingChordComesAsTheSphereSinksOutOfSight)
+{
+    // The strongest onset from 110 to 113 s: the level of the fifth of a second after each 10 ms
+    // step against the half second before it.
+    const auto level = [&](double from, double to) { return levelDb(from, to); };
+    double onset = 0.0;
+    double strongest = -100.0;
+    for (double t = 110.0; t <= 113.0; t += 0.01) {
+        const double rise = level(t, t + 0.2) - level(t - 0.5, t);
+        if (rise > strongest) {
+            strongest = rise;
+            onset = t;
+        }
+    }
+    const double vanishes = visualEventMs(VisualEventKind::sphereVanishes) / 1000.0;
+    EXPECT_LE(std::fabs(onset - vanishes), 0.25) << "the closing chord at " << onset << " s, the sphere gone at "
+                                                 << vanishes << " s";
 }
 
 TEST_F(DataSoundtrack, ScenesThreeAndFourBreatheWithThePicture)

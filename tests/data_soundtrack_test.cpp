@@ -654,6 +654,8 @@ TEST(DataMakedata, FailsWithOneLineAndNonZeroStatusWritingNothing)
     const Case kCases[] = {
         {"", "no output folder"},
         {"one two", "two output folders"},
+        {"--stems", "--stems without its folder"},
+        {"--stems one two", "--stems with two folders"},
         {(blocker / "iroiro").string(), "output folder under a regular file"},
     };
     for (const Case& c : kCases) {
@@ -664,6 +666,7 @@ TEST(DataMakedata, FailsWithOneLineAndNonZeroStatusWritingNothing)
         EXPECT_EQ(run.output.find('\n'), run.output.size() - 1) << run.output;
     }
     EXPECT_FALSE(fs::exists("one")) << "a usage error writes nothing";
+    EXPECT_FALSE(fs::exists("--stems")) << "a usage error writes nothing";
 }
 
 } // namespace

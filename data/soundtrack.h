@@ -1,6 +1,7 @@
-// The show's soundtrack, composed in code for its timeline: one theme at one tempo, slow in
-// scene 1, growing through scenes 2 and 3, stated in scene 4, returning over the build from
-// 105 s (the loudest part), and a closing chord at 112 s.
+// The show's soundtrack, composed in code for its timeline and edited to what the picture does
+// (app/visual_events.h): one theme at one tempo, slow in scene 1, growing through scenes 2 and
+// 3, stated in scene 4, returning over the build while the light ring closes in (the loudest
+// part), and a closing chord as the sphere sinks out of sight.
 #pragma once
 
 #include "data/audio.h"

@@ -207,17 +207,6 @@ TEST_F(ArtRender, TheFinalesLoudnessFollowsItsLight)
 // half second in that band less 18 dB, the strongest within a quarter second.
 std::vector<double> heavyAccents(const std::vector<double>& interleaved)
 {
-    struct Biquad {
-        double b0, b1, b2, a1, a2;
-        double z1 = 0.0, z2 = 0.0;
-        double process(double x)
-        {
-            const double y = b0 * x + z1;
-            z1 = b1 * x - a1 * y + z2;
-            z2 = b2 * x - a2 * y;
-            return y;
-        }
-    };
     // Fourth-order Butterworth high-pass: two sections.
     const auto highPass = [](double q) {
         const double w = 2.0 * M_PI * 5000.0 / kSoundRate;

@@ -27,18 +27,6 @@ namespace {
 
 constexpr std::size_t kStep = kSoundRate / 10;
 
-struct Biquad {
-    double b0, b1, b2, a1, a2;
-    double z1 = 0.0, z2 = 0.0;
-    double process(double x)
-    {
-        const double y = b0 * x + z1;
-        z1 = b1 * x - a1 * y + z2;
-        z2 = b2 * x - a2 * y;
-        return y;
-    }
-};
-
 Biquad shelfFilter()
 {
     const double k = std::tan(M_PI * 1681.974450955533 / kSoundRate);

@@ -148,8 +148,9 @@ double openingFade(double t)
 // through the rush (75-83 s), and thins to the theme over pads for its third.
 constexpr int liftBreakBar = 7;
 constexpr int liftBreakEndBar = 9;
-constexpr int rushFirstBar = 4;
-constexpr int thinFirstBar = 8;
+// The bars of scene 4 that hold the rush, from the bar it starts in to the bar after it ends.
+constexpr int rushFirstBar = (visualEventMs(VisualEventKind::rushStart) - sceneStartMs(4)) / 2000;
+constexpr int thinFirstBar = (visualEventMs(VisualEventKind::rushEnd) - sceneStartMs(4)) / 2000 + 1;
 
 // The show's arc in the mix, in dB: the scenes sit a little below the build, which peaks while
 // the ring closes in; once it has closed the music steps back with the picture's light.

@@ -171,7 +171,7 @@ double arcGain(double t)
     const Point points[] = {
         {0.0, -4.0},          {24.0, -4.0},       {25.0, 0.0},        {42.0, 0.0},        {43.0, -1.3},
         {breakStart, -1.3},   {breakStart + 0.3, -4.5}, {breakEnd - 2.5, -4.5}, {breakEnd, -1.3}, {67.0, -1.3}, {67.5, -2.5}, {rushStart - 0.5, -2.5}, {rushStart, -1.6}, {thin, -1.6},
-        {thin + 0.5, -4.5},   {92.0, -4.5},       {92.5, -10.0},       {96.0, -4.0},       {100.0, -1.5},
+        {thin + 0.5, -5.0},   {92.0, -5.0},       {92.5, -10.0},       {96.0, -4.0},       {100.0, -1.5},
         {rise - 0.5, -0.5},   {rise + 0.5, -0.3}, {fall - 0.2, -0.3},  {fall + 0.3, -2.5}, {showEnd, -4.0},
     };
     double db = points[std::size(points) - 1].db;
@@ -397,8 +397,9 @@ constexpr StepLine bassLines[] = {
     {groove, 0, 8, "..x-..x-..x-..x-"},
     {lift, 1, liftBreakBar, "x-.xx-o-x-.xx-o-"},
     {lift, liftBreakEndBar, 13, "x-.xx-o-x-.xx-o-"},
-    {statement, 0, thinFirstBar, "x--.x-o.x-.ox-o-"},
-    {statement, thinFirstBar, 13, "x-------x-------", 0.7},
+    {statement, 0, rushFirstBar, "x--.x--.x-.xx---", 0.75},
+    {statement, rushFirstBar, thinFirstBar, "x--.x-o.x-.ox-o-"},
+    {statement, thinFirstBar, 13, "x-------x-------"},
     {breakdown, 4, 7, "x---------------", 0.8}, // the breakdown opens on pads and bells alone
     {build, 0, 2, "x-o-x-o-x-o-x-o-"},
     {descent, 0, 1, "x---------------", 0.8},

@@ -1,6 +1,7 @@
 // The show clock, the scene schedule and the per-frame dispatch to the current scene.
 #include "app/frame.h"
 
+#include "app/controls.h"
 #include "app/platform/timer.h"
 #include "app/run.h"
 #include "app/show_state.h"
@@ -40,9 +41,16 @@ std::uint32_t advanceShowClock()
 
 void displayFrame()
 {
-    const std::uint32_t showTimeMs = advanceShowClock();
+    std::uint32_t showTimeMs = advanceShowClock();
+    // The viewer's controls add to the frame only when a key asked for something.
+    if (showState.scene == 6 && loopAtEnd())
+        showTimeMs = advanceShowClock();
+    else
+        holdPausedMoment(showTimeMs);
     renderFrame(showState.scene, showTimeMs, showState.sceneTime);
+    drawStatusLineIfShown(showTimeMs);
     glutSwapBuffers();
+    afterFrame(showTimeMs);
 }
 
 void updateSchedule(int showTimeMs)

@@ -9,7 +9,8 @@
 // updates the schedule. Returns the elapsed show time in ms (unsigned, wrapping).
 std::uint32_t advanceShowClock();
 
-// GLUT display callback: advanceShowClock, renderFrame, swap.
+// GLUT display callback: advanceShowClock, renderFrame, swap; the viewer's controls (controls.h)
+// loop at the end, draw the status line and carry out a jump when a key asked for them.
 void displayFrame();
 void updateSchedule(int showTimeMs);
 void renderFrame(int scene, unsigned showTimeMs, double sceneTime);

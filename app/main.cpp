@@ -1,8 +1,10 @@
 // The show's entry: its command line, a full-screen GLUT window (or a normal one), its callbacks,
 // the one-time set-up, then GLUT's main loop for good.
+#include "app/controls.h"
 #include "app/data_files.h"
 #include "app/frame.h"
 #include "app/platform/allocator.h"
+#include "app/platform/window_class.h"
 #include "app/run.h"
 #include "app/show_options.h"
 #include "app/startup.h"
@@ -10,12 +12,20 @@
 
 #include <GL/freeglut.h>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
 namespace {
 
 constexpr int usageStatus = 2;
+
+// The last part of the program's path: "show" for "build/show".
+const char* programName(const char* path)
+{
+    const char* slash = std::strrchr(path, '/');
+    return slash ? slash + 1 : path;
+}
 
 // Reads the command line and sets the data folder and the starting time; returns false with the
 // exit status when the show is not to run (help, or a mistake in the command line).
@@ -85,15 +95,20 @@ int main(int argc, char** argv)
         glutInitWindowSize(options.width, options.height);
     else
         glutInitWindowSize(1000, 800);
+    // Titled with the program's path; grouped by the window system under the show's own class.
+    useWindowClass(programName(argv[0]), "iroiro");
     glutCreateWindow(argv[0]);
     if (!options.window)
         glutFullScreen();
+    initControls(!options.window, options.width, options.height, options.loop);
 
     glutDisplayFunc(displayFrame);
     glutKeyboardFunc(keyPressed);
     glutReshapeFunc(reshapeWindow);
     glutIdleFunc(requestRedisplay);
     glutWindowStatusFunc(windowStatusChanged);
+    // The arrows, Page Up and Down, Home and F11 for the viewer's controls.
+    glutSpecialFunc(specialKeyPressed);
 
     initGraphics();
     glutMainLoop();

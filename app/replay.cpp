@@ -8,8 +8,11 @@
 #include "app/replay.h"
 
 #include "app/run.h"
+#include "app/startup.h"
 #include "app/timeline.h"
 #include "elements/light_ring.h"
+
+#include <GL/gl.h>
 
 std::uint64_t firstFrameFrom(std::uint32_t showTimeMs, int framesPerSecond)
 {
@@ -48,4 +51,17 @@ void replayRunUntil(std::uint32_t showTimeMs, int framesPerSecond)
         advanceRingRadius(Ring::light, int(time));
     }
     drawRunFrame(previousTime);
+}
+
+void replayShowUntil(std::uint32_t showTimeMs)
+{
+    glEnable(GL_RASTERIZER_DISCARD);
+    replayRunUntil(showTimeMs, showReplayFramesPerSecond);
+    glDisable(GL_RASTERIZER_DISCARD);
+}
+
+void rebuildRunAt(std::uint32_t showTimeMs)
+{
+    resetDrawingState();
+    replayShowUntil(showTimeMs);
 }

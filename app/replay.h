@@ -17,3 +17,17 @@ std::uint64_t firstFrameFrom(std::uint32_t showTimeMs, int framesPerSecond);
 // the frame before left. Draws the last frame of each earlier scene and the frame before into
 // the current draw buffer, nothing else; the clock is left unstarted.
 void replayRunUntil(std::uint32_t showTimeMs, int framesPerSecond);
+
+// The show's own frame rate for the run it rebuilds when it starts part-way through (--at) or
+// jumps: the one showcap uses by default, so that both show the same frame at a moment.
+inline constexpr int showReplayFramesPerSecond = 60;
+
+// replayRunUntil at that rate, without rasterising anything where the GL can switch that off
+// (only the state is wanted; elsewhere the frames fill the back buffer, which the next frame
+// clears).
+void replayShowUntil(std::uint32_t showTimeMs);
+
+// replayShowUntil in a context that has drawn other moments (a jump, a redraw while paused): the
+// GL state is put back as a fresh context has it first (resetDrawingState), so that the frame at
+// `showTimeMs` comes out as a fresh run's.
+void rebuildRunAt(std::uint32_t showTimeMs);

@@ -160,6 +160,8 @@ bool parseShowOptions(const std::vector<std::string>& args, ShowOptions& options
                     return false;
                 }
             }
+        } else if (arg == "--loop") {
+            options.loop = true;
         } else if (isSharedOption(name)) {
             std::string value;
             if (!optionValue(args, i, value, error) || !applySharedOption(name, value, options.shared, error))
@@ -183,7 +185,7 @@ bool parseShowOptions(const std::vector<std::string>& args, ShowOptions& options
 
 std::string showUsage()
 {
-    return "Usage: show [--window[=WxH]] [--at SECONDS] [--data DIR] [--help] [--version]\n";
+    return "Usage: show [--window[=WxH]] [--at SECONDS] [--loop] [--data DIR] [--help] [--version]\n";
 }
 
 std::string showHelp()
@@ -191,17 +193,27 @@ std::string showHelp()
     return showUsage() +
            "\n"
            "Plays the show: five scenes over 114.8 s with the soundtrack, then ends. Escape ends it\n"
-           "at once.\n"
+           "at once; the keys below pause, jump and loop it.\n"
            "\n"
            "  --window[=WxH]  a normal window, 1280x720 unless given, instead of full screen\n"
            "  --at SECONDS    start at that show time (up to three decimals, below 114.8): the\n"
            "                  picture as a run carries it into that moment, the soundtrack from\n"
            "                  the same position\n"
+           "  --loop          at the end, start again from 0 s instead of ending\n"
            "  --data DIR      read the data from DIR/iroiro/ (default: ./iroiro/ when it holds the\n"
            "                  show's files, else the iroiro/ beside the executable, else the\n"
            "                  installed ../share/iroiro/iroiro/ beside its bin/ folder)\n"
            "  --help          this text\n"
            "  --version       the show's version\n"
+           "\n"
+           "Keys while the show plays:\n"
+           "  Space           pause and resume, picture and sound together\n"
+           "  Right / Left    10 s ahead / back\n"
+           "  Page Down / Up  the next / previous scene's start\n"
+           "  Home            back to the start\n"
+           "  f or F11        full screen or a window (the --window size)\n"
+           "  l               loop on or off\n"
+           "  q or Escape     end the show\n"
            "\n"
            "GLUT's own options (-display NAME, -geometry WxH+X+Y, -iconic, -sync, ...) are passed\n"
            "to GLUT.\n";

@@ -45,6 +45,7 @@ struct ShowOptions {
     bool window = false; // a normal window of width x height instead of full screen
     int width = 1280;
     int height = 720;
+    bool loop = false;   // start again from 0 s at the end instead of ending
     SharedOptions shared;
     std::vector<std::string> glutArgs; // GLUT's own options (-display NAME, -geometry ..., -sync ...)
 };

@@ -2,6 +2,7 @@
 // keyboard callbacks.
 #include "app/startup.h"
 
+#include "app/controls.h"
 #include "app/data_files.h"
 #include "app/platform/multimedia.h"
 #include "app/replay.h"
@@ -18,9 +19,6 @@
 #include <string>
 
 namespace {
-
-// The run whose carried state a show started part-way through begins from.
-constexpr int startFramesPerSecond = 60;
 
 // Sends "<verb> <soundtrack path><suffix>".
 void sendSoundtrackCommand(const char* verb, const char* suffix = "")
@@ -69,15 +67,57 @@ void initGraphics()
     if (!initDrawing())
         return;
     // Starting part-way: the GL state and the values a 60 fps run carries into that moment, from
-    // the frames that hand them on. Only their state is wanted, so nothing is rasterised (where
-    // the GL has no such switch the frames fill the back buffer, which the first frame clears).
-    if (firstFrameTime() > 0) {
-        glEnable(GL_RASTERIZER_DISCARD);
-        replayRunUntil(firstFrameTime(), startFramesPerSecond);
-        glDisable(GL_RASTERIZER_DISCARD);
-    }
+    // the frames that hand them on.
+    if (firstFrameTime() > 0)
+        replayShowUntil(firstFrameTime());
     openMusic();
     playMusic();
+}
+
+void resetDrawingState()
+{
+    // Switched on and off by the scenes; initDrawing's own five stay on.
+    for (GLenum cap : {GL_BLEND, GL_COLOR_MATERIAL, GL_LINE_STIPPLE, GL_TEXTURE_2D, GL_TEXTURE_GEN_S,
+                       GL_TEXTURE_GEN_T})
+        glDisable(cap);
+    for (GLenum cap : {GL_DEPTH_TEST, GL_CULL_FACE, GL_LIGHTING, GL_LIGHT0, GL_NORMALIZE})
+        glEnable(cap);
+    glBlendFunc(GL_SRC_ALPHA, GL_DST_COLOR);
+    glDepthMask(GL_TRUE);
+    glLineWidth(1.0f);
+    glLineStipple(1, 0xFFFF);
+    glTexGeni(GL_S, GL_TEXTURE_GEN_MODE, GL_EYE_LINEAR);
+    glTexGeni(GL_T, GL_TEXTURE_GEN_MODE, GL_EYE_LINEAR);
+    glBindTexture(GL_TEXTURE_2D, 0);
+
+    // GL's initial lights: light 0 white, the others dark, all directional down -z. Positions are
+    // taken through the modelview matrix, which every frame loads afresh anyway.
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    const GLfloat dark[4] = {0.0f, 0.0f, 0.0f, 1.0f};
+    const GLfloat white[4] = {1.0f, 1.0f, 1.0f, 1.0f};
+    const GLfloat towardsViewer[4] = {0.0f, 0.0f, 1.0f, 0.0f};
+    for (int i = 0; i < 8; ++i) {
+        const GLenum light = GLenum(GL_LIGHT0 + i);
+        glLightfv(light, GL_AMBIENT, dark);
+        glLightfv(light, GL_DIFFUSE, i == 0 ? white : dark);
+        glLightfv(light, GL_SPECULAR, i == 0 ? white : dark);
+        glLightfv(light, GL_POSITION, towardsViewer);
+        if (i > 0)
+            glDisable(light);
+    }
+
+    // GL's initial material, and the current colour, normal and texture coordinates.
+    const GLfloat ambient[4] = {0.2f, 0.2f, 0.2f, 1.0f};
+    const GLfloat diffuse[4] = {0.8f, 0.8f, 0.8f, 1.0f};
+    glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, ambient);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, diffuse);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, dark);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_EMISSION, dark);
+    glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, 0.0f);
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    glNormal3f(0.0f, 0.0f, 1.0f);
+    glTexCoord4f(0.0f, 0.0f, 0.0f, 1.0f);
 }
 
 void openMusic()
@@ -87,15 +127,30 @@ void openMusic()
 
 void playMusic()
 {
-    if (firstFrameTime() == 0) {
+    // The soundtrack from the moment the first frame shows, so that picture and sound stay
+    // together.
+    playMusicFrom(firstFrameTime());
+}
+
+void playMusicFrom(std::uint32_t showTimeMs)
+{
+    if (showTimeMs == 0) {
         sendSoundtrackCommand("Play");
         return;
     }
-    // The soundtrack from the moment the first frame shows, so that picture and sound stay
-    // together.
     char from[32];
-    std::snprintf(from, sizeof from, " from %u", unsigned(firstFrameTime()));
+    std::snprintf(from, sizeof from, " from %u", unsigned(showTimeMs));
     sendSoundtrackCommand("Play", from);
+}
+
+void pauseMusic()
+{
+    sendSoundtrackCommand("Pause");
+}
+
+void resumeMusic()
+{
+    sendSoundtrackCommand("Resume");
 }
 
 void reshapeWindow(int width, int height)
@@ -106,6 +161,7 @@ void reshapeWindow(int width, int height)
     // Aspect 1.0 whatever the window's shape: the picture stretches to fill the window.
     gluPerspective(showLens.fovyDegrees, showLens.aspect, showLens.nearDistance, showLens.farDistance);
     glMatrixMode(GL_MODELVIEW);
+    windowReshaped(width, height);
 }
 
 void requestRedisplay()
@@ -117,4 +173,5 @@ void keyPressed(unsigned char key, int, int)
 {
     if (key == 27)
         std::exit(0);
+    controlKeyPressed(key);
 }

@@ -1,6 +1,7 @@
 // Switching between drawn frames and the hidden window's timer as the window shows and hides.
 #include "app/visibility.h"
 
+#include "app/controls.h"
 #include "app/frame.h"
 #include "app/show_state.h"
 #include "app/startup.h"
@@ -26,7 +27,7 @@ void hiddenTick(int spell)
         return;
     // The same clock and schedule the frames use, so the show ends where a frame would end it.
     const std::int32_t showTimeMs = std::int32_t(advanceShowClock());
-    if (showState.scene == 6)
+    if (showState.scene == 6 && !loopAtEnd())
         std::exit(0);
     std::int32_t wait = showEndMs - showTimeMs;
     if (wait > hiddenTickMs || wait < 1)
@@ -45,7 +46,12 @@ void windowStatusChanged(int state)
     if (hidden) {
         glutIdleFunc(nullptr);
         glutTimerFunc(0, hiddenTick, ++hiddenSpell);
-    } else {
+    } else if (!showPaused()) {
         glutIdleFunc(requestRedisplay);
     }
+}
+
+bool windowOutOfSight()
+{
+    return hidden;
 }

@@ -6,3 +6,6 @@
 // so the idle callback is taken away and a timer keeps the show clock and the schedule going and
 // ends the show at its end; once the window shows again the idle callback comes back as before.
 void windowStatusChanged(int state);
+
+// True while the window is unmapped or fully covered.
+bool windowOutOfSight();

@@ -1,5 +1,7 @@
-// makedata: writes the show's five data files (four pictures and the soundtrack) into a folder.
-// Usage: makedata <output folder>. Silent on success; one line on standard error on failure.
+// makedata: writes the show's five data files (four pictures and the soundtrack) into a folder;
+// with --icons the program's icons, with --stems the soundtrack's mix and each instrument group's
+// track as WAV files. Usage: makedata <output folder> | makedata --icons <folder> |
+// makedata --stems <folder>. Silent on success; one line on standard error on failure.
 #include "app/data_files.h"
 #include "capture/output_files.h"
 #include "capture/png_writer.h"
@@ -8,6 +10,7 @@
 #include "data/mp3_encoder.h"
 #include "data/pictures.h"
 #include "data/soundtrack.h"
+#include "data/wav_writer.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -64,24 +67,34 @@ constexpr bool makesEveryPicture()
 }
 static_assert(makesEveryPicture(), "one maker for each picture the show loads");
 
-void makeData(const fs::path& folder)
+void makeFolder(const fs::path& folder)
 {
     std::error_code error;
     fs::create_directories(folder, error);
     if (error) {
         throw std::runtime_error("cannot create folder " + folder.string() + ": " + error.message());
     }
-    // A name taken by anything but a regular file is refused before the work that takes seconds.
-    std::vector<fs::path> paths = {folder / soundtrackFile};
-    for (const PictureMaker& picture : pictureMakers) {
-        paths.push_back(folder / picture.file);
-    }
+}
+
+// A name taken by anything but a regular file is refused before the work that takes seconds.
+void checkOutputFiles(const std::vector<fs::path>& paths)
+{
     for (const fs::path& path : paths) {
         std::string refusal;
         if (!checkOutputFile(path.string(), refusal)) {
             throw std::runtime_error(refusal);
         }
     }
+}
+
+void makeData(const fs::path& folder)
+{
+    makeFolder(folder);
+    std::vector<fs::path> paths = {folder / soundtrackFile};
+    for (const PictureMaker& picture : pictureMakers) {
+        paths.push_back(folder / picture.file);
+    }
+    checkOutputFiles(paths);
     for (const PictureMaker& picture : pictureMakers) {
         writeFileAtomically(folder / picture.file, encodeBmp(picture.make()));
     }
@@ -91,11 +104,7 @@ void makeData(const fs::path& folder)
 // The program's icon at the sizes a desktop asks for, as DIR/iroiro-SIZE.png.
 void makeIcons(const fs::path& folder)
 {
-    std::error_code error;
-    fs::create_directories(folder, error);
-    if (error) {
-        throw std::runtime_error("cannot create folder " + folder.string() + ": " + error.message());
-    }
+    makeFolder(folder);
     const Picture sky = makeNebulaSky();
     const Picture glow = makeGlowSprite();
     for (int size : {256, 48}) {
@@ -112,11 +121,34 @@ void makeIcons(const fs::path& folder)
             throw std::runtime_error("cannot encode the icon");
         }
         const fs::path path = folder / ("iroiro-" + std::to_string(size) + ".png");
-        std::string refusal;
-        if (!checkOutputFile(path.string(), refusal)) {
-            throw std::runtime_error(refusal);
-        }
+        checkOutputFiles({path});
         writeFileAtomically(path, png);
+    }
+}
+
+// The names the stems are written under, beside the mastered mix.
+constexpr const char* stemMixFile = "mix.wav";
+constexpr const char* stemNames[] = {"drums", "pads", "bass", "arpeggio", "melody"};
+
+void makeStems(const fs::path& folder)
+{
+    makeFolder(folder);
+    std::vector<fs::path> paths = {folder / stemMixFile};
+    for (const char* name : stemNames) {
+        paths.push_back(folder / (std::string(name) + ".wav"));
+    }
+    checkOutputFiles(paths);
+    std::vector<SoundtrackStem> stems;
+    const StereoSignal mix = composeSoundtrack(&stems);
+    if (stems.size() != std::size(stemNames)) {
+        throw std::logic_error("the soundtrack's groups and the stems' names differ");
+    }
+    writeFileAtomically(folder / stemMixFile, encodeWav(mix));
+    for (std::size_t i = 0; i < stems.size(); ++i) {
+        if (std::string(stems[i].name) != stemNames[i]) {
+            throw std::logic_error("the soundtrack's groups and the stems' names differ");
+        }
+        writeFileAtomically(folder / (std::string(stemNames[i]) + ".wav"), encodeWav(stems[i].signal));
     }
 }
 
@@ -129,13 +161,16 @@ int main(int argc, char** argv)
         return 0;
     }
     const bool icons = argc == 3 && std::strcmp(argv[1], "--icons") == 0;
-    if (!icons && (argc != 2 || argv[1][0] == '\0' || argv[1][0] == '-')) {
-        std::fprintf(stderr, "usage: makedata <output folder> | makedata --icons <output folder>\n");
+    const bool stems = argc == 3 && std::strcmp(argv[1], "--stems") == 0;
+    if (!(argc == 2 || icons || stems) || argv[argc - 1][0] == '\0' || (argc == 2 && argv[1][0] == '-')) {
+        std::fprintf(stderr, "usage: makedata <output folder> | makedata --icons <folder> | makedata --stems <folder>\n");
         return 2;
     }
     try {
         if (icons)
             makeIcons(argv[2]);
+        else if (stems)
+            makeStems(argv[2]);
         else
             makeData(argv[1]);
     } catch (const std::exception& e) {

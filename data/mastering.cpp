@@ -189,7 +189,7 @@ std::vector<double> limiterGains(const std::vector<double>& peaks, double gain, 
 
 } // namespace
 
-void masterToLoudness(StereoSignal& signal, double targetLufs, double ceilingDbtp)
+double masterToLoudness(StereoSignal& signal, double targetLufs, double ceilingDbtp)
 {
     const double ceiling = std::pow(10.0, ceilingDbtp / 20.0);
     const std::vector<double> peaks = truePeakEnvelope(signal);
@@ -219,6 +219,8 @@ void masterToLoudness(StereoSignal& signal, double targetLufs, double ceilingDbt
                 v *= ceiling / highest;
             }
         }
+        gain *= ceiling / highest;
     }
     signal = std::move(out);
+    return gain;
 }

@@ -5,5 +5,6 @@
 #include "data/audio.h"
 
 // Scales the signal to `targetLufs` integrated loudness, keeping its true peaks at or below
-// `ceilingDbtp` with a smooth look-ahead gain rather than clipping.
-void masterToLoudness(StereoSignal& signal, double targetLufs, double ceilingDbtp);
+// `ceilingDbtp` with a smooth look-ahead gain rather than clipping. Returns the gain applied
+// ahead of the limiter: the signal times it is what the limiter received.
+double masterToLoudness(StereoSignal& signal, double targetLufs, double ceilingDbtp);

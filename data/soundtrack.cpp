@@ -1,8 +1,11 @@
-// The show's soundtrack: one theme carried through the show's arc, its sections tied to the
-// show's timeline, the patterns and instruments that play it, and the mix of them.
+// The show's soundtrack: one theme carried through the show's arc, edited to the picture. Its
+// sections, its dynamics and its accents follow the show's timeline and the list of what the
+// picture does (app/visual_events.h); then the patterns and instruments that play it, and the
+// mix of them.
 #include "data/soundtrack.h"
 
 #include "app/timeline.h"
+#include "app/visual_events.h"
 #include "data/mastering.h"
 #include "data/maths.h"
 #include "data/noise.h"
@@ -21,10 +24,11 @@ constexpr double showEnd = showEndMs / 1000.0;
 constexpr double fadeStart = showEnd - 0.5;
 constexpr double targetLufs = -14.0;
 // Below the -1 dBTP the file must keep, leaving room for what MP3 coding adds to the peaks.
-constexpr double ceilingDbtp = -2.5;
+constexpr double ceilingDbtp = -1.4;
 
 // One tempo for the whole show: 120 beats a minute puts every scene change on a beat. Each
-// section starts on a downbeat; one that is not a whole number of bars ends on a half bar.
+// section starts on a downbeat; one that is not a whole number of bars ends on a half bar. The
+// closing chord alone comes off the beat, when the sphere sinks out of sight.
 constexpr double beatSeconds = 0.5;
 constexpr double echoSeconds = 0.75 * beatSeconds; // a dotted eighth
 
@@ -36,21 +40,31 @@ struct Section {
     const char* chords;
 };
 
-enum SectionIndex { opening, groove, lift, statement, breakdown, build, ending };
+enum SectionIndex { opening, groove, lift, statement, breakdown, build, descent, ending };
 
-constexpr int buildStartMs = 105000; // the ring starts closing in
-constexpr int endingStartMs = 112000; // the finale's white light: the closing chord
+// The finale follows the light ring and the sphere: the build while the ring closes in, a
+// descent once it has closed and the lights are gone, and the closing chord as the sphere sinks
+// out of sight.
+constexpr int buildStartMs = visualEventMs(VisualEventKind::ringClosing);
+constexpr int descentStartMs = visualEventMs(VisualEventKind::ringClosed);
+constexpr int endingStartMs = visualEventMs(VisualEventKind::sphereVanishes);
 
 constexpr Section sections[] = {
     {sceneStartMs(1), sceneStartMs(2), "AAAAFFCCGGAAA"}, // the theme, slow, on bells over pads
     {sceneStartMs(2), sceneStartMs(3), "AFCGAFCGG"},     // the beat enters; the theme on bells
-    {sceneStartMs(3), sceneStartMs(4), "FGEADGCAFG7AA"}, // a counter-melody over varying cycles
-    {sceneStartMs(4), sceneStartMs(5), "AFCGAFCGAFCGG"}, // the theme in full on the lead, three times
+    {sceneStartMs(3), sceneStartMs(4), "FGEADGCAFG7AA"}, // a counter-melody, with a break
+    {sceneStartMs(4), sceneStartMs(5), "AFCGAFCGAFCGG"}, // the theme three times: fullest in the rush
     {sceneStartMs(5), buildStartMs, "AAFFCC7"},          // breakdown: the theme slow again
-    {buildStartMs, endingStartMs, "AFCG"},               // the build: the theme returns, doubled
+    {buildStartMs, descentStartMs, "AF"},                // the build: the theme returns, doubled
+    {descentStartMs, endingStartMs, "CG"},               // the lights gone: the theme's end, softly
     {endingStartMs, showEndMs, "AA"},                    // the closing chord
 };
 constexpr int sectionCount = int(std::size(sections));
+
+constexpr bool onTheBeat(int ms)
+{
+    return ms % 500 == 0;
+}
 
 constexpr bool sectionsFollowTheTimeline()
 {
@@ -59,11 +73,18 @@ constexpr bool sectionsFollowTheTimeline()
             return false;
         }
     }
+    for (int scene = 1; scene <= sceneCount; ++scene) {
+        if (!onTheBeat(sceneStartMs(scene))) {
+            return false;
+        }
+    }
     return sections[opening].startMs == 0 && sections[sectionCount - 1].endMs == showEndMs
            && sections[groove].startMs == sceneStartMs(2) && sections[lift].startMs == sceneStartMs(3)
-           && sections[statement].startMs == sceneStartMs(4) && sections[breakdown].startMs == sceneStartMs(5);
+           && sections[statement].startMs == sceneStartMs(4) && sections[breakdown].startMs == sceneStartMs(5)
+           && onTheBeat(buildStartMs) && onTheBeat(descentStartMs);
 }
-static_assert(sectionsFollowTheTimeline(), "the music's sections start with the scenes and end with the show");
+static_assert(sectionsFollowTheTimeline(),
+              "the music's sections start with the scenes, on the beat, and end with the show");
 
 double startOf(const Section& section) { return section.startMs / 1000.0; }
 double endOf(const Section& section) { return section.endMs / 1000.0; }
@@ -122,17 +143,36 @@ double openingFade(double t)
     return std::max(0.0, 0.1 * (1.0 - (t - 25.0) / 1.5));
 }
 
-// The show's arc in the mix, in dB: the scenes sit a little below the build, which peaks as
-// the ring closes in; the closing chord resolves just under it.
+// Scene 3 breaks for two bars (56-60 s), where its picture is calmest: kick, bass and
+// arpeggio drop out under the counter-melody. Scene 4 is fullest in its second statement,
+// through the rush (75-83 s), and thins to the theme over pads for its third.
+constexpr int liftBreakBar = 7;
+constexpr int liftBreakEndBar = 9;
+// The bars of scene 4 that hold the rush, from the bar it starts in to the bar after it ends.
+constexpr int rushFirstBar = (visualEventMs(VisualEventKind::rushStart) - sceneStartMs(4)) / 2000;
+constexpr int thinFirstBar = (visualEventMs(VisualEventKind::rushEnd) - sceneStartMs(4)) / 2000 + 1;
+
+// The show's arc in the mix, in dB: the scenes sit a little below the build, which peaks while
+// the ring closes in; once it has closed the music steps back with the picture's light.
 double arcGain(double t)
 {
     struct Point {
         double time;
         double db;
     };
-    constexpr Point points[] = {
-        {0.0, 0.0}, {42.0, 0.0}, {43.0, -1.0}, {92.0, -1.0}, {104.5, 0.0}, {105.5, 3.0},
-        {109.0, 3.0}, {111.5, 2.0}, {112.0, 2.0}, {114.8, 2.0},
+    const double rise = startOf(sections[build]);
+    const double fall = startOf(sections[descent]);
+    // Scene 1 is dots on black; scene 3's break dips further and swells back into the beat's
+    // return; scene 4 steps back after the rush; the breakdown grows as the finale lights up.
+    const double breakStart = timeAt(sections[lift], liftBreakBar * 4.0);
+    const double breakEnd = timeAt(sections[lift], liftBreakEndBar * 4.0);
+    const double rushStart = timeAt(sections[statement], rushFirstBar * 4.0);
+    const double thin = timeAt(sections[statement], thinFirstBar * 4.0);
+    const Point points[] = {
+        {0.0, -4.0},          {24.0, -4.0},       {25.0, 0.0},        {42.0, 0.0},        {43.0, -1.3},
+        {breakStart, -1.3},   {breakStart + 0.3, -4.5}, {breakEnd - 2.5, -4.5}, {breakEnd, -1.3}, {67.0, -1.3}, {67.5, -2.5}, {rushStart - 0.5, -2.5}, {rushStart, -1.6}, {thin, -1.6},
+        {thin + 0.5, -5.0},   {92.0, -5.0},       {92.5, -10.0},       {96.0, -4.0},       {100.0, -1.5},
+        {rise - 0.5, -0.5},   {rise + 0.5, -0.3}, {fall - 0.2, -0.3},  {fall + 0.3, -2.5}, {showEnd, -4.0},
     };
     double db = points[std::size(points) - 1].db;
     for (std::size_t i = 1; i < std::size(points); ++i) {
@@ -145,35 +185,38 @@ double arcGain(double t)
     return std::pow(10.0, db / 20.0);
 }
 
-// ---- Instruments. Times in seconds, frequencies in hertz.
+// ---- Instruments. Times in seconds, frequencies in hertz. The melody (bells, lead, counter-line)
+// owns 500-2000 Hz: the pads and the arpeggio stay dark under it, the snare's noise above it.
 
 constexpr Patch padPatch = {.waveform = Waveform::saw, .unison = 5, .detuneCents = 22.0, .width = 0.9,
-                            .attack = 0.4, .decay = 1.0, .sustain = 1.0, .release = 1.0, .cutoff = 2000.0,
-                            .resonance = 0.1, .level = 0.24, .reverbSend = 0.4};
+                            .attack = 0.4, .decay = 1.0, .sustain = 1.0, .release = 1.0, .cutoff = 900.0,
+                            .resonance = 0.05, .level = 0.032, .reverbSend = 0.35};
 // Scene 1's pads swell in slowly and ring on into the reverb.
 constexpr Patch openingPad = {.waveform = Waveform::saw, .unison = 5, .detuneCents = 22.0, .width = 0.9,
-                              .attack = 2.5, .decay = 1.0, .sustain = 1.0, .release = 3.0, .cutoff = 850.0,
-                              .resonance = 0.1, .level = 0.2, .reverbSend = 0.7};
+                              .attack = 2.5, .decay = 1.0, .sustain = 1.0, .release = 3.0, .cutoff = 600.0,
+                              .resonance = 0.05, .level = 0.12, .reverbSend = 0.6};
+// Soft bells: their partials stay under 2 kHz, so that a note over silence is no cymbal.
 constexpr Patch bell = {.waveform = Waveform::bell, .unison = 2, .detuneCents = 7.0, .width = 0.7,
-                        .attack = 0.002, .decay = 0.9, .sustain = 0.0, .release = 0.8, .cutoff = 7000.0,
-                        .level = 0.3, .reverbSend = 0.6, .delaySend = 0.3};
-constexpr Patch bass = {.waveform = Waveform::saw, .unison = 2, .detuneCents = 8.0, .subLevel = 0.45,
-                        .attack = 0.004, .decay = 0.25, .sustain = 0.6, .release = 0.06, .cutoff = 380.0,
-                        .envCutoff = 1400.0, .cutoffDecay = 0.09, .resonance = 0.25, .level = 0.3};
+                        .attack = 0.004, .decay = 0.9, .sustain = 0.0, .release = 0.8, .cutoff = 1500.0,
+                        .level = 0.42, .reverbSend = 0.5, .delaySend = 0.25};
+constexpr Patch bass = {.waveform = Waveform::saw, .unison = 2, .detuneCents = 8.0, .subLevel = 0.12,
+                        .attack = 0.004, .decay = 0.25, .sustain = 0.7, .release = 0.06, .cutoff = 420.0,
+                        .envCutoff = 400.0, .cutoffDecay = 0.09, .resonance = 0.15, .level = 0.22};
+// Quiet and dark under the melody, so that it moves without covering the theme.
 constexpr Patch arpeggio = {.waveform = Waveform::square, .unison = 2, .detuneCents = 10.0, .width = 0.7,
-                            .attack = 0.002, .decay = 0.18, .sustain = 0.0, .release = 0.08, .cutoff = 700.0,
-                            .envCutoff = 4000.0, .cutoffDecay = 0.12, .resonance = 0.35, .level = 0.3,
-                            .reverbSend = 0.2, .delaySend = 0.35};
-constexpr Patch lead = {.waveform = Waveform::saw, .unison = 3, .detuneCents = 14.0, .width = 0.5,
-                        .attack = 0.012, .decay = 0.4, .sustain = 0.75, .release = 0.2, .cutoff = 1400.0,
-                        .envCutoff = 3000.0, .cutoffDecay = 0.25, .resonance = 0.2, .vibratoCents = 14.0,
-                        .vibratoRate = 5.5, .vibratoDelay = 0.25, .level = 0.36, .reverbSend = 0.3,
-                        .delaySend = 0.25};
-// Scene 3's counter-melody: long, soft notes above the arpeggio.
+                            .attack = 0.002, .decay = 0.18, .sustain = 0.0, .release = 0.08, .cutoff = 500.0,
+                            .envCutoff = 1200.0, .cutoffDecay = 0.06, .resonance = 0.2, .level = 0.06,
+                            .reverbSend = 0.15, .delaySend = 0.3};
+constexpr Patch lead = {.waveform = Waveform::saw, .unison = 3, .detuneCents = 14.0, .width = 0.5, .drive = 1.6,
+                        .attack = 0.03, .decay = 0.4, .sustain = 0.8, .release = 0.2, .cutoff = 1900.0,
+                        .envCutoff = 600.0, .cutoffDecay = 0.25, .resonance = 0.1, .vibratoCents = 14.0,
+                        .vibratoRate = 5.5, .vibratoDelay = 0.25, .level = 0.42, .reverbSend = 0.3,
+                        .delaySend = 0.2};
+// Scene 3's counter-melody: long notes above the arpeggio.
 constexpr Patch counterLine = {.waveform = Waveform::square, .unison = 3, .detuneCents = 12.0, .width = 0.6,
-                               .attack = 0.08, .decay = 0.6, .sustain = 0.7, .release = 0.4, .cutoff = 1600.0,
+                               .drive = 1.2, .attack = 0.06, .decay = 0.6, .sustain = 0.8, .release = 0.4, .cutoff = 2000.0,
                                .envCutoff = 1200.0, .cutoffDecay = 0.3, .vibratoCents = 10.0, .vibratoRate = 5.0,
-                               .vibratoDelay = 0.4, .level = 0.2, .reverbSend = 0.45, .delaySend = 0.3};
+                               .vibratoDelay = 0.4, .level = 0.3, .reverbSend = 0.4, .delaySend = 0.25};
 
 Patch withCutoff(Patch patch, double cutoff)
 {
@@ -202,18 +245,19 @@ constexpr MelodyNote themeEndings[3][3] = {
 };
 
 // The theme's notes from `firstBeat` up to `endBeat`, stretched by `stretch` (2 plays it at half
-// speed), transposed by `transpose` and placed from `beat` of the section.
+// speed), transposed by `transpose` and placed from `beat` of the section (the theme's beat
+// `firstBeat` lands there).
 void addTheme(std::vector<Note>& notes, const Section& section, double beat, int ending, double stretch,
-              int transpose, double velocity, double endBeat = 16.0)
+              int transpose, double velocity, double endBeat = 16.0, double firstBeat = 0.0)
 {
     const auto add = [&](const MelodyNote& m) {
-        if (m.beat >= endBeat) {
+        if (m.beat >= endBeat || m.beat < firstBeat) {
             return;
         }
         // Short notes are detached a little; long ones are held.
         const double beats = std::min(m.beats, endBeat - m.beat) * stretch;
         const double held = beats <= 0.5 ? beats * 0.85 : beats - 0.1;
-        const double start = timeAt(section, beat + m.beat * stretch);
+        const double start = timeAt(section, beat + (m.beat - firstBeat) * stretch);
         notes.push_back({start, held * beatSeconds, static_cast<double>(m.pitch + transpose), velocity});
     };
     for (const MelodyNote& m : themeOpening) {
@@ -232,27 +276,32 @@ std::vector<Note> openingBellNotes()
     return notes;
 }
 
-// Scene 2's second cycle hears the theme at its own speed, softly above the beat; the breakdown
-// slows it to half speed again, as scene 1 had it.
+// Scene 2's second cycle hears the theme at its own speed above the beat; the breakdown slows
+// it to half speed again, as scene 1 had it; once the ring has closed, its third bar rings out.
 std::vector<Note> laterBellNotes()
 {
     std::vector<Note> notes;
     addTheme(notes, sections[groove], 16.0, 0, 1.0, 0, 0.55);
-    addTheme(notes, sections[breakdown], 0.0, 0, 2.0, 0, 0.7, 12.0);
+    addTheme(notes, sections[breakdown], 0.0, 0, 2.0, 0, 0.75, 12.0);
+    addTheme(notes, sections[descent], 0.0, 0, 1.0, 0, 0.6, 12.0, 8.0);
     return notes;
 }
 
-// Scene 4 states the theme three times with a different ending each time; over the build it
-// returns an octave higher, its last notes cut short by the closing chord.
-std::vector<Note> leadNotes(bool upperOctave)
+// Scene 4 states the theme three times with a different ending each time.
+std::vector<Note> leadNotes()
 {
     std::vector<Note> notes;
-    if (!upperOctave) {
-        for (int phrase = 0; phrase < 3; ++phrase) {
-            addTheme(notes, sections[statement], phrase * 16.0, phrase, 1.0, 0, 0.9);
-        }
+    for (int phrase = 0; phrase < 3; ++phrase) {
+        addTheme(notes, sections[statement], phrase * 16.0, phrase, 1.0, 0, 0.9);
     }
-    addTheme(notes, sections[build], 0.0, 1, 1.0, upperOctave ? 12 : 0, upperOctave ? 0.55 : 1.0, 14.0);
+    return notes;
+}
+
+// Over the build the theme's first half returns, doubled an octave higher.
+std::vector<Note> buildLeadNotes(bool upperOctave)
+{
+    std::vector<Note> notes;
+    addTheme(notes, sections[build], 0.0, 1, 1.0, upperOctave ? 12 : 0, upperOctave ? 0.12 : 1.0, 8.0);
     return notes;
 }
 
@@ -266,8 +315,10 @@ std::vector<Note> counterNotes()
         const Chord& chord = chordAt(section, bar);
         const int first = chord.tones[3] + 12;
         const int second = chord.tones[bar % 2 == 0 ? 2 : 1] + 12;
-        notes.push_back({timeAt(section, bar * 4.0), 1.9 * beatSeconds, static_cast<double>(first), 0.8});
-        notes.push_back({timeAt(section, bar * 4.0 + 2.0), 1.9 * beatSeconds, static_cast<double>(second), 0.7});
+        // Softer through the break.
+        const double level = bar >= liftBreakBar && bar < liftBreakEndBar ? 0.6 : 1.0;
+        notes.push_back({timeAt(section, bar * 4.0), 1.9 * beatSeconds, static_cast<double>(first), 0.8 * level});
+        notes.push_back({timeAt(section, bar * 4.0 + 2.0), 1.9 * beatSeconds, static_cast<double>(second), 0.7 * level});
     }
     return notes;
 }
@@ -275,7 +326,7 @@ std::vector<Note> counterNotes()
 // ---- Pads: one note per chord tone, held across repeated bars of the same chord, and across
 // the half bar a section may end on.
 
-std::vector<Note> padNotes(const Section& section, int firstBar, int endBar, bool withRoot)
+std::vector<Note> padNotes(const Section& section, int firstBar, int endBar, bool withRoot, bool withLowestTone = true)
 {
     std::vector<Note> notes;
     for (int bar = firstBar; bar < endBar;) {
@@ -287,7 +338,9 @@ std::vector<Note> padNotes(const Section& section, int firstBar, int endBar, boo
         const double start = timeAt(section, bar * 4.0);
         const double length = std::min(timeAt(section, (last + 1) * 4.0), endOf(section)) - start;
         for (int tone : chord.tones) {
-            notes.push_back({start, length, static_cast<double>(tone), 1.0});
+            if (withLowestTone || tone != chord.tones[0]) {
+                notes.push_back({start, length, static_cast<double>(tone), 1.0});
+            }
         }
         if (withRoot) {
             notes.push_back({start, length, static_cast<double>(chord.bass), 1.0});
@@ -306,6 +359,7 @@ struct StepLine {
     int firstBar;
     int endBar;
     const char* steps;
+    double level = 1.0; // scales every step's velocity
 };
 
 double stepVelocity(char c)
@@ -340,11 +394,15 @@ void forEachStep(const StepLine& line, Visit visit)
 }
 
 constexpr StepLine bassLines[] = {
-    {groove, 0, 9, "..x-..x-..x-..x-"},
-    {lift, 0, 13, "x-.xx-o-x-.xx-o-"},
-    {statement, 0, 13, "x--.x-o.x-.ox-o-"},
-    {breakdown, 4, 7, "x---------------"}, // the breakdown opens on pads and bells alone
-    {build, 0, 4, "x-o-x-o-x-o-x-o-"},
+    {groove, 0, 8, "..x-..x-..x-..x-"},
+    {lift, 1, liftBreakBar, "x-.xx-o-x-.xx-o-"},
+    {lift, liftBreakEndBar, 13, "x-.xx-o-x-.xx-o-"},
+    {statement, 0, rushFirstBar, "x--.x--.x-.xx---", 0.75},
+    {statement, rushFirstBar, thinFirstBar, "x--.x-o.x-.ox-o-"},
+    {statement, thinFirstBar, 13, "x-------x-------"},
+    {breakdown, 4, 7, "x---------------", 0.8}, // the breakdown opens on pads and bells alone
+    {build, 0, 2, "x-o-x-o-x-o-x-o-"},
+    {descent, 0, 1, "x---------------", 0.8},
 };
 
 std::vector<Note> bassNotes()
@@ -362,11 +420,11 @@ std::vector<Note> bassNotes()
                 ++held;
             }
             const double length = std::min(held * step * 0.85, endOf(sections[line.section]) - start);
-            notes.push_back({start, length, chord.bass + (c == 'o' ? 12.0 : 0.0), 0.9});
+            notes.push_back({start, length, chord.bass + (c == 'o' ? 12.0 : 0.0), 0.9 * line.level});
         });
     }
     // The closing chord's root, held into its tail.
-    notes.push_back({startOf(sections[ending]), 1.5, 33.0, 1.0});
+    notes.push_back({startOf(sections[ending]), 2.0, 45.0, 0.8});
     return notes;
 }
 
@@ -375,10 +433,12 @@ std::vector<Note> bassNotes()
 constexpr int arpeggioOrder[16] = {0, 2, 4, 1, 3, 5, 2, 4, 6, 4, 3, 1, 5, 3, 2, 4};
 
 constexpr StepLine arpeggioLines[] = {
-    {lift, 0, 13, "XxoxXxoxXxoxXxox"},
-    {statement, 0, 13, "XxxxXxxxXxxxXxxx"},
+    {lift, 1, liftBreakBar, "XxoxXxoxXxoxXxox"},
+    {lift, liftBreakEndBar, 13, "XxoxXxoxXxoxXxox"},
+    {statement, 0, rushFirstBar, "xxoxxxoxxxoxxxox", 0.8},
+    {statement, rushFirstBar, thinFirstBar, "XxxxXxxxXxxxXxxx"},
     {breakdown, 2, 7, "o.o.o.o.o.o.o.o."},
-    {build, 0, 4, "XxxxXxxxXxxxXxxx"},
+    {build, 0, 2, "XxxxXxxxXxxxXxxx", 0.7},
 };
 
 std::vector<Note> arpeggioNotes()
@@ -387,7 +447,7 @@ std::vector<Note> arpeggioNotes()
     for (const StepLine& line : arpeggioLines) {
         const double step = beatSeconds / 4.0;
         forEachStep(line, [&](const Chord& chord, int i, double start) {
-            const double velocity = stepVelocity(line.steps[i]);
+            const double velocity = stepVelocity(line.steps[i]) * line.level;
             if (velocity == 0.0) {
                 return;
             }
@@ -399,57 +459,96 @@ std::vector<Note> arpeggioNotes()
     return notes;
 }
 
-// ---- Drums.
+// ---- Drums. A cymbal's worth of high band arrives only where the picture changes; elsewhere the
+// hats and snare hold the high band steady, so that sections come and go without a crash.
 
 struct DrumLine {
     Drum drum;
     StepLine line;
 };
 
+// The kit sits under the melody.
+constexpr double drumLevel = 0.32;
+
 constexpr DrumLine drumLines[] = {
-    {Drum::kick, {groove, 0, 9, "X...X...X...X..."}},
-    {Drum::closedHat, {groove, 0, 9, "..x...x...x...x."}},
-    {Drum::closedHat, {groove, 4, 9, "o...o...o...o..."}},
-    {Drum::snare, {groove, 8, 9, "....xxXX........"}}, // the half bar into scene 3
+    {Drum::kick, {groove, 0, 8, "X...X...X...X..."}},
+    {Drum::closedHat, {groove, 0, 8, "..x...x...x...x."}},
+    {Drum::closedHat, {groove, 4, 8, "o...o...o...o..."}},
+    // Scene 2 fades to black over its last bar: the beat stops with it.
 
-    {Drum::kick, {lift, 0, 13, "X...X...X...X..."}},
-    {Drum::snare, {lift, 0, 12, "....X.......X..."}},
-    {Drum::closedHat, {lift, 0, 13, "o.x.o.x.o.x.o.x."}},
-    {Drum::snare, {lift, 3, 4, "..............xX"}},
-    {Drum::snare, {lift, 7, 8, "..............xX"}},
-    {Drum::snare, {lift, 12, 13, "oxxX............"}},
+    {Drum::kick, {lift, 1, liftBreakBar, "X...X...X...X..."}},
+    {Drum::kick, {lift, liftBreakEndBar, 13, "X...X...X...X..."}},
+    {Drum::snare, {lift, 1, liftBreakBar, "....X.......X..."}},
+    // The snare stays through the break, softly, and comes back by steps, so that the high band
+    // holds without a jump.
+    {Drum::snare, {lift, liftBreakBar, liftBreakEndBar, "....x.......x...", 0.7}},
+    {Drum::snare, {lift, liftBreakEndBar, liftBreakEndBar + 1, "....x.......x..."}},
+    {Drum::snare, {lift, liftBreakEndBar + 1, 13, "....X.......X..."}},
+    {Drum::closedHat, {lift, 1, 13, "o.x.o.x.o.x.o.x."}},
 
-    {Drum::kick, {statement, 0, 13, "X...X...X...X..."}},
-    {Drum::snare, {statement, 0, 12, "....X.......X..."}},
-    {Drum::closedHat, {statement, 0, 13, "xo.oxo.oxo.oxo.o"}},
-    {Drum::openHat, {statement, 0, 13, "..x...x...x...x."}},
-    {Drum::snare, {statement, 3, 4, "..............xX"}},
-    {Drum::snare, {statement, 7, 8, "..............xX"}},
-    {Drum::snare, {statement, 12, 13, "xxxX............"}},
+    {Drum::kick, {statement, 0, thinFirstBar, "X...X...X...X..."}},
+    {Drum::snare, {statement, 0, thinFirstBar, "....X.......X..."}},
+    {Drum::snare, {statement, rushFirstBar, thinFirstBar, ".......o......o."}},
+    {Drum::closedHat, {statement, 0, thinFirstBar, "xo.oxo.oxo.oxo.o"}},
+    {Drum::openHat, {statement, rushFirstBar, thinFirstBar, "..x...x...x...x."}},
+    {Drum::closedHat, {statement, thinFirstBar, 13, "..o...o...o...o."}},
 
-    {Drum::closedHat, {breakdown, 3, 7, "..o...o...o...o."}},
-    {Drum::snare, {breakdown, 6, 7, "oxxX............"}},
+    {Drum::closedHat, {breakdown, 3, 5, "..o...o...o...o."}},
+    // Into the build: the hats gather over the riser.
+    {Drum::closedHat, {breakdown, 5, 6, "o.o.o.o.o.o.o.o."}},
+    {Drum::closedHat, {breakdown, 6, 7, "o.o.o.o.o.o.oooo"}},
 
-    {Drum::kick, {build, 0, 4, "X...X...X...X..."}},
-    {Drum::snare, {build, 0, 2, "....X.......X..."}},
-    {Drum::snare, {build, 2, 3, "x.x.x.x.x.x.x.x."}},
-    {Drum::snare, {build, 3, 4, "xxxxxxxx........"}},
-    {Drum::closedHat, {build, 0, 4, "x.o.x.o.x.o.x.o."}},
-    {Drum::openHat, {build, 0, 4, "..x...x...x...x."}},
+    {Drum::kick, {build, 0, 2, "x...x...x...x...", 0.8}},
+    {Drum::snare, {build, 0, 1, "....x.......x..."}},
+    {Drum::snare, {build, 1, 2, "o.o.o.o.o.o.x.x."}},
+    {Drum::closedHat, {build, 0, 2, "x.o.x.o.x.o.x.o."}},
+    {Drum::openHat, {build, 0, 2, "..x...x...x...x."}},
 };
 
-// Cymbals and low booms that mark the scene changes, the build and the closing chord.
-constexpr Hit accents[] = {
-    {.time = 25.0, .drum = Drum::crash, .velocity = 0.8},
-    {.time = 42.0, .drum = Drum::crash, .velocity = 0.8},
-    {.time = 67.0, .drum = Drum::crash, .velocity = 0.85},
-    {.time = 92.0, .drum = Drum::crash, .velocity = 0.6},
-    {.time = 92.0, .drum = Drum::boom, .velocity = 0.5},
-    {.time = 105.0, .drum = Drum::crash, .velocity = 1.0},
-    {.time = 105.0, .drum = Drum::boom, .velocity = 0.8},
-    {.time = 112.0, .drum = Drum::crash, .velocity = 1.0},
-    {.time = 112.0, .drum = Drum::boom, .velocity = 1.0},
-};
+// The accents the picture's events take: a cymbal where the whole frame changes (or on the
+// reveal, unless a cut has just had one), a low boom where something happens in the frame, and
+// nothing on a cut nobody sees.
+std::vector<Hit> accentHits()
+{
+    std::vector<Hit> hits;
+    const auto at = [](const VisualEvent& event) { return event.ms / 1000.0; };
+    for (const VisualEvent& event : visualEvents) {
+        const double t = at(event);
+        switch (event.kind) {
+        case VisualEventKind::cut: {
+            if (!event.frameChanges) {
+                break;
+            }
+            // A reveal within the next bar takes the cymbal; the cut has the boom alone.
+            const double reveal = visualEventMs(VisualEventKind::reveal) / 1000.0;
+            if (!(reveal > t && reveal - t <= 4.0 * beatSeconds)) {
+                hits.push_back({.time = t, .drum = Drum::crash, .velocity = drumLevel * 0.8});
+            }
+            hits.push_back({.time = t, .drum = Drum::boom, .velocity = drumLevel * 0.6});
+            break;
+        }
+        case VisualEventKind::reveal:
+            hits.push_back({.time = t, .drum = Drum::crash, .velocity = drumLevel * 0.85});
+            break;
+        case VisualEventKind::rushStart:
+            hits.push_back({.time = t, .drum = Drum::boom, .velocity = drumLevel * 0.6});
+            break;
+        case VisualEventKind::ringClosing:
+            hits.push_back({.time = t, .drum = Drum::boom, .velocity = drumLevel * 0.5});
+            break;
+        case VisualEventKind::ringClosed:
+            hits.push_back({.time = t, .drum = Drum::boom, .velocity = drumLevel * 0.9});
+            break;
+        case VisualEventKind::sphereVanishes:
+            hits.push_back({.time = t, .drum = Drum::boom, .velocity = drumLevel * 0.5});
+            break;
+        case VisualEventKind::rushEnd:
+        case VisualEventKind::whiteLight:
+            break;
+        }
+    }
+    return hits;
+}
 
 std::vector<Hit> drumHits()
 {
@@ -458,16 +557,17 @@ std::vector<Hit> drumHits()
     for (const DrumLine& drumLine : drumLines) {
         const StepLine& line = drumLine.line;
         forEachStep(line, [&](const Chord&, int i, double time) {
-            const double velocity = stepVelocity(line.steps[i]);
+            const double velocity = stepVelocity(line.steps[i]) * line.level;
             if (velocity == 0.0) {
                 return;
             }
             // Slight velocity variation keeps repeated hits from sounding machine-stamped.
-            const double varied = velocity * (0.94 + 0.06 * humanise.uniform());
+            const double varied = drumLevel * velocity * (0.94 + 0.06 * humanise.uniform());
             hits.push_back({time, drumLine.drum, varied});
         });
     }
-    hits.insert(hits.end(), std::begin(accents), std::end(accents));
+    const std::vector<Hit> accents = accentHits();
+    hits.insert(hits.end(), accents.begin(), accents.end());
     return hits;
 }
 
@@ -476,30 +576,54 @@ std::vector<Hit> drumHits()
 void renderPads(const GainCurve& openingCurve, const GainCurve& duck, MixBus& bus)
 {
     renderNotes(openingPad, padNotes(sections[opening], 0, 13, true), &openingCurve, 0x11u, bus);
-    // The pads open up scene by scene, close down for the breakdown and open fully for the build.
+    // The pads open up scene by scene (most in the rush), close down for the breakdown and the
+    // descent, and open fully for the build.
     struct PadPart {
         int section;
+        int firstBar;
+        int endBar;
         double cutoff;
+        double level = 1.0; // times the patch's
     };
     constexpr PadPart pads[] = {
-        {groove, 1800.0}, {lift, 2400.0}, {statement, 3000.0}, {breakdown, 1400.0}, {build, 4000.0},
+        {groove, 0, 9, 900.0},     {lift, 0, 13, 1000.0},  {statement, 0, rushFirstBar, 1000.0},
+        {statement, rushFirstBar, thinFirstBar, 1400.0},   {statement, thinFirstBar, 13, 800.0},
+        {breakdown, 0, 7, 700.0},  {build, 0, 2, 1200.0, 2.0},  {descent, 0, 2, 700.0},
     };
     std::uint64_t seed = 0x12u;
     for (const PadPart& part : pads) {
         const Section& section = sections[part.section];
-        renderNotes(withCutoff(padPatch, part.cutoff), padNotes(section, 0, barCount(section), false), &duck, seed++, bus);
+        Patch patch = withCutoff(padPatch, part.cutoff);
+        patch.level *= part.level;
+        // Without the lowest tone, which the bass's octave would otherwise crowd.
+        renderNotes(patch, padNotes(section, part.firstBar, part.endBar, false, false), &duck, seed++, bus);
     }
-    // The closing chord: A minor with its root, opening wide and dying away before the show ends.
-    Patch closing = withCutoff(padPatch, 5000.0);
-    closing.attack = 0.01;
-    closing.release = 1.0;
-    closing.level = 0.32;
+    // The closing chord: A minor with its root, dying away with the light.
+    Patch closing = withCutoff(padPatch, 900.0);
+    closing.attack = 0.02;
+    closing.release = 1.2;
+    closing.level = 0.1;
     std::vector<Note> chord = padNotes(sections[ending], 0, 1, true);
     for (Note& note : chord) {
-        note.length = 1.5;
+        note.length = 2.2;
     }
-    chord.push_back({startOf(sections[ending]), 1.5, 76.0, 0.8}); // the theme's first note on top
     renderNotes(closing, chord, nullptr, 0x19u, bus);
+}
+
+// Over the closing chord the lead holds the theme's first note, and as the surface's light
+// turns white the chord's ninth blooms above it.
+void renderClosingMelody(MixBus& bus)
+{
+    Patch held = lead;
+    held.attack = 0.08;
+    held.release = 1.0;
+    held.envCutoff = 800.0;
+    const double start = startOf(sections[ending]);
+    renderNotes(held, {{start, 2.0, 76.0, 0.7}}, nullptr, 0x1Bu, bus);
+    Patch bloom = held;
+    bloom.attack = 0.6;
+    const double whiteLight = visualEventMs(VisualEventKind::whiteLight) / 1000.0;
+    renderNotes(bloom, {{whiteLight, showEnd - whiteLight - 1.2, 83.0, 0.45}}, nullptr, 0x1Au, bus);
 }
 
 void fadeOutAtShowEnd(StereoSignal& mix)
@@ -525,30 +649,94 @@ void applyArc(StereoSignal& mix)
 
 } // namespace
 
-StereoSignal composeSoundtrack()
+StereoSignal composeSoundtrack(std::vector<SoundtrackStem>* stems)
 {
     const std::size_t frames = toFrame(lengthSeconds);
-    MixBus bus(frames);
-
     const std::vector<Hit> hits = drumHits();
-    renderDrums(hits, 0xD7u, bus);
-    renderRiser(startOf(sections[build]), endOf(sections[build]), 0.3, 0x71u, bus);
-
     const GainCurve openingCurve = sampledCurve(frames, openingFade);
-    renderPads(openingCurve, duckingCurve(hits, 0.45, frames), bus);
-    renderNotes(bell, openingBellNotes(), &openingCurve, 0xB2u, bus);
-    renderNotes(bell, laterBellNotes(), nullptr, 0xB3u, bus);
-    const GainCurve bassDuck = duckingCurve(hits, 0.35, frames);
-    renderNotes(bass, bassNotes(), &bassDuck, 0xBAu, bus);
-    const GainCurve arpeggioDuck = duckingCurve(hits, 0.25, frames);
-    renderNotes(arpeggio, arpeggioNotes(), &arpeggioDuck, 0xA7u, bus);
-    renderNotes(counterLine, counterNotes(), nullptr, 0xC0u, bus);
-    renderNotes(lead, leadNotes(false), nullptr, 0x1Eu, bus);
-    renderNotes(lead, leadNotes(true), nullptr, 0x1Fu, bus);
 
-    StereoSignal mix = mixDown(bus, echoSeconds);
-    applyArc(mix);
-    fadeOutAtShowEnd(mix);
-    masterToLoudness(mix, targetLufs, ceilingDbtp);
+    // The instrument groups. For the stems each plays into a bus of its own, with its own reverb
+    // and echo; the effects and the arc are linear, so the groups' tracks add up to the mix.
+    struct Group {
+        const char* name;
+        void (*render)(const std::vector<Hit>& hits, const GainCurve& openingCurve, MixBus& bus);
+    };
+    constexpr Group groups[] = {
+        {"drums",
+         [](const std::vector<Hit>& hits, const GainCurve&, MixBus& bus) {
+             renderDrums(hits, 0xD7u, bus);
+             // Rising out of the breakdown into the build.
+             renderRiser(startOf(sections[build]) - 6.0, startOf(sections[build]), 5000.0, 0.15, 0x71u, bus);
+         }},
+        {"pads",
+         [](const std::vector<Hit>& hits, const GainCurve& openingCurve, MixBus& bus) {
+             renderPads(openingCurve, duckingCurve(hits, 0.45, bus.frames()), bus);
+         }},
+        {"bass",
+         [](const std::vector<Hit>& hits, const GainCurve&, MixBus& bus) {
+             const GainCurve duck = duckingCurve(hits, 0.35, bus.frames());
+             renderNotes(bass, bassNotes(), &duck, 0xBAu, bus);
+         }},
+        {"arpeggio",
+         [](const std::vector<Hit>& hits, const GainCurve&, MixBus& bus) {
+             const GainCurve duck = duckingCurve(hits, 0.25, bus.frames());
+             renderNotes(arpeggio, arpeggioNotes(), &duck, 0xA7u, bus);
+         }},
+        {"melody",
+         [](const std::vector<Hit>& hits, const GainCurve& openingCurve, MixBus& bus) {
+             renderNotes(bell, openingBellNotes(), &openingCurve, 0xB2u, bus);
+             renderNotes(bell, laterBellNotes(), nullptr, 0xB3u, bus);
+             // The lead gives way a little at each kick, so that their peaks do not meet.
+             const GainCurve duck = duckingCurve(hits, 0.4, bus.frames());
+             renderNotes(counterLine, counterNotes(), &duck, 0xC0u, bus);
+             renderNotes(lead, leadNotes(), &duck, 0x1Eu, bus);
+             // Over the build, where everything plays at once, the lead is driven harder: as
+             // loud, with lower peaks.
+             Patch driven = lead;
+             driven.drive = 3.0;
+             driven.level *= 1.5;
+             renderNotes(driven, buildLeadNotes(false), &duck, 0x1Du, bus);
+             renderNotes(driven, buildLeadNotes(true), &duck, 0x1Fu, bus);
+             renderClosingMelody(bus);
+         }},
+    };
+
+    const auto finished = [](MixBus& bus) {
+        StereoSignal track = mixDown(bus, echoSeconds);
+        applyArc(track);
+        fadeOutAtShowEnd(track);
+        return track;
+    };
+    StereoSignal mix;
+    if (!stems) {
+        MixBus bus(frames);
+        for (const Group& group : groups) {
+            group.render(hits, openingCurve, bus);
+        }
+        mix = finished(bus);
+    } else {
+        mix.left.assign(frames, 0.0);
+        mix.right.assign(frames, 0.0);
+        for (const Group& group : groups) {
+            MixBus bus(frames);
+            group.render(hits, openingCurve, bus);
+            StereoSignal track = finished(bus);
+            for (std::size_t n = 0; n < frames; ++n) {
+                mix.left[n] += track.left[n];
+                mix.right[n] += track.right[n];
+            }
+            stems->push_back({group.name, std::move(track)});
+        }
+    }
+    const double gain = masterToLoudness(mix, targetLufs, ceilingDbtp);
+    if (stems) {
+        for (SoundtrackStem& stem : *stems) {
+            for (std::vector<double>* channel : {&stem.signal.left, &stem.signal.right}) {
+                for (double& v : *channel) {
+                    v *= gain;
+                }
+            }
+        }
+    }
     return mix;
 }

@@ -1,10 +1,22 @@
-// The show's soundtrack, composed in code for its timeline: one theme at one tempo, slow in
-// scene 1, growing through scenes 2 and 3, stated in scene 4, returning over the build from
-// 105 s (the loudest part), and a closing chord at 112 s.
+// The show's soundtrack, composed in code for its timeline and edited to what the picture does
+// (app/visual_events.h): one theme at one tempo, slow in scene 1, growing through scenes 2 and
+// 3, stated in scene 4, returning over the build while the light ring closes in (the loudest
+// part), and a closing chord as the sphere sinks out of sight.
 #pragma once
 
 #include "data/audio.h"
 
+#include <vector>
+
+// One instrument group's track: its notes with their own reverb and echo, shaped by the show's
+// arc and scaled by the master's gain, as it reaches the master's limiter.
+struct SoundtrackStem {
+    const char* name; // drums, pads, bass, arpeggio, melody
+    StereoSignal signal;
+};
+
 // The whole soundtrack at 44.1 kHz, mixed and mastered to -14 LUFS with true peaks below
-// -1 dBTP; silent after the show's end at 114.8 s.
-StereoSignal composeSoundtrack();
+// -1 dBTP; silent after the show's end at 114.8 s. With `stems`, also each instrument group's
+// track: they add up to the mix as it enters the limiter, so the mix divided by their sum is
+// the limiter's gain.
+StereoSignal composeSoundtrack(std::vector<SoundtrackStem>* stems = nullptr);

@@ -194,7 +194,7 @@ void renderNote(const Patch& patch, const Note& note, const GainCurve* gain, Ran
             const double depth = patch.vibratoCents * std::clamp((t - patch.vibratoDelay) / 0.4, 0.0, 1.0);
             bend = std::pow(2.0, depth * std::sin(twoPi * patch.vibratoRate * t) / 1200.0);
         }
-        const double bellIndex = 2.4 * note.velocity * std::exp(-t / 0.45);
+        const double bellIndex = 1.6 * note.velocity * std::exp(-t / 0.45);
         const std::size_t end = std::min(count, block + blockFrames);
         for (std::size_t i = block; i < end; ++i) {
             double left = 0.0;
@@ -206,6 +206,10 @@ void renderNote(const Patch& patch, const Note& note, const GainCurve* gain, Ran
             }
             left *= unisonScale;
             right *= unisonScale;
+            if (patch.drive > 0.0) {
+                left = std::tanh(patch.drive * left) / patch.drive;
+                right = std::tanh(patch.drive * right) / patch.drive;
+            }
             if (patch.subLevel > 0.0) {
                 const double sub = patch.subLevel * std::sin(twoPi * subPhase);
                 subPhase += subIncrement * bend;
@@ -245,14 +249,14 @@ DrumVoice drumVoice(Drum drum)
 {
     switch (drum) {
     case Drum::kick:
-        return {.length = 0.5, .bodyStartHz = 170.0, .bodyEndHz = 47.0, .bodySweep = 0.03, .bodyDecay = 0.32,
-                .bodyLevel = 0.7, .noiseHighPass = 1500.0, .noiseDecay = 0.004, .noiseLevel = 0.3, .reverbSend = 0.03};
+        return {.length = 0.4, .bodyStartHz = 180.0, .bodyEndHz = 62.0, .bodySweep = 0.025, .bodyDecay = 0.22,
+                .bodyLevel = 0.38, .noiseHighPass = 1500.0, .noiseDecay = 0.004, .noiseLevel = 0.08, .reverbSend = 0.03};
     case Drum::boom:
-        return {.length = 2.0, .bodyStartHz = 120.0, .bodyEndHz = 38.0, .bodySweep = 0.06, .bodyDecay = 0.9,
-                .bodyLevel = 0.8, .noiseHighPass = 1200.0, .noiseDecay = 0.006, .noiseLevel = 0.35, .reverbSend = 0.15};
+        return {.length = 2.0, .bodyStartHz = 130.0, .bodyEndHz = 52.0, .bodySweep = 0.06, .bodyDecay = 0.35,
+                .bodyLevel = 0.7, .noiseHighPass = 1200.0, .noiseDecay = 0.006, .noiseLevel = 0.35, .reverbSend = 0.15};
     case Drum::snare:
         return {.length = 0.45, .bodyStartHz = 240.0, .bodyEndHz = 185.0, .bodySweep = 0.02, .bodyDecay = 0.07,
-                .bodyLevel = 0.5, .noiseHighPass = 700.0, .noiseBand = 2300.0, .noiseDecay = 0.15, .noiseLevel = 0.7,
+                .bodyLevel = 0.25, .noiseHighPass = 2000.0, .noiseBand = 3500.0, .noiseDecay = 0.15, .noiseLevel = 0.7,
                 .stereo = 0.3, .reverbSend = 0.25};
     case Drum::closedHat:
         return {.length = 0.2, .noiseHighPass = 7500.0, .noiseBand = 10000.0, .noiseDecay = 0.035, .noiseLevel = 0.35,
@@ -321,8 +325,8 @@ void renderHit(const Hit& hit, Random& random, MixBus& bus)
             shape *= static_cast<double>(count - i) / fadeFrames;
         }
         const double scale = shape * hit.velocity;
-        // Gentle saturation rounds the kick's body the way an analogue drum does.
-        const double bodyOut = std::tanh(1.3 * tone) / std::tanh(1.3);
+        // Saturation rounds the body the way an analogue drum does, and keeps its peak low.
+        const double bodyOut = std::tanh(2.0 * tone) / std::tanh(2.0);
         const double left = (bodyOut + noiseLeft) * scale * panLeft;
         const double right = (bodyOut + noiseRight) * scale * panRight;
         const std::size_t frame = first + i;
@@ -490,7 +494,7 @@ void renderDrums(const std::vector<Hit>& hits, std::uint64_t seed, MixBus& bus)
     }
 }
 
-void renderRiser(double start, double end, double level, std::uint64_t seed, MixBus& bus)
+void renderRiser(double start, double end, double topHz, double level, std::uint64_t seed, MixBus& bus)
 {
     Random random(seed);
     const std::size_t first = toFrame(start);
@@ -498,7 +502,7 @@ void renderRiser(double start, double end, double level, std::uint64_t seed, Mix
     Svf left, right;
     for (std::size_t block = 0; block < count; block += blockFrames) {
         const double x = static_cast<double>(block) / count;
-        const double cutoff = 250.0 * std::pow(9000.0 / 250.0, x);
+        const double cutoff = 250.0 * std::pow(topHz / 250.0, x);
         left.set(cutoff, 0.55);
         right.set(cutoff, 0.55);
         for (std::size_t i = block; i < std::min(count, block + blockFrames); ++i) {

@@ -36,6 +36,8 @@ struct Patch {
     double detuneCents = 0.0;  // spread between the outermost oscillators
     double width = 0.0;        // 1 puts the outermost oscillators hard left and right
     double subLevel = 0.0;     // sine one octave below the note
+    double drive = 0.0;        // soft saturation of the oscillators' sum (0: none): rounds the
+                               // peaks where detuned oscillators meet in phase
     double attack = 0.005;
     double decay = 0.2;
     double sustain = 1.0;      // level held after the decay, 0..1
@@ -74,8 +76,9 @@ struct Hit {
 
 void renderDrums(const std::vector<Hit>& hits, std::uint64_t seed, MixBus& bus);
 
-// Band-passed noise sweeping up from `start` to `end` and swelling to `level`: the build's riser.
-void renderRiser(double start, double end, double level, std::uint64_t seed, MixBus& bus);
+// Band-passed noise sweeping up from 250 Hz to `topHz` between `start` and `end`, swelling to
+// `level`: the build's riser.
+void renderRiser(double start, double end, double topHz, double level, std::uint64_t seed, MixBus& bus);
 
 // The pumping gain of parts that duck under the kick: down by `depth` at each kick, recovering
 // over about a beat.

@@ -3,7 +3,9 @@
 // repeatable output.
 #include "app/data_files.h"
 #include "app/timeline.h"
+#include "app/visual_events.h"
 #include "support/command.h"
+#include "support/sound_measures.h"
 #include "support/temp_folder.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +13,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <complex>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -24,7 +27,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr int kRate = 44100;
+constexpr int kRate = kSoundRate;
 constexpr double kShowEnd = showEndMs / 1000.0;
 const std::string kSoundtrack = dataFilePath(soundtrackFile);
 const std::string kMakedata = std::string(SHOW_BUILD_DIR) + "/data/makedata";
@@ -47,17 +50,9 @@ std::vector<std::uint8_t> readBytes(const fs::path& path)
 // The decoded soundtrack, shared by the tests of the suite: decoding takes a moment.
 class DataSoundtrack : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
-        const CommandResult decoded = runCommand("ffmpeg -v error -i " + kSoundtrack + " -f s16le -acodec pcm_s16le -");
-        ASSERT_EQ(decoded.status, 0);
-        samples_.resize(decoded.output.size() / 2);
-        for (std::size_t i = 0; i < samples_.size(); ++i) {
-            const auto lo = static_cast<std::uint8_t>(decoded.output[2 * i]);
-            const auto hi = static_cast<std::uint8_t>(decoded.output[2 * i + 1]);
-            samples_[i] = static_cast<std::int16_t>(lo | (hi << 8)) / 32768.0;
-        }
-    }
+    static void SetUpTestSuite() { samples_ = decodeStereo(kSoundtrack); }
+
+    void SetUp() override { ASSERT_FALSE(samples_.empty()) << "ffmpeg could not decode " << kSoundtrack; }
 
     static double seconds() { return samples_.size() / 2.0 / kRate; }
 
@@ -182,85 +177,6 @@ TEST_F(DataSoundtrack, LevelOrSpectrumChangesWhereTheScenesChange)
     }
 }
 
-// Loudness as BS.1770 measures it: K-weighting (a +4 dB shelf above about 1.7 kHz and a
-// high-pass at about 38 Hz, here derived for 44.1 kHz), then the mean square over both channels.
-class KWeightedEnergy {
-public:
-    explicit KWeightedEnergy(const std::vector<double>& interleaved)
-    {
-        const std::size_t frames = interleaved.size() / 2;
-        // Energy summed over 100 ms steps; windows are whole numbers of steps.
-        const std::size_t steps = frames / kStep;
-        stepEnergy_.assign(steps, 0.0);
-        for (int channel = 0; channel < 2; ++channel) {
-            Biquad shelf = shelfFilter();
-            Biquad highPass = highPassFilter();
-            for (std::size_t s = 0; s < steps; ++s) {
-                double sum = 0.0;
-                for (std::size_t n = s * kStep; n < (s + 1) * kStep; ++n) {
-                    const double y = highPass.process(shelf.process(interleaved[2 * n + channel]));
-                    sum += y * y;
-                }
-                stepEnergy_[s] += sum;
-            }
-        }
-    }
-
-    // Loudness in LUFS of the window from `from` seconds lasting `seconds`.
-    double loudness(double from, double seconds) const
-    {
-        const std::size_t first = static_cast<std::size_t>(std::llround(from * 10.0));
-        const std::size_t count = static_cast<std::size_t>(std::llround(seconds * 10.0));
-        double sum = 0.0;
-        for (std::size_t s = first; s < std::min(first + count, stepEnergy_.size()); ++s) {
-            sum += stepEnergy_[s];
-        }
-        return -0.691 + 10.0 * std::log10(sum / (count * kStep) + 1e-20);
-    }
-
-    // The loudest short-term (3 s) window that lies wholly between `from` and `to` seconds.
-    double loudestShortTerm(double from, double to) const
-    {
-        double loudest = -100.0;
-        for (double t = from; t + 3.0 <= to + 1e-9; t += 0.1) {
-            loudest = std::max(loudest, loudness(t, 3.0));
-        }
-        return loudest;
-    }
-
-private:
-    static constexpr std::size_t kStep = kRate / 10;
-    struct Biquad {
-        double b0, b1, b2, a1, a2;
-        double z1 = 0.0, z2 = 0.0;
-        double process(double x)
-        {
-            const double y = b0 * x + z1;
-            z1 = b1 * x - a1 * y + z2;
-            z2 = b2 * x - a2 * y;
-            return y;
-        }
-    };
-    static Biquad shelfFilter()
-    {
-        const double k = std::tan(M_PI * 1681.974450955533 / kRate);
-        const double q = 0.7071752369554196;
-        const double vh = std::pow(10.0, 3.999843853973347 / 20.0);
-        const double vb = std::pow(vh, 0.4996667741545416);
-        const double a0 = 1.0 + k / q + k * k;
-        return {(vh + vb * k / q + k * k) / a0, 2.0 * (k * k - vh) / a0, (vh - vb * k / q + k * k) / a0,
-                2.0 * (k * k - 1.0) / a0, (1.0 - k / q + k * k) / a0};
-    }
-    static Biquad highPassFilter()
-    {
-        const double k = std::tan(M_PI * 38.13547087602444 / kRate);
-        const double q = 0.5003270373238773;
-        const double a0 = 1.0 + k / q + k * k;
-        return {1.0, -2.0, 1.0, 2.0 * (k * k - 1.0) / a0, (1.0 - k / q + k * k) / a0};
-    }
-    std::vector<double> stepEnergy_;
-};
-
 TEST_F(DataSoundtrack, LoudestAsTheRingClosesInAndQuieterOnEitherSide)
 {
     const KWeightedEnergy energy(samples_);
@@ -358,6 +274,349 @@ TEST_F(DataSoundtrack, TheThemeIsHeardInSceneOneInSceneFourAndOverTheBuild)
     }
 }
 
+TEST_F(DataSoundtrack, TheFinaleFallsAwayOnceTheRingHasClosed)
+{
+    // From 109 s the lights are gone inside, the sphere sinks under the surface and the ring has
+    // closed: the picture dims, and the music with it.
+    const KWeightedEnergy energy(samples_);
+    const double closing = energy.loudness(105.0, 3.5);
+    const double after = energy.loudness(109.0, kShowEnd - 109.0);
+    EXPECT_GE(closing - after, 4.0) << "105-108.5 s at " << closing << " LUFS, 109-114.8 s at " << after;
+}
+
+TEST_F(DataSoundtrack, TheClosingChordComesAsTheSphereSinksOutOfSight)
+{
+    // The strongest onset from 110 to 113 s: the level of the fifth of a second after each 10 ms
+    // step against the half second before it.
+    const auto level = [&](double from, double to) { return levelDb(from, to); };
+    double onset = 0.0;
+    double strongest = -100.0;
+    for (double t = 110.0; t <= 113.0; t += 0.01) {
+        const double rise = level(t, t + 0.2) - level(t - 0.5, t);
+        if (rise > strongest) {
+            strongest = rise;
+            onset = t;
+        }
+    }
+    const double vanishes = visualEventMs(VisualEventKind::sphereVanishes) / 1000.0;
+    EXPECT_LE(std::fabs(onset - vanishes), 0.25) << "the closing chord at " << onset << " s, the sphere gone at "
+                                                 << vanishes << " s";
+}
+
+TEST_F(DataSoundtrack, ScenesThreeAndFourBreatheWithThePicture)
+{
+    const KWeightedEnergy energy(samples_);
+    // Scene 4: fullest through the rush past the spirals (76-81 s), thinner over the almost
+    // empty screen that follows it.
+    const double loudest = energy.loudestShortTerm(67.0, 92.0);
+    const double quietest = energy.quietestShortTerm(67.0, 92.0);
+    EXPECT_GE(loudest - quietest, 4.0) << "scene 4's 3 s loudness stays within " << loudest - quietest << " LU";
+    EXPECT_GE(energy.loudestShortTerm(75.0, 83.0), loudest - 0.05) << "scene 4 is loudest outside 75-83 s";
+    const double rush = energy.loudness(75.0, 8.0);
+    const double empty = energy.loudness(84.0, 8.0);
+    EXPECT_GE(rush - empty, 4.0) << "75-83 s at " << rush << " LUFS, 84-92 s at " << empty;
+
+    // Scene 3: at least one break of two bars (4 s from a bar line) well under the scene.
+    const double scene = energy.loudness(42.0, 25.0);
+    double quietestBreak = 0.0;
+    double breakStart = 0.0;
+    for (double bar = 42.0; bar + 4.0 <= 67.0; bar += 2.0) {
+        const double level = energy.loudness(bar, 4.0);
+        if (breakStart == 0.0 || level < quietestBreak) {
+            quietestBreak = level;
+            breakStart = bar;
+        }
+    }
+    EXPECT_GE(scene - quietestBreak, 6.0) << "scene 3's quietest two bars (from " << breakStart << " s) are "
+                                          << scene - quietestBreak << " LU under the scene";
+}
+
+using Complex = std::complex<double>;
+
+// In-place radix-2 FFT; the size must be a power of two.
+void fft(std::vector<Complex>& a)
+{
+    const std::size_t n = a.size();
+    for (std::size_t i = 1, j = 0; i < n; ++i) {
+        std::size_t bit = n >> 1;
+        for (; j & bit; bit >>= 1) {
+            j ^= bit;
+        }
+        j ^= bit;
+        if (i < j) {
+            std::swap(a[i], a[j]);
+        }
+    }
+    for (std::size_t length = 2; length <= n; length <<= 1) {
+        const Complex step = std::polar(1.0, -2.0 * M_PI / static_cast<double>(length));
+        for (std::size_t i = 0; i < n; i += length) {
+            Complex w = 1.0;
+            for (std::size_t k = 0; k < length / 2; ++k) {
+                const Complex u = a[i + k];
+                const Complex v = a[i + k + length / 2] * w;
+                a[i + k] = u + v;
+                a[i + k + length / 2] = u - v;
+                w *= step;
+            }
+        }
+    }
+}
+
+struct Band {
+    double lowHz;
+    double highHz;
+};
+
+// The power of both channels in each band from `from` to `to` seconds: Hann-windowed blocks of
+// `block` samples overlapping by half, summed bin by bin.
+std::vector<double> bandPowers(const std::vector<double>& interleaved, double from, double to,
+                               const std::vector<Band>& bands, std::size_t block = 8192)
+{
+    std::vector<double> power(bands.size(), 0.0);
+    const std::size_t first = static_cast<std::size_t>(from * kRate);
+    const std::size_t last = std::min(interleaved.size() / 2, static_cast<std::size_t>(to * kRate));
+    std::vector<Complex> buffer(block);
+    for (std::size_t start = first; start + block <= last; start += block / 2) {
+        for (int channel = 0; channel < 2; ++channel) {
+            for (std::size_t i = 0; i < block; ++i) {
+                const double window = 0.5 - 0.5 * std::cos(2.0 * M_PI * static_cast<double>(i) / block);
+                buffer[i] = interleaved[2 * (start + i) + channel] * window;
+            }
+            fft(buffer);
+            for (std::size_t k = 1; k < block / 2; ++k) {
+                const double hz = static_cast<double>(k) * kRate / block;
+                for (std::size_t b = 0; b < bands.size(); ++b) {
+                    if (hz >= bands[b].lowHz && hz < bands[b].highHz) {
+                        power[b] += std::norm(buffer[k]);
+                    }
+                }
+            }
+        }
+    }
+    return power;
+}
+
+double decibels(double ratio)
+{
+    return 10.0 * std::log10(std::max(ratio, 1e-30));
+}
+
+TEST_F(DataSoundtrack, TheLowEndIsBalanced)
+{
+    // Over the show's beat, 25-112 s: the kick's sub-bass does not swamp the mix, and the bass
+    // octave (centred on 126 Hz) carries more than the one above it (252 Hz), where the pads sit.
+    const std::vector<double> power =
+        bandPowers(samples_, 25.0, 112.0, {{0.0, 60.0}, {89.1, 178.2}, {178.2, 356.4}, {0.0, kRate / 2.0}});
+    EXPECT_LE(power[0] / power[3], 0.25) << 100.0 * power[0] / power[3] << " % of the power below 60 Hz";
+    EXPECT_GE(decibels(power[1] / power[2]), 2.0)
+        << "the 252 Hz octave is " << decibels(power[2] / power[1]) << " dB against 126 Hz";
+}
+
+// The pitch that YIN (de Cheveigne and Kawahara, 2002) finds in the mono sum's frame of 2048
+// samples from `start`, in MIDI semitones; NaN where no period is clear. As common trackers run
+// it: the difference function of the Hann-windowed frame through its spectrum, normalised by its
+// cumulative mean, and the shortest lag nearly as good as the best (which passes over the
+// best's multiples), none when even the best is poor.
+double yinPitch(const std::vector<double>& interleaved, std::size_t start)
+{
+    constexpr std::size_t n = 2048;
+    constexpr std::size_t maxLag = n / 2;
+    std::vector<Complex> spectrum(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        const double window = 0.5 - 0.5 * std::cos(2.0 * M_PI * static_cast<double>(i) / n);
+        spectrum[i] = 0.5 * (interleaved[2 * (start + i)] + interleaved[2 * (start + i) + 1]) * window;
+    }
+    fft(spectrum);
+    for (Complex& c : spectrum) {
+        c = std::norm(c);
+    }
+    fft(spectrum); // the frame's circular autocorrelation, times n
+    std::vector<double> normalised(maxLag + 1, 1.0);
+    double sum = 0.0;
+    for (std::size_t lag = 1; lag <= maxLag; ++lag) {
+        const double d = std::max(0.0, spectrum[0].real() - spectrum[lag].real());
+        sum += d;
+        normalised[lag] = sum > 0.0 ? d * lag / sum : 1.0;
+    }
+    const double best = *std::min_element(normalised.begin() + 1, normalised.end());
+    if (best > 0.85) {
+        return std::nan("");
+    }
+    std::size_t lag = 1;
+    while (normalised[lag] - best >= 0.1) {
+        ++lag;
+    }
+    for (std::size_t i = lag > 2 ? lag - 2 : 1; i < std::min(maxLag, lag + 5); ++i) {
+        if (normalised[i] < normalised[lag]) {
+            lag = i;
+        }
+    }
+    if (lag < 2 || lag >= maxLag) {
+        return std::nan("");
+    }
+    const double a = normalised[lag - 1];
+    const double b = normalised[lag];
+    const double c = normalised[lag + 1];
+    const double shift = (a - 2.0 * b + c) > 0.0 ? 0.5 * (a - c) / (a - 2.0 * b + c) : 0.0;
+    const double hz = kRate / (static_cast<double>(lag) + shift);
+    return 69.0 + 12.0 * std::log2(hz / 440.0);
+}
+
+// The median pitch YIN finds over frames whose middle lies between `from` and `to` seconds.
+double trackedPitch(const std::vector<double>& interleaved, double from, double to)
+{
+    std::vector<double> pitches;
+    for (double middle = from; middle <= to; middle += 256.0 / kRate) {
+        const double start = middle - 1024.0 / kRate;
+        if (start < 0.0 || (middle + 1024.0 / kRate) * kRate * 2 >= interleaved.size()) {
+            continue;
+        }
+        const double pitch = yinPitch(interleaved, static_cast<std::size_t>(start * kRate));
+        if (!std::isnan(pitch)) {
+            pitches.push_back(pitch);
+        }
+    }
+    if (pitches.empty()) {
+        return std::nan("");
+    }
+    std::nth_element(pitches.begin(), pitches.begin() + pitches.size() / 2, pitches.end());
+    return pitches[pitches.size() / 2];
+}
+
+TEST_F(DataSoundtrack, APitchTrackerFollowsTheThemeThroughSceneFour)
+{
+    // Scene 4 states the theme three times from 67 s, four bars each, ending each time its own way.
+    constexpr ThemeNote kEndings[3][3] = {
+        {{12, 1.5, 74}, {13.5, 0.5, 71}, {14, 2, 74}},
+        {{12, 1, 79}, {13, 1, 81}, {14, 2, 83}},
+        {{12, 1, 74}, {13, 1, 76}, {14, 2, 79}},
+    };
+    for (int phrase = 0; phrase < 3; ++phrase) {
+        std::vector<ThemeNote> notes(std::begin(kTheme), std::end(kTheme));
+        notes.insert(notes.end(), std::begin(kEndings[phrase]), std::end(kEndings[phrase]));
+        int found = 0;
+        std::string heard;
+        for (const ThemeNote& note : notes) {
+            const double start = 67.0 + phrase * 8.0 + note.beat * 0.5;
+            const double pitch = trackedPitch(samples_, start + 0.05, start + std::min(note.beats * 0.5 * 0.85, 0.4));
+            found += std::fabs(pitch - note.pitch) < 0.5;
+            heard += " " + std::to_string(note.pitch) + ":" + (std::isnan(pitch) ? "-" : std::to_string(std::lround(pitch)));
+        }
+        EXPECT_GE(found, 12) << "statement " << phrase + 1 << ": " << found << " of 16 notes (played:heard)" << heard;
+    }
+}
+
+// The soundtrack's stems as makedata writes them with --stems, made once for the suite in a
+// temporary folder: the mastered mix, the melody's track and the sum of all the other tracks.
+class DataStems : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        static TempFolder folder;
+        failure_.clear();
+        const fs::path stems = fs::path(folder.path()) / "stems";
+        const CommandResult run = runCommand(kMakedata + " --stems " + stems.string() + " 2>&1");
+        if (run.status != 0) {
+            failure_ = "makedata --stems failed: " + run.output;
+            return;
+        }
+        mix_ = decodeStereo((stems / "mix.wav").string());
+        melody_ = decodeStereo((stems / "melody.wav").string());
+        for (const char* name : {"drums", "pads", "bass", "arpeggio"}) {
+            const std::vector<double> track = decodeStereo((stems / (std::string(name) + ".wav")).string());
+            if (track.empty() || track.size() != mix_.size()) {
+                failure_ = std::string("no ") + name + ".wav of the mix's length";
+                return;
+            }
+            others_.resize(track.size(), 0.0);
+            for (std::size_t i = 0; i < track.size(); ++i) {
+                others_[i] += track[i];
+            }
+        }
+        if (mix_.empty() || melody_.size() != mix_.size()) {
+            failure_ = "no mix.wav, or no melody.wav of its length";
+        }
+    }
+
+    static void TearDownTestSuite()
+    {
+        mix_ = {};
+        melody_ = {};
+        others_ = {};
+    }
+
+    void SetUp() override { ASSERT_TRUE(failure_.empty()) << failure_; }
+
+    static std::string failure_;
+    static std::vector<double> mix_;
+    static std::vector<double> melody_;
+    static std::vector<double> others_;
+};
+
+std::string DataStems::failure_;
+std::vector<double> DataStems::mix_;
+std::vector<double> DataStems::melody_;
+std::vector<double> DataStems::others_;
+
+TEST_F(DataStems, AddUpToTheMixWhichTheLimiterTouchesByAtMostOneDecibel)
+{
+    // Over every 5 ms, the stems' sum against the mix: the limiter's gain there. Near-silent
+    // stretches say nothing and are left out.
+    constexpr std::size_t kWindow = kRate / 200;
+    double deepest = 0.0;
+    double deepestAt = 0.0;
+    double highest = -100.0;
+    for (std::size_t first = 0; first + kWindow <= mix_.size() / 2; first += kWindow) {
+        double sum = 0.0;
+        double mix = 0.0;
+        for (std::size_t i = 2 * first; i < 2 * (first + kWindow); ++i) {
+            const double stems = melody_[i] + others_[i];
+            sum += stems * stems;
+            mix += mix_[i] * mix_[i];
+        }
+        if (sum < 2.0 * kWindow * 1e-6) {
+            continue;
+        }
+        const double gain = decibels(mix / sum);
+        highest = std::max(highest, gain);
+        if (gain < deepest) {
+            deepest = gain;
+            deepestAt = static_cast<double>(first) / kRate;
+        }
+    }
+    EXPECT_LE(highest, 0.05) << "the mix louder than its stems: they do not add up to it";
+    EXPECT_GE(deepest, -1.0) << "the limiter takes " << -deepest << " dB at " << deepestAt << " s";
+}
+
+TEST_F(DataStems, TheMelodyLeadsFiveHundredToTwoThousandHertzWhereverItPlays)
+{
+    // Second by second, the melody's track in 500-2000 Hz against everything else there. The
+    // melody plays in a second where its band is within 10 dB of its loudest second nearby: its
+    // rests and fading tails say nothing.
+    std::vector<double> melody;
+    std::vector<double> rest;
+    for (double t = 0.0; t + 1.0 <= kShowEnd; t += 1.0) {
+        melody.push_back(decibels(bandPowers(melody_, t, t + 1.0, {{500.0, 2000.0}}, 4096)[0]));
+        rest.push_back(decibels(bandPowers(others_, t, t + 1.0, {{500.0, 2000.0}}, 4096)[0]));
+    }
+    const double loudest = *std::max_element(melody.begin(), melody.end());
+    std::string faults;
+    int playing = 0;
+    for (std::size_t i = 0; i < melody.size(); ++i) {
+        const auto first = melody.begin() + static_cast<std::ptrdiff_t>(i >= 3 ? i - 3 : 0);
+        const auto last = melody.begin() + static_cast<std::ptrdiff_t>(std::min(melody.size(), i + 4));
+        if (melody[i] < *std::max_element(first, last) - 10.0 || melody[i] < loudest - 45.0) {
+            continue;
+        }
+        ++playing;
+        if (melody[i] - rest[i] < 3.0) {
+            faults += " " + std::to_string(i) + " s (" + std::to_string(melody[i] - rest[i]) + " dB)";
+        }
+    }
+    EXPECT_GT(playing, 70) << "the melody found playing in only " << playing << " seconds";
+    EXPECT_EQ(faults, "") << "the melody less than 3 dB over the rest of 500-2000 Hz at";
+}
+
 // The build's data folder was written by a run of its own: one more run, compared with it, shows
 // that every run writes the same bytes.
 TEST(DataMakedata, ARunWritesTheBuildsOwnBytesAndNothingElse)
@@ -395,6 +654,8 @@ TEST(DataMakedata, FailsWithOneLineAndNonZeroStatusWritingNothing)
     const Case kCases[] = {
         {"", "no output folder"},
         {"one two", "two output folders"},
+        {"--stems", "--stems without its folder"},
+        {"--stems one two", "--stems with two folders"},
         {(blocker / "iroiro").string(), "output folder under a regular file"},
     };
     for (const Case& c : kCases) {
@@ -405,6 +666,7 @@ TEST(DataMakedata, FailsWithOneLineAndNonZeroStatusWritingNothing)
         EXPECT_EQ(run.output.find('\n'), run.output.size() - 1) << run.output;
     }
     EXPECT_FALSE(fs::exists("one")) << "a usage error writes nothing";
+    EXPECT_FALSE(fs::exists("--stems")) << "a usage error writes nothing";
 }
 
 } // namespace

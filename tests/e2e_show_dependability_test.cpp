@@ -192,25 +192,6 @@ void spoilSoundtrack(const std::string& path, Soundtrack kind)
     writeBytes(path, bytes);
 }
 
-// The CPU time the process has used so far, user and system, in seconds.
-double cpuSeconds(pid_t pid)
-{
-    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
-    std::string line;
-    std::getline(in, line);
-    // The fields after the command name, which is in parentheses and may hold spaces.
-    std::istringstream fields(line.substr(line.rfind(')') + 2));
-    std::string field;
-    unsigned long long user = 0, system = 0;
-    for (int i = 3; i <= 15 && fields >> field; ++i) {
-        if (i == 14)
-            user = std::stoull(field);
-        if (i == 15)
-            system = std::stoull(field);
-    }
-    return double(user + system) / double(sysconf(_SC_CLK_TCK));
-}
-
 double secondsSince(Clock::time_point start)
 {
     return std::chrono::duration<double>(Clock::now() - start).count();

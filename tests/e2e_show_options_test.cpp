@@ -1,5 +1,6 @@
 // The real show with its options: a normal window, a start part-way through (picture, sound and
 // end), the data found beside the executable, and the calls of the first frames without options.
+#include "support/pictures.h"
 #include "support/show_run.h"
 
 #include <gtest/gtest.h>
@@ -14,57 +15,10 @@
 
 namespace {
 
-const std::string showcapBinary = SHOWCAP_BINARY;
-// The frame grabber, ahead of whatever the test run itself preloads (the sanitizer run preloads
-// Mesa's driver).
+// The frame grabber, ahead of whatever the test run itself preloads.
 std::string framePreload()
 {
-    const char* inherited = std::getenv("LD_PRELOAD");
-    return std::string(FRAME_GRAB_LIBRARY) + (inherited && *inherited ? std::string(":") + inherited : "");
-}
-
-// An RGB picture, rows bottom-up as GL reads them.
-struct Picture {
-    int width = 0;
-    int height = 0;
-    std::string rgb;
-};
-
-// What the frame_grab preload wrote: "WIDTH HEIGHT\n" and the rows.
-Picture readGrab(const std::string& path)
-{
-    Picture picture;
-    const std::string bytes = readWholeFile(path);
-    const std::size_t newline = bytes.find('\n');
-    if (newline == std::string::npos)
-        return picture;
-    std::istringstream(bytes.substr(0, newline)) >> picture.width >> picture.height;
-    picture.rgb = bytes.substr(newline + 1);
-    return picture;
-}
-
-// A PNG through ImageMagick, flipped to GL's bottom-up rows.
-Picture readPng(const PrivateXServer& x, const std::string& path, int width, int height)
-{
-    return {width, height, x.run("convert '" + path + "' -flip -depth 8 rgb:-")};
-}
-
-// Pixels whose channels differ by more than `tolerance` anywhere, as a fraction of all pixels.
-double differingShare(const Picture& a, const Picture& b, int tolerance)
-{
-    if (a.rgb.size() != b.rgb.size() || a.rgb.empty())
-        return 1.0;
-    std::size_t differing = 0;
-    for (std::size_t i = 0; i < a.rgb.size(); i += 3) {
-        for (std::size_t c = 0; c < 3; ++c) {
-            if (std::abs(int(static_cast<unsigned char>(a.rgb[i + c])) - int(static_cast<unsigned char>(b.rgb[i + c]))) >
-                tolerance) {
-                ++differing;
-                break;
-            }
-        }
-    }
-    return double(differing) / double(a.rgb.size() / 3);
+    return preloadAhead(FRAME_GRAB_LIBRARY);
 }
 
 class ShowOptionsRun : public ShowRun {
@@ -82,10 +36,7 @@ protected:
     // showcap's frame of a 60 fps run at `at` seconds, drawn in the same X server.
     Picture showcapFrame(const std::string& at, int width, int height)
     {
-        const std::string png = folder.path() + "/showcap_" + at + ".png";
-        x->run("'" + showcapBinary + "' frame '" + png + "' --at " + at + " --size " + std::to_string(width) +
-               "x" + std::to_string(height) + " --data '" + folder.path() + "' 2>/dev/null");
-        return readPng(*x, png, width, height);
+        return ::showcapFrame(*x, folder.path(), at, width, height);
     }
 };
 

@@ -1,11 +1,13 @@
 // The show's pictures as the cameras see them: whole frames of a run drawn by the offscreen
 // renderer at 1280 x 720 from the built data, checked for a lit finale and glows that keep
-// their gradients.
+// their gradients; and the soundtrack against them: its loudness following the finale's light,
+// its cymbals only where the picture changes.
 #include "app/data_files.h"
 #include "app/replay.h"
 #include "app/run.h"
 #include "app/show_state.h"
 #include "capture/offscreen.h"
+#include "support/sound_measures.h"
 
 #include <gtest/gtest.h>
 
@@ -16,6 +18,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -106,6 +109,30 @@ protected:
                 levels.push_back(lumaAt(lit, p));
         }
         return levels;
+    }
+
+    // Calls visit(showTimeMs, rgb) for each frame of a run at `framesPerSecond` from `fromMs` up
+    // to `toMs`, drawn one after another as showcap's frames mode draws them.
+    static void forEachFrame(std::uint32_t fromMs, std::uint32_t toMs, int framesPerSecond,
+                             const std::function<void(std::uint32_t, const std::vector<std::uint8_t>&)>& visit)
+    {
+        resetCarriedValues();
+        replayRunUntil(fromMs, framesPerSecond);
+        std::vector<std::uint8_t> rgb;
+        for (std::uint64_t frame = firstFrameFrom(fromMs, framesPerSecond);; ++frame) {
+            const std::uint32_t ms = runFrameTime(frame, framesPerSecond);
+            if (ms >= toMs || !renderOffscreenFrame(ms))
+                break;
+            readOffscreenPixels(rgb);
+            visit(ms, rgb);
+        }
+    }
+
+    // The soundtrack as ffmpeg decodes it, once for the suite.
+    static const std::vector<double>& soundtrack()
+    {
+        static const std::vector<double> samples = decodeStereo(dataFilePath(soundtrackFile));
+        return samples;
     }
 
     static int brightestChannel(const std::vector<std::uint8_t>& rgb, std::size_t pixel)
@@ -207,6 +234,158 @@ TEST_F(ArtRender, SkiesReachTheScreenBright)
         const std::vector<double> levels = skyLevelsAt(moment.ms, moment.sky);
         ASSERT_GT(levels.size(), std::size_t(kWidth * kHeight / 10)) << "the sky covers a tenth of the frame";
         EXPECT_GE(percentile(levels, 0.95), moment.atLeast) << "95th percentile of the sky's luma";
+    }
+}
+
+double correlation(const std::vector<double>& x, const std::vector<double>& y)
+{
+    double meanX = 0.0;
+    double meanY = 0.0;
+    for (std::size_t i = 0; i < x.size(); ++i) {
+        meanX += x[i] / x.size();
+        meanY += y[i] / y.size();
+    }
+    double xy = 0.0;
+    double xx = 0.0;
+    double yy = 0.0;
+    for (std::size_t i = 0; i < x.size(); ++i) {
+        xy += (x[i] - meanX) * (y[i] - meanY);
+        xx += (x[i] - meanX) * (x[i] - meanX);
+        yy += (y[i] - meanY) * (y[i] - meanY);
+    }
+    return xy / std::sqrt(xx * yy);
+}
+
+TEST_F(ArtRender, TheFinalesLoudnessFollowsItsLight)
+{
+    // Over 100-114.8 s the picture fades as the ring closes, the lights go inside and the sphere
+    // sinks: every half second, the frames' mean luma over the second around it (10 fps) against
+    // the short-term loudness (3 s, centred, cut at the show's end) of the soundtrack.
+    const std::vector<double>& samples = soundtrack();
+    ASSERT_FALSE(samples.empty()) << "ffmpeg could not decode " << dataFilePath(soundtrackFile);
+    const KWeightedEnergy energy(samples);
+    std::vector<double> luma(160, 0.0); // by tenth of a second from 99.5 s
+    forEachFrame(99500, 114800, 10, [&](std::uint32_t ms, const std::vector<std::uint8_t>& rgb) {
+        luma[std::min<std::size_t>(luma.size() - 1, (ms - 99500 + 50) / 100)] = meanLuma(rgb);
+    });
+    std::vector<double> brightness;
+    std::vector<double> loudness;
+    std::string figures;
+    const double showEnd = 114.8;
+    for (int half = 0; half < 30; ++half) {
+        const double centre = 100.0 + 0.5 * half;
+        double sum = 0.0;
+        int count = 0;
+        for (double t = centre - 0.5; t < std::min(centre + 0.5, showEnd) - 1e-9; t += 0.1, ++count)
+            sum += luma[static_cast<std::size_t>(std::lround((t - 99.5) * 10.0))];
+        brightness.push_back(sum / count);
+        const double from = centre - 1.5;
+        loudness.push_back(energy.loudness(from, std::min(centre + 1.5, showEnd) - from));
+        figures += " " + std::to_string(centre).substr(0, 5) + ":" + std::to_string(brightness.back()).substr(0, 4) +
+                   "/" + std::to_string(loudness.back()).substr(0, 5);
+    }
+    EXPECT_GE(correlation(brightness, loudness), 0.5) << "luma/LUFS:" << figures;
+}
+
+// Cymbal-like accents: onsets of at least 6 dB in the band above 5 kHz (the half second after a
+// moment against the second before it), at least as loud there as the soundtrack's loudest
+// half second in that band less 18 dB, the strongest within a quarter second.
+std::vector<double> heavyAccents(const std::vector<double>& interleaved)
+{
+    // Fourth-order Butterworth high-pass: two sections.
+    const auto highPass = [](double q) {
+        const double w = 2.0 * M_PI * 5000.0 / kSoundRate;
+        const double alpha = std::sin(w) / (2.0 * q);
+        const double a0 = 1.0 + alpha;
+        const double c = std::cos(w);
+        return Biquad{(1.0 + c) / 2.0 / a0, -(1.0 + c) / a0, (1.0 + c) / 2.0 / a0, -2.0 * c / a0, (1.0 - alpha) / a0};
+    };
+    constexpr std::size_t kStep = kSoundRate / 100; // 10 ms
+    const std::size_t steps = interleaved.size() / 2 / kStep;
+    std::vector<double> energy(steps, 0.0);
+    for (int channel = 0; channel < 2; ++channel) {
+        Biquad first = highPass(0.5412);
+        Biquad second = highPass(1.3066);
+        for (std::size_t n = 0; n < steps * kStep; ++n) {
+            const double y = second.process(first.process(interleaved[2 * n + channel]));
+            energy[n / kStep] += y * y;
+        }
+    }
+    const auto level = [&](std::size_t from, std::size_t count) {
+        double sum = 0.0;
+        for (std::size_t i = from; i < from + count; ++i)
+            sum += energy[i];
+        return 10.0 * std::log10(sum / (count * kStep * 2) + 1e-20);
+    };
+    std::vector<double> rise(steps, -100.0);
+    std::vector<double> after(steps, -200.0);
+    for (std::size_t i = 100; i + 50 <= steps; ++i) {
+        after[i] = level(i, 50);
+        rise[i] = after[i] - level(i - 100, 100);
+    }
+    const double loudest = *std::max_element(after.begin(), after.end());
+    std::vector<double> accents;
+    for (std::size_t i = 100; i + 50 <= steps; ++i) {
+        if (rise[i] < 6.0 || after[i] < loudest - 18.0)
+            continue;
+        bool strongest = true;
+        for (std::size_t j = i - 25; j <= std::min(steps - 1, i + 25); ++j)
+            strongest = strongest && !(rise[j] > rise[i]);
+        if (strongest)
+            accents.push_back(static_cast<double>(i) / 100.0);
+    }
+    return accents;
+}
+
+TEST_F(ArtRender, CymbalsOnlyWhereThePictureChanges)
+{
+    // A heavy accent is heard only where the whole frame changes at least three times as much
+    // as it normally does there (the mean luma difference between frames at 10 fps, against the
+    // median over the 4 s before or after, whichever is calmer), or on the nebula's reveal
+    // (within a beat of 44 s). The cut at 67 s, which nobody sees, stays light.
+    const std::vector<double>& samples = soundtrack();
+    ASSERT_FALSE(samples.empty()) << "ffmpeg could not decode " << dataFilePath(soundtrackFile);
+    const std::vector<double> accents = heavyAccents(samples);
+    EXPECT_FALSE(accents.empty()) << "no cymbal at all: the scene changes go unmarked";
+    for (const double accent : accents) {
+        EXPECT_GT(std::fabs(accent - 67.0), 1.0) << "a heavy accent at " << accent << " s, on the cut nobody sees";
+        if (std::fabs(accent - 44.0) <= 0.5)
+            continue;
+        const std::uint32_t fromMs = static_cast<std::uint32_t>(std::max(0.0, accent - 4.3) * 1000.0);
+        const std::uint32_t toMs = static_cast<std::uint32_t>(std::min(114.8, accent + 4.3) * 1000.0);
+        std::vector<double> times;
+        std::vector<double> changes;
+        std::vector<std::uint8_t> previous;
+        forEachFrame(fromMs, toMs, 10, [&](std::uint32_t ms, const std::vector<std::uint8_t>& rgb) {
+            if (!previous.empty()) {
+                double sum = 0.0;
+                for (std::size_t i = 0; i + 2 < rgb.size(); i += 3) {
+                    const double now = 0.2126 * rgb[i] + 0.7152 * rgb[i + 1] + 0.0722 * rgb[i + 2];
+                    const double before = 0.2126 * previous[i] + 0.7152 * previous[i + 1] + 0.0722 * previous[i + 2];
+                    sum += std::fabs(now - before);
+                }
+                times.push_back(ms / 1000.0);
+                changes.push_back(sum / (rgb.size() / 3));
+            }
+            previous = rgb;
+        });
+        const auto median = [&](double from, double to) {
+            std::vector<double> values;
+            for (std::size_t i = 0; i < times.size(); ++i)
+                if (times[i] >= from && times[i] < to)
+                    values.push_back(changes[i]);
+            if (values.empty())
+                return 1e9;
+            std::nth_element(values.begin(), values.begin() + values.size() / 2, values.end());
+            return values[values.size() / 2];
+        };
+        double change = 0.0;
+        for (std::size_t i = 0; i < times.size(); ++i)
+            if (std::fabs(times[i] - accent) <= 0.25)
+                change = std::max(change, changes[i]);
+        const double normal = std::min(median(accent - 4.25, accent - 0.25), median(accent + 0.3, accent + 4.3));
+        EXPECT_GE(change, 3.0 * normal) << "a heavy accent at " << accent << " s where the frame changes by " << change
+                                        << " against " << normal << " normally";
     }
 }
 

@@ -132,6 +132,18 @@ void playDevice(const std::string& path, int fromMs)
         Mix_FadeInMusicPos(music, 0, 0, fromMs / 1000.0); // no fade: straight in at the position
 }
 
+void pauseDevice(const std::string& path)
+{
+    if (music && devicePath == path)
+        Mix_PauseMusic();
+}
+
+void resumeDevice(const std::string& path)
+{
+    if (music && devicePath == path)
+        Mix_ResumeMusic();
+}
+
 // Splits "<path> from <ms>" into the path and the position; without the suffix (or with one that
 // is not a plain count of milliseconds, which then belongs to the path) it plays from 0.
 void splitPlayArgument(const char* argument, std::string& path, int& fromMs)
@@ -170,5 +182,9 @@ void sendMultimediaCommand(const char* command)
         int fromMs = 0;
         splitPlayArgument(argument, path, fromMs);
         playDevice(path, fromMs);
+    } else if (const char* path = argumentOf(command, "Pause")) {
+        pauseDevice(path);
+    } else if (const char* path = argumentOf(command, "Resume")) {
+        resumeDevice(path);
     }
 }

@@ -2,37 +2,19 @@
 // (1 = the first frame) it reads the frame's pixels back from the back buffer, writes them to
 // FRAME_GRAB_FILE ("WIDTH HEIGHT\n" then RGB rows, bottom row first) and ends the process with
 // status 0. Without FRAME_GRAB_FILE it only ends the process at that swap.
+#include "back_buffer.h"
+
 #include <GL/gl.h>
 #include <GL/glx.h>
 #include <dlfcn.h>
 
-#include <cstdio>
 #include <cstdlib>
-#include <vector>
 
 namespace {
 
 using SwapBuffers = void (*)(Display*, GLXDrawable);
 
 long swapsSeen = 0;
-
-void writeBackBuffer(const char* path)
-{
-    GLint viewport[4] = {};
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    const int width = viewport[2];
-    const int height = viewport[3];
-    std::vector<unsigned char> rgb(std::size_t(width) * std::size_t(height) * 3);
-    glFinish();
-    glReadBuffer(GL_BACK);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(viewport[0], viewport[1], width, height, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
-    if (FILE* file = std::fopen(path, "wb")) {
-        std::fprintf(file, "%d %d\n", width, height);
-        std::fwrite(rgb.data(), 1, rgb.size(), file);
-        std::fclose(file);
-    }
-}
 
 } // namespace
 

@@ -80,6 +80,9 @@ private:
 };
 
 std::string readWholeFile(const std::string& path);
+
+// The CPU time process `pid` has used so far, user and system, in seconds.
+double cpuSeconds(pid_t pid);
 void sleepMs(int ms);
 
 // Polls `done` until it holds or `timeoutMs` of wall-clock time have passed; true if it held.

@@ -1,0 +1,319 @@
+// The viewer's controls: what each key asks for, pausing on a held timer, the jumps (carried out
+// after the frame that applies them, by rebuilding the run the way a start part-way through
+// does), full screen, looping and the status line's timing.
+#include "app/controls.h"
+
+#include "app/frame.h"
+#include "app/platform/timer.h"
+#include "app/replay.h"
+#include "app/run.h"
+#include "app/show_state.h"
+#include "app/startup.h"
+#include "app/status_line.h"
+#include "app/timeline.h"
+#include "app/visibility.h"
+
+#include <GL/freeglut.h>
+#include <cstdlib>
+
+namespace {
+
+// How long the status line stays after a key, in ms of real time (not show time, which a pause
+// or a jump moves).
+constexpr int statusShownMs = 1500;
+
+struct Controls {
+    bool fullScreen = false;
+    int windowWidth = 1280; // the window a toggle out of full screen goes to
+    int windowHeight = 720;
+    bool windowSizePending = false; // out of full screen, the window size still to be asked for
+    bool loop = false;
+
+    bool paused = false;
+    std::uint32_t pausedReading = 0; // the timer reading the show clock is held at
+
+    bool stepRequested = false;        // skipForward or skipBack set by a key, not yet followed
+    Control sceneJump = Control::none; // previousScene, nextScene or restart, not yet carried out
+
+    bool soundMoved = false;        // the show time moved while paused: on resume, play from there
+    bool soundWaitsForZero = false; // sent back before 0 s: the sound starts when the clock does
+
+    bool rebuiltForNextFrame = false; // rebuilt at the next frame's moment, nothing drawn since
+
+    int statusUntilMs = 0; // GLUT's elapsed time until which the line shows; 0 when not asked for
+    bool mentionLoopOff = false;
+};
+
+Controls controls;
+
+// The scene playing at `showTimeMs`: 1 before the show starts, the last one at or past its end.
+int sceneAt(std::int32_t showTimeMs)
+{
+    for (int scene = sceneCount; scene > 1; --scene)
+        if (showTimeMs >= sceneStartMs(scene))
+            return scene;
+    return 1;
+}
+
+// The show clock where the timer is now, taken as a signed count.
+std::int32_t clockNowMs()
+{
+    return std::int32_t(readTimerMs() - showState.startTime);
+}
+
+// Moves the run to `targetMs`: the values scenes hand on, the light ring and the GL state
+// rebuilt as a run at the show's frame rate carries them into that moment, the clock set so that
+// the next frame shows it, and the soundtrack from there. The clock holds while the run is
+// rebuilt. A target at or past the end leaves the next frame to end the show, as the schedule
+// does. A target below 0 (a jump back in the first 10 s) keeps what the jump left: the picture
+// holds until the clock catches up, and the sound is silent until then.
+void moveShowTo(std::int32_t targetMs)
+{
+    controls.soundWaitsForZero = false;
+    if (targetMs < 0) {
+        pauseMusic();
+        controls.soundWaitsForZero = true;
+        return;
+    }
+    if (targetMs < showEndMs) {
+        rebuildRunAt(std::uint32_t(targetMs));
+        controls.rebuiltForNextFrame = true;
+    }
+    startShowClock(readTimerMs(), std::uint32_t(targetMs));
+    if (targetMs >= showEndMs)
+        return;
+    if (controls.paused)
+        controls.soundMoved = true;
+    else
+        playMusicFrom(std::uint32_t(targetMs));
+}
+
+void pause()
+{
+    controls.paused = true;
+    controls.pausedReading = readTimerMs();
+    // The clock stops: every reading until the resume is this one, so each redraw shows the same
+    // moment. Without the idle callback GLUT waits for events and draws only when the window
+    // needs it.
+    holdTimerAt(controls.pausedReading);
+    glutIdleFunc(nullptr);
+    pauseMusic();
+}
+
+void resume()
+{
+    releaseTimer();
+    if (showState.clockStarted)
+        showState.startTime += readTimerMs() - controls.pausedReading; // on from the paused moment
+    controls.paused = false;
+    if (!windowOutOfSight())
+        glutIdleFunc(requestRedisplay);
+    if (controls.soundWaitsForZero) {
+        // afterFrame starts it when the clock reaches 0
+    } else if (controls.soundMoved) {
+        const std::int32_t now = clockNowMs();
+        if (now >= 0 && now < showEndMs)
+            playMusicFrom(std::uint32_t(now));
+    } else {
+        resumeMusic();
+    }
+    controls.soundMoved = false;
+}
+
+void toggleFullScreen()
+{
+    controls.fullScreen = !controls.fullScreen;
+    if (controls.fullScreen) {
+        controls.windowSizePending = false;
+        glutFullScreen();
+        glutSetCursor(GLUT_CURSOR_NONE);
+    } else {
+        // GLUT puts back the window it had before full screen (at start-up, the 1000 x 800 it
+        // is created with); once that has arrived, windowReshaped asks for the window size.
+        glutLeaveFullScreen();
+        controls.windowSizePending = true;
+        glutSetCursor(GLUT_CURSOR_INHERIT);
+    }
+}
+
+void applyControl(Control control)
+{
+    switch (control) {
+    case Control::none: return;
+    case Control::quit: std::exit(0);
+    case Control::togglePause: controls.paused ? resume() : pause(); break;
+    case Control::forward:
+    case Control::back:
+    case Control::previousScene:
+    case Control::nextScene:
+    case Control::restart: requestJump(control); break;
+    case Control::toggleFullScreen: toggleFullScreen(); break;
+    case Control::toggleLoop:
+        controls.loop = !controls.loop;
+        controls.mentionLoopOff = !controls.loop;
+        break;
+    }
+    controls.statusUntilMs = glutGet(GLUT_ELAPSED_TIME) + statusShownMs;
+    // While paused no frame is coming by itself: this one shows the change.
+    glutPostRedisplay();
+}
+
+} // namespace
+
+Control controlForKey(unsigned char key)
+{
+    switch (key) {
+    case ' ': return Control::togglePause;
+    case 'q': case 'Q': return Control::quit;
+    case 'f': case 'F': return Control::toggleFullScreen;
+    case 'l': case 'L': return Control::toggleLoop;
+    default: return Control::none;
+    }
+}
+
+Control controlForSpecialKey(int key)
+{
+    switch (key) {
+    case GLUT_KEY_RIGHT: return Control::forward;
+    case GLUT_KEY_LEFT: return Control::back;
+    case GLUT_KEY_PAGE_UP: return Control::previousScene;
+    case GLUT_KEY_PAGE_DOWN: return Control::nextScene;
+    case GLUT_KEY_HOME: return Control::restart;
+    case GLUT_KEY_F11: return Control::toggleFullScreen;
+    default: return Control::none;
+    }
+}
+
+std::int32_t sceneJumpTarget(Control control, std::int32_t showTimeMs)
+{
+    const int scene = sceneAt(showTimeMs);
+    switch (control) {
+    case Control::previousScene: return scene == 1 ? 0 : sceneStartMs(scene - 1);
+    case Control::nextScene: return scene == sceneCount ? showEndMs : sceneStartMs(scene + 1);
+    default: return 0;
+    }
+}
+
+void initControls(bool fullScreen, int windowWidth, int windowHeight, bool loop)
+{
+    controls = Controls{};
+    controls.fullScreen = fullScreen;
+    controls.windowWidth = windowWidth;
+    controls.windowHeight = windowHeight;
+    controls.loop = loop;
+    if (fullScreen)
+        glutSetCursor(GLUT_CURSOR_NONE);
+}
+
+void requestJump(Control control)
+{
+    switch (control) {
+    case Control::forward:
+        showState.skipForward = 1;
+        controls.stepRequested = true;
+        break;
+    case Control::back:
+        showState.skipBack = 1;
+        controls.stepRequested = true;
+        break;
+    case Control::previousScene:
+    case Control::nextScene:
+    case Control::restart: controls.sceneJump = control; break;
+    default: break;
+    }
+}
+
+bool takeJumpTarget(std::int32_t frameShowTimeMs, std::int32_t& targetMs)
+{
+    if (controls.sceneJump != Control::none) {
+        targetMs = sceneJumpTarget(controls.sceneJump, frameShowTimeMs);
+        controls.sceneJump = Control::none;
+        controls.stepRequested = false;
+        return true;
+    }
+    if (!controls.stepRequested || showState.skipForward == 1 || showState.skipBack == 1)
+        return false;
+    controls.stepRequested = false;
+    targetMs = clockNowMs();
+    return true;
+}
+
+void controlKeyPressed(unsigned char key)
+{
+    applyControl(controlForKey(key));
+}
+
+void specialKeyPressed(int key, int, int)
+{
+    applyControl(controlForSpecialKey(key));
+}
+
+void windowReshaped(int width, int height)
+{
+    if (!controls.windowSizePending)
+        return;
+    controls.windowSizePending = false;
+    if (width != controls.windowWidth || height != controls.windowHeight) {
+        glutPositionWindow(100, 100);
+        glutReshapeWindow(controls.windowWidth, controls.windowHeight);
+    }
+}
+
+bool loopAtEnd()
+{
+    if (!controls.loop)
+        return false;
+    moveShowTo(0);
+    return true;
+}
+
+bool holdPausedMoment(std::uint32_t frameShowTimeMs)
+{
+    if (!controls.paused || controls.rebuiltForNextFrame || controls.stepRequested ||
+        controls.sceneJump != Control::none)
+        return false;
+    const std::int32_t t = std::int32_t(frameShowTimeMs);
+    if (t < 0 || t >= showEndMs)
+        return false; // a clock sent back before 0 holds the picture as the jump left it
+    const std::uint32_t startTime = showState.startTime;
+    rebuildRunAt(frameShowTimeMs);
+    showState.clockStarted = true;
+    showState.startTime = startTime;
+    updateSchedule(t);
+    return true;
+}
+
+void drawStatusLineIfShown(std::uint32_t frameShowTimeMs)
+{
+    if (!controls.paused) {
+        if (controls.statusUntilMs == 0)
+            return;
+        if (glutGet(GLUT_ELAPSED_TIME) >= controls.statusUntilMs) {
+            controls.statusUntilMs = 0;
+            controls.mentionLoopOff = false;
+            return;
+        }
+    }
+    drawStatusLine(formatStatusLine(controls.paused, std::int32_t(frameShowTimeMs), controls.loop,
+                                    controls.mentionLoopOff));
+}
+
+void afterFrame(std::uint32_t frameShowTimeMs)
+{
+    controls.rebuiltForNextFrame = false;
+    std::int32_t targetMs = 0;
+    if (takeJumpTarget(std::int32_t(frameShowTimeMs), targetMs)) {
+        moveShowTo(targetMs);
+        glutPostRedisplay(); // while paused, the frame at the new moment
+        return;
+    }
+    if (controls.soundWaitsForZero && !controls.paused && std::int32_t(frameShowTimeMs) >= 0) {
+        controls.soundWaitsForZero = false;
+        playMusicFrom(frameShowTimeMs);
+    }
+}
+
+bool showPaused()
+{
+    return controls.paused;
+}

@@ -1,0 +1,392 @@
+// The viewer's controls on the real show in a private X server, keys sent with xdotool and the
+// sound captured through SDL's disk driver: pause and resume, the jumps, looping, full screen, q,
+// and the window's class. The show_probe preload drives the show's own timer from a file, so
+// each frame's show time is known exactly, and writes out the frames swapped after each key,
+// which are compared with showcap's frame at that moment.
+//
+// A frame drawn again at the same show time is not the run's frame there: each frame starts
+// from what the frame before handed on (scene 5's camera, for one, takes the travel the frame
+// before wrote). So only the first frame at a moment is compared exactly: the one a jump
+// rebuilds, or a paused one, which is rebuilt at every redraw.
+#include "support/pictures.h"
+#include "support/show_run.h"
+
+#include "app/status_line.h"
+
+#include <gtest/gtest.h>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+constexpr int width = 320;
+constexpr int height = 180;
+const std::string windowSize = "--window=" + std::to_string(width) + "x" + std::to_string(height);
+constexpr std::size_t sampleRate = 44100;
+constexpr std::size_t bufferSamples = 2048 * 2; // the mixer's buffer: 2048 stereo frames
+
+// The tolerance the --at test takes for the window against showcap's offscreen frame, over the
+// picture above the status line's rows.
+constexpr int channelTolerance = 2;
+constexpr double differingLimit = 0.002;
+
+double pictureShare(const Picture& a, const Picture& b)
+{
+    return differingShare(a, b, channelTolerance, statusLineRows);
+}
+
+// True when the status line's rows of `picture` are not those of `expected`: the line is drawn.
+bool showsStatusLine(const Picture& picture, const Picture& expected)
+{
+    Picture bottom = picture;
+    Picture expectedBottom = expected;
+    bottom.rgb.resize(std::size_t(width) * statusLineRows * 3);
+    expectedBottom.rgb.resize(bottom.rgb.size());
+    bottom.height = expectedBottom.height = statusLineRows;
+    return differingShare(bottom, expectedBottom, channelTolerance) > 0.05;
+}
+
+class ControlsRun : public ShowRun {
+protected:
+    // Starts the show with its timer held at its first reading until setTimer moves it, and
+    // waits for its first frame.
+    void startHeld(const std::vector<std::string>& args)
+    {
+        setTimer(0);
+        start(640, 480, false, args, {},
+              {{"LD_PRELOAD", preloadAhead(SHOW_PROBE_LIBRARY)},
+               {"SHOW_TIMER_FILE", timerPath()},
+               {"SHOW_GRAB_FILE", grabPath()}});
+        window = waitForWindow(showBinary, 10000);
+        ASSERT_FALSE(window.empty()) << "no window titled with the program's path";
+        for (int waited = 0; shown().rgb.find_first_not_of('\0') == std::string::npos; waited += 50) {
+            ASSERT_LT(waited, 15000) << "the show drew nothing";
+            sleepMs(50);
+        }
+    }
+
+    // The show's timer reads its first reading plus `ms` from now on.
+    void setTimer(long ms)
+    {
+        const std::string next = timerPath() + ".next";
+        std::ofstream(next) << ms << "\n";
+        ASSERT_EQ(std::rename(next.c_str(), timerPath().c_str()), 0);
+    }
+
+    // showcap's frame at `at` seconds, drawn in a private X server of its own.
+    Picture expectedFrame(const std::string& at)
+    {
+        const std::string png = folder.path() + "/expected_" + at + ".png";
+        const CommandResult drawn =
+            runCommand("env -u DISPLAY '" SHOWCAP_BINARY "' frame '" + png + "' --at " + at + " --size " +
+                       std::to_string(width) + "x" + std::to_string(height) + " --data '" + folder.path() +
+                       "' 2>/dev/null && convert '" + png + "' -flip -depth 8 rgb:-");
+        EXPECT_EQ(drawn.status, 0) << "showcap could not draw " << at;
+        return {width, height, drawn.output};
+    }
+
+    Picture shown() { return windowPicture(*x, window, width, height); }
+
+    // Presses `key` and returns the `nth` frame (1 or 2) the show swapped after handling it.
+    Picture frameAfterKey(const std::string& key, int nth)
+    {
+        for (int n : {1, 2})
+            std::remove((grabPath() + "." + std::to_string(n)).c_str());
+        press(key);
+        const std::string grab = grabPath() + "." + std::to_string(nth);
+        for (int waited = 0; access(grab.c_str(), F_OK) != 0; waited += 20) {
+            if (waited >= 15000) {
+                ADD_FAILURE() << "no frame " << nth << " after " << key;
+                return {};
+            }
+            sleepMs(20);
+        }
+        return readGrab(grab);
+    }
+
+    // Waits up to 15 s for the window to show `expected`; false with the share last seen.
+    bool waitForPicture(const Picture& expected, double& share)
+    {
+        for (int waited = 0;; waited += 100) {
+            share = pictureShare(shown(), expected);
+            if (share < differingLimit)
+                return true;
+            if (waited >= 15000)
+                return false;
+            sleepMs(100);
+        }
+    }
+
+    void press(const std::string& key) { x->run("xdotool key --window " + window + " " + key); }
+
+    // Samples written by the disk driver so far.
+    std::size_t samplesPlayed() { return readWholeFile(audioPath()).size() / 2; }
+
+    // Waits up to 10 s for the disk driver to write `samples` more.
+    void waitForSound(std::size_t samples)
+    {
+        const std::size_t target = samplesPlayed() + samples;
+        for (int waited = 0; waited < 10000 && samplesPlayed() < target; waited += 20)
+            sleepMs(20);
+    }
+
+    std::vector<std::int16_t> soundtrack(double fromSeconds, double seconds)
+    {
+        return decodeMp3(dataPath(soundtrackFile), fromSeconds, seconds);
+    }
+
+    std::string timerPath() const { return folder.path() + "/timer"; }
+    std::string grabPath() const { return folder.path() + "/grab"; }
+
+    std::string window;
+};
+
+constexpr std::size_t notFound = std::size_t(-1);
+
+// Where in `played`, from `from` on, the stereo samples `segment` were played (each within 8 of
+// the decoder's, as the --at test allows); notFound when nowhere.
+std::size_t findPlayed(const std::vector<std::int16_t>& played, std::size_t from,
+                       const std::vector<std::int16_t>& segment)
+{
+    if (segment.empty())
+        return notFound;
+    for (std::size_t at = from & ~std::size_t(1); at + segment.size() <= played.size(); at += 2) {
+        std::size_t i = 0;
+        while (i < segment.size() && std::abs(int(played[at + i]) - int(segment[i])) <= 8)
+            ++i;
+        if (i == segment.size())
+            return at;
+    }
+    return notFound;
+}
+
+// Half a second of `decoded` from its first clearly audible sample on (silence matches anywhere).
+std::vector<std::int16_t> audibleSegment(const std::vector<std::int16_t>& decoded)
+{
+    const std::size_t start = std::min(firstAudible(decoded), decoded.size());
+    const std::size_t end = std::min(decoded.size(), start + sampleRate);
+    return std::vector<std::int16_t>(decoded.begin() + long(start), decoded.begin() + long(end));
+}
+
+// Samples that are not silence in [from, to).
+std::size_t soundBetween(const std::vector<std::int16_t>& played, std::size_t from, std::size_t to)
+{
+    std::size_t sound = 0;
+    for (std::size_t i = from; i < to && i < played.size(); ++i)
+        sound += played[i] != 0;
+    return sound;
+}
+
+TEST_F(ControlsRun, SpacePausesPictureAndSoundAndResumesBothFromThePausedMoment)
+{
+    const Picture at100 = expectedFrame("100");
+    const Picture at101 = expectedFrame("101");
+    const Picture at105 = expectedFrame("105");
+    startHeld({windowSize, "--at", "100"});
+    waitForSound(sampleRate); // half a second of sound before the pause
+
+    const Picture paused = frameAfterKey("space", 1);
+    EXPECT_LT(pictureShare(paused, at100), differingLimit) << "the paused frame is not the run's at 100 s";
+    EXPECT_TRUE(showsStatusLine(paused, at100)) << "no status line while paused";
+    waitForSound(2 * bufferSamples); // what the mixer had in hand when paused
+    const std::size_t pausedFrom = samplesPlayed();
+
+    // The show's timer runs on 5 s while paused: the picture holds and the process sleeps.
+    setTimer(5000);
+    const double cpuBefore = cpuSeconds(show->pid());
+    const auto sampledFrom = std::chrono::steady_clock::now();
+    const Picture first = shown();
+    sleepMs(1000); // the two pictures are to be a second apart
+    const Picture second = shown();
+    sleepMs(2000); // and the processor time taken over three
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - sampledFrom).count();
+    const double cpuShare = (cpuSeconds(show->pid()) - cpuBefore) / seconds;
+    const std::size_t pausedTo = samplesPlayed();
+    EXPECT_TRUE(first.rgb == second.rgb) << "the picture moved while paused";
+    EXPECT_LT(pictureShare(second, at100), differingLimit) << "the paused show left 100 s";
+    EXPECT_LT(cpuShare, 0.02) << "the paused show keeps a core busy";
+
+    // Resumed, the show goes on from 100 s, not from where the timer has run to. (These frames
+    // follow frames at the same moment, so they are only near the run's.)
+    const Picture resumed = frameAfterKey("space", 1);
+    EXPECT_LT(pictureShare(resumed, at100), pictureShare(resumed, at105)) << "the clock ran on while paused";
+    setTimer(6000);
+    double share = 1.0;
+    for (int waited = 0; waited < 15000; waited += 100) {
+        const Picture picture = shown();
+        share = pictureShare(picture, at101);
+        if (share < pictureShare(picture, at100) && share < 0.05)
+            break;
+        sleepMs(100);
+    }
+    EXPECT_LT(share, 0.05) << "a second after the resume the show is not a second on";
+    waitForSound(sampleRate);
+    pressEscapeAndExpectExitZero(window);
+    EXPECT_EQ(showMessages(), "");
+
+    const std::vector<std::int16_t> played = readPlayedSamples(audioPath());
+    ASSERT_GT(pausedTo, pausedFrom + 2 * sampleRate) << "a second of the pause was written";
+    EXPECT_EQ(soundBetween(played, pausedFrom, pausedTo), 0u) << "sound was played while paused";
+
+    // The silent stretch, and the sound on either side: the resumed sound is the soundtrack from
+    // exactly where the paused one stopped.
+    std::size_t silenceStart = pausedFrom, silenceEnd = pausedTo;
+    while (silenceStart > 0 && played[silenceStart - 1] == 0)
+        --silenceStart;
+    while (silenceEnd < played.size() && played[silenceEnd] == 0)
+        ++silenceEnd;
+    const std::size_t length = sampleRate / 2; // a quarter of a second of stereo
+    ASSERT_GT(silenceStart, length);
+    ASSERT_GT(played.size(), silenceEnd + length);
+    const std::vector<std::int16_t> decoded = soundtrack(100.0, 10.0);
+    const std::size_t before =
+        findPlayed(decoded, 0, {played.begin() + long(silenceStart - length), played.begin() + long(silenceStart)});
+    const std::size_t after =
+        findPlayed(decoded, 0, {played.begin() + long(silenceEnd), played.begin() + long(silenceEnd + length)});
+    ASSERT_NE(before, notFound) << "the sound before the pause is not the soundtrack from 100 s";
+    ASSERT_NE(after, notFound) << "the sound after the resume is not the soundtrack";
+    EXPECT_NEAR(double(after), double(before + length), 8.0) << "the sound did not go on from where it paused";
+}
+
+struct JumpStep {
+    const char* key;
+    const char* at; // the moment it lands on, in seconds
+    const char* why;
+};
+
+const JumpStep jumpSteps[] = {
+    {"Right", "70", "10 s on, over scene 3's end: scene 4 flies from where scene 3 left the camera"},
+    {"Left", "60", "10 s back into scene 3, whose eye is not where scene 4's travel put it"},
+    {"Next", "67", "Page Down: the next scene's start, drawn on the state scene 3 leaves"},
+    {"Prior", "42", "Page Up: the previous scene's start"},
+    {"Home", "0", "Home: the start of the show"},
+};
+
+TEST_F(ControlsRun, JumpsShowTheMomentARunCarriesThereWithTheSoundFromThere)
+{
+    std::vector<Picture> expected;
+    for (const JumpStep& step : jumpSteps)
+        expected.push_back(expectedFrame(step.at));
+    startHeld({windowSize, "--at", "60"});
+
+    std::vector<std::size_t> keyAt;
+    for (std::size_t i = 0; i < std::size(jumpSteps); ++i) {
+        SCOPED_TRACE(jumpSteps[i].why);
+        keyAt.push_back(samplesPlayed());
+        // The frame after the key is still the old moment's; the jump shows from the next.
+        const Picture jumped = frameAfterKey(jumpSteps[i].key, 2);
+        EXPECT_LT(pictureShare(jumped, expected[i]), differingLimit)
+            << "after " << jumpSteps[i].key << " the frame is not the run's at " << jumpSteps[i].at << " s";
+        waitForSound(2 * sampleRate); // a second of the new moment's sound
+    }
+    pressEscapeAndExpectExitZero(window);
+    EXPECT_EQ(showMessages(), "");
+
+    const std::vector<std::int16_t> played = readPlayedSamples(audioPath());
+    for (std::size_t i = 0; i < std::size(jumpSteps); ++i) {
+        const double at = std::stod(jumpSteps[i].at);
+        // Nothing played since the key before comes within 10 s of this moment's sound.
+        EXPECT_NE(findPlayed(played, keyAt[i], audibleSegment(soundtrack(at, 1.5))), notFound)
+            << jumpSteps[i].why << ": the sound after the key is not the soundtrack from " << at << " s";
+    }
+}
+
+TEST_F(ControlsRun, AJumpWhilePausedStaysPausedAtTheNewMomentAndPlaysFromThereOnResume)
+{
+    const Picture at50 = expectedFrame("50");
+    const Picture at60 = expectedFrame("60");
+    startHeld({windowSize, "--at", "50"});
+    EXPECT_LT(pictureShare(frameAfterKey("space", 1), at50), differingLimit);
+    const Picture jumped = frameAfterKey("Right", 2);
+    EXPECT_LT(pictureShare(jumped, at60), differingLimit) << "the jump does not show the run's frame at 60 s";
+    EXPECT_TRUE(showsStatusLine(jumped, at60)) << "no status line while paused";
+    waitForSound(2 * bufferSamples);
+    const std::size_t pausedFrom = samplesPlayed();
+
+    setTimer(3000);
+    const Picture first = shown();
+    sleepMs(1000); // the two pictures are to be a second apart
+    const Picture second = shown();
+    EXPECT_TRUE(first.rgb == second.rgb) << "the picture moved while paused";
+    EXPECT_LT(pictureShare(second, at60), differingLimit) << "the show left the moment it jumped to";
+    const std::size_t pausedTo = samplesPlayed();
+
+    const std::size_t resumedAt = samplesPlayed();
+    press("space");
+    waitForSound(2 * sampleRate);
+    pressEscapeAndExpectExitZero(window);
+    const std::vector<std::int16_t> played = readPlayedSamples(audioPath());
+    EXPECT_EQ(soundBetween(played, pausedFrom, pausedTo), 0u) << "sound was played while paused";
+    EXPECT_NE(findPlayed(played, resumedAt, audibleSegment(soundtrack(60.0, 1.5))), notFound)
+        << "the resumed sound is not the soundtrack from the moment jumped to";
+}
+
+struct EndCase {
+    const char* why;
+    std::vector<std::string> args;
+    const char* key;
+    long timerMs; // where the show's timer is moved after the key
+    bool loops;
+};
+
+const EndCase endCases[] = {
+    {"a jump past the end ends the show as the schedule does", {"--at", "110"}, "Right", 0, false},
+    {"Page Down from the last scene goes to the end", {"--at", "100"}, "Next", 0, false},
+    {"with --loop a jump past the end starts the show again", {"--at", "110", "--loop"}, "Right", 0, true},
+    {"l switches the loop on: the end starts the show again", {"--at", "114"}, "l", 1000, true},
+};
+
+TEST_F(ControlsRun, TheEndEndsTheShowUnlessTheLoopIsOn)
+{
+    const Picture start = expectedFrame("0");
+    for (const EndCase& c : endCases) {
+        SCOPED_TRACE(c.why);
+        std::vector<std::string> args{windowSize};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        startHeld(args);
+        const std::size_t keyAt = samplesPlayed();
+        press(c.key);
+        setTimer(c.timerMs);
+        if (!c.loops) {
+            ASSERT_TRUE(show->waitForExit(10000)) << "the show did not end";
+            EXPECT_EQ(show->exitStatus(), 0);
+            continue;
+        }
+        double share = 1.0;
+        EXPECT_TRUE(waitForPicture(start, share)) << "not at 0 s: " << share * 100 << " % of the pixels differ";
+        EXPECT_TRUE(show->running());
+        waitForSound(3 * sampleRate);
+        pressEscapeAndExpectExitZero(window);
+        EXPECT_NE(findPlayed(readPlayedSamples(audioPath()), keyAt, audibleSegment(soundtrack(0.0, 3.0))), notFound)
+            << "the soundtrack did not start again from its beginning";
+    }
+}
+
+TEST_F(ControlsRun, FTogglesFullScreenAndTheWindowSizeQEndsAndTheClassIsIroiro)
+{
+    start(1280, 1024);
+    window = waitForWindow(showBinary, 10000);
+    ASSERT_FALSE(window.empty()) << "the title is the program's path";
+    EXPECT_NE(x->run("xprop -id " + window + " WM_CLASS").find("\"iroiro\""), std::string::npos)
+        << x->run("xprop -id " + window + " WM_CLASS");
+    ASSERT_TRUE(x->waitForWindowSize(window, "1280x1024", 10000)) << "not full screen: " << x->windowSize(window);
+    press("f");
+    EXPECT_TRUE(x->waitForWindowSize(window, "1280x720", 10000)) << "f: not the default window size";
+    press("F11");
+    EXPECT_TRUE(x->waitForWindowSize(window, "1280x1024", 10000)) << "F11: not full screen again";
+    press("F");
+    EXPECT_TRUE(x->waitForWindowSize(window, "1280x720", 10000)) << "F: not back in a window";
+    EXPECT_EQ(x->windowsNamed(showBinary).size(), 1u) << "the title stays the program's path";
+    press("q");
+    ASSERT_TRUE(show->waitForExit(3000)) << "q must end the show at once";
+    EXPECT_EQ(show->exitStatus(), 0);
+    EXPECT_EQ(showMessages(), "");
+}
+
+} // namespace

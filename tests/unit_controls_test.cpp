@@ -1,0 +1,225 @@
+// The viewer's controls without a window: which key does what, where the scene jumps land, the
+// jump keys' request flags and the start time they move, and the status line's text.
+#include "app/controls.h"
+#include "app/frame.h"
+#include "app/platform/timer.h"
+#include "app/run.h"
+#include "app/show_options.h"
+#include "app/show_state.h"
+#include "app/status_line.h"
+
+#include <GL/freeglut.h>
+#include <gtest/gtest.h>
+#include <cstdint>
+#include <string>
+
+namespace {
+
+struct KeyCase {
+    const char* why;
+    bool special;
+    int key;
+    Control control;
+};
+
+const KeyCase keyCases[] = {
+    {"Space pauses and resumes", false, ' ', Control::togglePause},
+    {"q ends the show", false, 'q', Control::quit},
+    {"Q as q", false, 'Q', Control::quit},
+    {"f toggles full screen", false, 'f', Control::toggleFullScreen},
+    {"F as f", false, 'F', Control::toggleFullScreen},
+    {"l toggles the loop", false, 'l', Control::toggleLoop},
+    {"L as l", false, 'L', Control::toggleLoop},
+    {"Escape is the keyboard callback's own", false, 27, Control::none},
+    {"other letters do nothing", false, 'a', Control::none},
+    {"digits do nothing", false, '5', Control::none},
+    {"Enter does nothing", false, '\r', Control::none},
+    {"Right: 10 s ahead", true, GLUT_KEY_RIGHT, Control::forward},
+    {"Left: 10 s back", true, GLUT_KEY_LEFT, Control::back},
+    {"Page Up: the previous scene", true, GLUT_KEY_PAGE_UP, Control::previousScene},
+    {"Page Down: the next scene", true, GLUT_KEY_PAGE_DOWN, Control::nextScene},
+    {"Home: the start", true, GLUT_KEY_HOME, Control::restart},
+    {"F11 as f", true, GLUT_KEY_F11, Control::toggleFullScreen},
+    {"Up does nothing", true, GLUT_KEY_UP, Control::none},
+    {"F1 does nothing", true, GLUT_KEY_F1, Control::none},
+};
+
+TEST(Controls, EachKeyAsksForItsControlAndOtherKeysForNothing)
+{
+    for (const KeyCase& c : keyCases) {
+        const Control control = c.special ? controlForSpecialKey(c.key) : controlForKey(static_cast<unsigned char>(c.key));
+        EXPECT_EQ(control, c.control) << c.why;
+    }
+}
+
+struct SceneJumpCase {
+    const char* why;
+    Control control;
+    std::int32_t fromMs;
+    std::int32_t targetMs;
+};
+
+const SceneJumpCase sceneJumpCases[] = {
+    {"next from the show's first frame", Control::nextScene, 0, 25000},
+    {"next from the last ms of scene 1", Control::nextScene, 24999, 25000},
+    {"next from a scene's first ms", Control::nextScene, 25000, 42000},
+    {"next from scene 4", Control::nextScene, 80000, 92000},
+    {"next from the last scene: the end", Control::nextScene, 100000, 114800},
+    {"previous from scene 1: its start", Control::previousScene, 10000, 0},
+    {"previous from scene 2's first ms", Control::previousScene, 25000, 0},
+    {"previous from scene 3", Control::previousScene, 60000, 25000},
+    {"previous from the last ms of the show", Control::previousScene, 114799, 67000},
+    {"a clock sent back before 0 is in scene 1", Control::nextScene, -7000, 25000},
+    {"Home from anywhere", Control::restart, 100000, 0},
+};
+
+TEST(Controls, SceneJumpsLandOnSceneStarts)
+{
+    for (const SceneJumpCase& c : sceneJumpCases)
+        EXPECT_EQ(sceneJumpTarget(c.control, c.fromMs), c.targetMs) << c.why;
+}
+
+class JumpKeys : public ::testing::Test {
+protected:
+    void SetUp() override { showState = ShowState{}; }
+    void TearDown() override
+    {
+        std::int32_t ignored = 0;
+        takeJumpTarget(0, ignored);
+        releaseTimer();
+        setFirstFrameTime(0);
+        showState = ShowState{};
+    }
+
+    // The frame path up to the frame's swap, with the timer at `timerMs`: the frame's show time.
+    static std::int32_t frameAt(std::uint32_t timerMs)
+    {
+        holdTimerAt(timerMs);
+        return std::int32_t(advanceShowClock());
+    }
+};
+
+TEST_F(JumpKeys, RightSetsSkipForwardAndTheNextFrameMovesTheStartTime10SecondsEarlier)
+{
+    frameAt(1000);
+    frameAt(31000);
+    requestJump(controlForSpecialKey(GLUT_KEY_RIGHT));
+    EXPECT_EQ(showState.skipForward, 1);
+    EXPECT_EQ(showState.startTime, 1000u) << "the key only asks; the frame moves the start time";
+    std::int32_t targetMs = 0;
+    EXPECT_FALSE(takeJumpTarget(30000, targetMs)) << "no jump before the frame that carries it out";
+
+    EXPECT_EQ(frameAt(31500), 30500) << "the frame that applies the jump was measured before it";
+    EXPECT_EQ(showState.skipForward, 0);
+    EXPECT_EQ(showState.startTime, 1000u - 10000u);
+    EXPECT_EQ(showState.scene, 2);
+    ASSERT_TRUE(takeJumpTarget(30500, targetMs));
+    EXPECT_EQ(targetMs, 40500) << "the next frame's moment";
+    EXPECT_FALSE(takeJumpTarget(30500, targetMs)) << "one key, one jump";
+    EXPECT_EQ(frameAt(31500), 40500);
+    EXPECT_EQ(showState.scene, 2);
+    EXPECT_EQ(showState.sceneTime, 15500.0);
+}
+
+TEST_F(JumpKeys, LeftSetsSkipBackAndTheNextFrameMovesTheStartTime10SecondsLater)
+{
+    setFirstFrameTime(50000);
+    frameAt(7000);
+    requestJump(controlForSpecialKey(GLUT_KEY_LEFT));
+    EXPECT_EQ(showState.skipBack, 1);
+    EXPECT_EQ(frameAt(8000), 51000);
+    EXPECT_EQ(showState.skipBack, 0);
+    EXPECT_EQ(showState.startTime, 7000u - 50000u + 10000u);
+    std::int32_t targetMs = 0;
+    ASSERT_TRUE(takeJumpTarget(51000, targetMs));
+    EXPECT_EQ(targetMs, 41000);
+    EXPECT_EQ(frameAt(8000), 41000);
+    EXPECT_EQ(showState.scene, 2);
+}
+
+TEST_F(JumpKeys, LeftInTheFirst10SecondsHoldsTheSceneUntilTheClockCatchesUp)
+{
+    frameAt(100000);
+    frameAt(103000);
+    requestJump(Control::back);
+    EXPECT_EQ(frameAt(103000), 3000);
+    EXPECT_EQ(showState.startTime, 110000u);
+    std::int32_t targetMs = 0;
+    ASSERT_TRUE(takeJumpTarget(3000, targetMs));
+    EXPECT_EQ(targetMs, -7000) << "the clock now stands 7 s before the show's start";
+
+    // The elapsed time is negative: scene and scene time stay as the frame before left them.
+    EXPECT_EQ(frameAt(105000), -5000);
+    EXPECT_EQ(showState.scene, 1);
+    EXPECT_EQ(showState.sceneTime, 3000.0);
+    EXPECT_EQ(frameAt(110000), 0) << "the clock catches up and the show plays from its start";
+    EXPECT_EQ(showState.sceneTime, 0.0);
+}
+
+TEST_F(JumpKeys, BothJumpsBeforeOneFrameCancelOut)
+{
+    frameAt(0);
+    requestJump(Control::forward);
+    requestJump(Control::back);
+    frameAt(2000);
+    EXPECT_EQ(showState.startTime, 0u);
+    EXPECT_EQ(showState.skipForward, 0);
+    EXPECT_EQ(showState.skipBack, 0);
+}
+
+TEST_F(JumpKeys, SceneJumpsLandWhereTheFrameThatCarriesThemOutStands)
+{
+    frameAt(0);
+    requestJump(Control::nextScene);
+    EXPECT_EQ(showState.startTime, 0u) << "no request flag of the clock's is set for a scene jump";
+    std::int32_t targetMs = 0;
+    ASSERT_TRUE(takeJumpTarget(frameAt(43000), targetMs));
+    EXPECT_EQ(targetMs, 67000);
+    requestJump(Control::restart);
+    ASSERT_TRUE(takeJumpTarget(frameAt(44000), targetMs));
+    EXPECT_EQ(targetMs, 0);
+}
+
+struct StatusCase {
+    bool paused;
+    std::int32_t showTimeMs;
+    bool loop;
+    bool mentionLoopOff;
+    const char* text;
+};
+
+const StatusCase statusCases[] = {
+    {true, 103250, false, false, "paused 01:43.250 / 01:54.800"},
+    {false, 0, false, false, "playing 00:00.000 / 01:54.800"},
+    {false, 25000, true, false, "playing 00:25.000 / 01:54.800  loop on"},
+    {true, 59999, false, true, "paused 00:59.999 / 01:54.800  loop off"},
+    {false, -7000, false, false, "playing -00:07.000 / 01:54.800"},
+};
+
+TEST(StatusLine, SaysTheStateTheShowTimeAndTheLoop)
+{
+    for (const StatusCase& c : statusCases)
+        EXPECT_EQ(formatStatusLine(c.paused, c.showTimeMs, c.loop, c.mentionLoopOff), c.text);
+}
+
+TEST(ShowOptionsLoop, LoopIsOffUnlessAskedFor)
+{
+    ShowOptions options;
+    std::string error;
+    ASSERT_TRUE(parseShowOptions({"--window"}, options, error));
+    EXPECT_FALSE(options.loop) << "the specified ending stays the default";
+    ASSERT_TRUE(parseShowOptions({"--loop", "--at", "100"}, options, error)) << error;
+    EXPECT_TRUE(options.loop);
+    EXPECT_EQ(options.shared.atMs, 100000u);
+    EXPECT_FALSE(parseShowOptions({"--loop=yes"}, options, error));
+    EXPECT_EQ(error, "unknown option --loop=yes");
+}
+
+TEST(ShowOptionsLoop, HelpListsTheKeys)
+{
+    const std::string help = showHelp();
+    for (const char* key : {"Space", "Right / Left", "Page Down / Up", "Home", "F11", "--loop", "Escape"})
+        EXPECT_NE(help.find(key), std::string::npos) << key;
+}
+
+} // namespace

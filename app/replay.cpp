@@ -13,6 +13,7 @@
 #include "elements/light_ring.h"
 
 #include <GL/gl.h>
+#include <GL/glext.h> // GL_RASTERIZER_DISCARD, where gl.h stops at OpenGL 1.1
 
 std::uint64_t firstFrameFrom(std::uint32_t showTimeMs, int framesPerSecond)
 {

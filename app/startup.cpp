@@ -13,7 +13,6 @@
 #include "textures/bitmap.h"
 
 #include <GL/freeglut.h>
-#include <GL/glext.h> // GL_RASTERIZER_DISCARD, where gl.h stops at OpenGL 1.1
 #include <cstdio>
 #include <cstdlib>
 #include <string>

@@ -235,8 +235,15 @@ sys.exit(0 if best[0] > 0.8 and start - 0.3 <= best[1] / 50 <= start + 1.2 else 
 EOF
 }
 record() { # record FILE: starts recording the null sink
-  parec -d cap.monitor --rate=8000 --channels=1 --format=s16le >"$1" 2>/dev/null &
+  recording=$1
+  parec -d cap.monitor --rate=8000 --channels=1 --format=s16le >"$recording" 2>/dev/null &
   recordPid=$!
+}
+# Waits while the recording grows by $1 seconds: the sound server writes at the real-time pace,
+# so its length is the test's clock.
+recordFor() {
+  recordTarget=$(($(stat -c %s "$recording") + $1 * 16000))
+  waitFor '[ "$(stat -c %s "$recording")" -ge "$recordTarget" ]' $(($1 * 3 + 10))
 }
 stopRecording() {
   kill -INT "$recordPid" 2>/dev/null || true
@@ -251,7 +258,7 @@ for at in 0 23; do
   record "$tmp/sound$at.raw"
   LP_NUM_THREADS=1 startShow "sound$at" --window=160x90 --at "$at"
   window=$(showWindow)
-  [ -n "$window" ] && sleep 6
+  [ -n "$window" ] && recordFor 6
   stopRecording
   [ -n "$window" ] && pressKey "$window" Escape
   showStatus 30
@@ -259,6 +266,50 @@ for at in 0 23; do
   check $? "--at $at: the sound is the soundtrack from $at s (position, correlation: $result)"
   check "$([ "$status" = 0 ]; echo $?)" "--at $at: Escape during the sound ends the show with 0 (status $status)"
 done
+
+# Space pauses picture and sound (MCI's pause) and resumes both (MCI's resume): the picture holds
+# still and the recording falls silent between the two presses, with sound before and after.
+record "$tmp/pause.raw"
+LP_NUM_THREADS=1 startShow pause --window=160x90 --at 30
+window=$(showWindow)
+held=1
+if [ -n "$window" ]; then
+  recordFor 4
+  pressKey "$window" space
+  recordFor 1
+  import -window "$window" "$tmp/held1.png"
+  recordFor 1
+  import -window "$window" "$tmp/held2.png"
+  recordFor 1
+  [ "$(compare -metric AE "$tmp/held1.png" "$tmp/held2.png" null: 2>&1)" = 0 ] && held=0
+  pressKey "$window" space
+  recordFor 3
+fi
+stopRecording
+[ -n "$window" ] && pressKey "$window" Escape
+showStatus 30
+gaps=$(python3 - "$tmp/pause.raw" <<'EOF'
+import array, math, sys
+samples = array.array('h')
+with open(sys.argv[1], 'rb') as f:
+    samples.frombytes(f.read())
+block = 800  # 0.1 s at 8 kHz
+sound = [math.sqrt(sum(s * s for s in samples[i:i + block]) / block) > 20
+         for i in range(0, len(samples) - block + 1, block)]
+runs = []  # lengths of the runs of sound and silence after the first sound, in tenths
+for on in sound[sound.index(True):] if True in sound else []:
+    if runs and runs[-1][0] == on:
+        runs[-1][1] += 1
+    else:
+        runs.append([on, 1])
+print(" ".join(("sound" if on else "silence") + " %.1f s" % (n / 10) for on, n in runs))
+longest = max([i for i, r in enumerate(runs) if not r[0] and r[1] >= 15], default=None, key=lambda i: runs[i][1])
+sys.exit(0 if longest is not None and 0 < longest < len(runs) - 1 and runs[longest + 1][1] >= 10 else 1)
+EOF
+)
+ok=$?
+[ $ok = 0 ] && [ $held = 0 ] && [ "$status" = 0 ]
+check $? "Space pauses and resumes picture and sound ($gaps; picture held: $([ $held = 0 ] && echo yes || echo no); status $status)"
 
 # No sound device (Wine's audio drivers left out): the show runs silently and ends on time, the
 # end 1.8 s after the first picture of --at 113.

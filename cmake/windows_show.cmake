@@ -11,7 +11,7 @@ if(NOT FREEGLUT_INCLUDE_DIR OR NOT FREEGLUT_LIBRARY)
 endif()
 
 file(GLOB SHOW_SOURCES CONFIGURE_DEPENDS
-  app/*.cpp app/platform/win/*.cpp textures/*.cpp elements/*.cpp scenes/*.cpp)
+  app/*.cpp app/platform/multimedia_command.cpp app/platform/win/*.cpp textures/*.cpp elements/*.cpp scenes/*.cpp)
 add_executable(show ${SHOW_SOURCES})
 set_target_properties(show PROPERTIES OUTPUT_NAME iroiro)
 target_include_directories(show PRIVATE ${CMAKE_CURRENT_SOURCE_DIR} ${FREEGLUT_INCLUDE_DIR})

@@ -20,25 +20,31 @@ trap 'rm -rf "$work"' EXIT
 freeglut="$build/freeglut"
 if [ ! -f "$freeglut/lib/libfreeglut_static.a" ]; then
   echo "build-windows: building freeglut for Windows (once)"
+  # Its cache (the package caches, the downloads) is private too; the download runs as this user.
   apt=(-o Dir::Etc::SourceList="$work/src.sources" -o Dir::Etc::SourceParts=/dev/null
-       -o Dir::State::Lists="$work/lists" -o Debug::NoLocking=1)
+       -o Dir::State::Lists="$work/lists" -o Dir::Cache="$work/cache" -o APT::Sandbox::User="$(id -un)")
   if [ -f /etc/apt/sources.list.d/debian.sources ]; then
     sed 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources >"$work/src.sources"
   else
     apt[1]=Dir::Etc::SourceList="$work/src.list"
     sed -n 's/^deb /deb-src /p' /etc/apt/sources.list >"$work/src.list"
   fi
-  mkdir -p "$work/lists/partial" "$work/source"
+  mkdir -p "$work/lists/partial" "$work/cache/archives/partial" "$work/source"
   apt-get "${apt[@]}" -qq update
-  (cd "$work/source" && apt-get "${apt[@]}" -qq source --download-only freeglut >/dev/null 2>&1)
+  (cd "$work/source" && apt-get "${apt[@]}" -qq source --download-only freeglut >/dev/null)
   dsc=$(ls "$work/source"/freeglut_*.dsc)
   dpkg-source --no-check -x "$dsc" "$work/freeglut-src" >/dev/null
-  cmake -S "$work/freeglut-src" -B "$work/freeglut-build" \
-    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_INSTALL_PREFIX="$work/freeglut-install" -DFREEGLUT_BUILD_SHARED_LIBS=OFF \
-    -DFREEGLUT_BUILD_STATIC_LIBS=ON -DFREEGLUT_BUILD_DEMOS=OFF >/dev/null
-  cmake --build "$work/freeglut-build" -j"$jobs" >/dev/null
-  cmake --install "$work/freeglut-build" >/dev/null
+  # Its compiler's warnings go to a log, shown only when the build fails.
+  if ! { cmake -S "$work/freeglut-src" -B "$work/freeglut-build" \
+           -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" -DCMAKE_BUILD_TYPE=Release \
+           -DCMAKE_INSTALL_PREFIX="$work/freeglut-install" -DFREEGLUT_BUILD_SHARED_LIBS=OFF \
+           -DFREEGLUT_BUILD_STATIC_LIBS=ON -DFREEGLUT_BUILD_DEMOS=OFF &&
+         cmake --build "$work/freeglut-build" -j"$jobs" &&
+         cmake --install "$work/freeglut-build"; } >"$work/freeglut.log" 2>&1; then
+    tail -40 "$work/freeglut.log" >&2
+    echo "build-windows: building freeglut failed" >&2
+    exit 1
+  fi
   rm -rf "$freeglut"
   mv "$work/freeglut-install" "$freeglut"
 fi

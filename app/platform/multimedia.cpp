@@ -2,13 +2,13 @@
 #include "app/platform/multimedia.h"
 
 #include "app/platform/file_read.h"
+#include "app/platform/multimedia_command.h"
 
 #include <SDL.h>
 #include <alsa/asoundlib.h>
 #include <SDL_mixer.h>
 #include <cstdint>
 #include <cstdlib>
-#include <cstring>
 #include <dlfcn.h>
 #include <mpg123.h>
 #include <string>
@@ -38,9 +38,6 @@ extern "C" mpg123_handle* mpg123_new(const char* decoder, int* error)
 }
 
 namespace {
-
-// Far more than any soundtrack of a few minutes takes, even at the highest bit rate.
-constexpr std::size_t maxSoundtrackBytes = std::size_t(64) << 20;
 
 bool audioOpen = false;
 std::string devicePath;
@@ -87,18 +84,6 @@ bool openAudio()
     return true;
 }
 
-// True when the bytes start as an MP3 does: an ID3v2 tag, or an MPEG audio frame header (sync
-// bits, a layer, a usable bit rate and sampling rate).
-bool startsLikeMp3(const std::vector<std::uint8_t>& head)
-{
-    if (head.size() < 4)
-        return false;
-    if (head[0] == 'I' && head[1] == 'D' && head[2] == '3')
-        return true;
-    return head[0] == 0xFF && (head[1] & 0xE0) == 0xE0 && (head[1] & 0x06) != 0 && (head[2] & 0xF0) != 0xF0 &&
-           (head[2] & 0x0C) != 0x0C;
-}
-
 void openDevice(const char* path)
 {
     if (!openAudio())
@@ -142,31 +127,6 @@ void resumeDevice(const std::string& path)
 {
     if (music && devicePath == path)
         Mix_ResumeMusic();
-}
-
-// Splits "<path> from <ms>" into the path and the position; without the suffix (or with one that
-// is not a plain count of milliseconds, which then belongs to the path) it plays from 0.
-void splitPlayArgument(const char* argument, std::string& path, int& fromMs)
-{
-    path = argument;
-    fromMs = 0;
-    const std::size_t marker = path.rfind(" from ");
-    if (marker == std::string::npos)
-        return;
-    const std::string digits = path.substr(marker + 6);
-    if (digits.empty() || digits.size() > 9 || digits.find_first_not_of("0123456789") != std::string::npos)
-        return;
-    fromMs = std::stoi(digits);
-    path.resize(marker);
-}
-
-// The argument after "<word> ", or null when the command starts with another word.
-const char* argumentOf(const char* command, const char* word)
-{
-    const std::size_t n = std::strlen(word);
-    if (std::strncmp(command, word, n) != 0 || command[n] != ' ')
-        return nullptr;
-    return command + n + 1;
 }
 
 } // namespace

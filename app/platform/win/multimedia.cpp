@@ -3,10 +3,10 @@
 #include "app/platform/multimedia.h"
 
 #include "app/platform/file_read.h"
+#include "app/platform/multimedia_command.h"
 
 #include <cstdint>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 #include <vector>
 #include <windows.h>
@@ -14,10 +14,8 @@
 
 namespace {
 
-// Far more than any soundtrack of a few minutes takes, even at the highest bit rate.
-constexpr std::size_t maxSoundtrackBytes = std::size_t(64) << 20;
-
 std::string openedDevice; // the device opened last, closed before the process ends
+bool playedSinceOpen = false;
 
 void sendCommandString(const std::string& command)
 {
@@ -40,31 +38,39 @@ std::string deviceName(const std::string& path)
     return path.find(' ') == std::string::npos ? path : "\"" + path + "\"";
 }
 
-// Only a regular file of a bounded size that starts as an MP3 does (an ID3v2 tag or an MPEG
-// audio frame header) is handed to MCI: a FIFO or a device in the soundtrack's place never is.
+// Only a regular file of a bounded size that starts as an MP3 does is handed to MCI: a FIFO or a
+// device in the soundtrack's place never is.
 bool isSoundtrackFile(const std::string& path)
 {
     std::vector<std::uint8_t> bytes;
-    if (readRegularFile(path.c_str(), maxSoundtrackBytes, bytes) != FileRead::ok || bytes.size() < 4)
-        return false;
-    if (bytes[0] == 'I' && bytes[1] == 'D' && bytes[2] == '3')
-        return true;
-    return bytes[0] == 0xFF && (bytes[1] & 0xE0) == 0xE0 && (bytes[1] & 0x06) != 0 && (bytes[2] & 0xF0) != 0xF0 &&
-           (bytes[2] & 0x0C) != 0x0C;
+    return readRegularFile(path.c_str(), maxSoundtrackBytes, bytes) == FileRead::ok && startsLikeMp3(bytes);
 }
 
-// Splits " from <ms>" off the end of a play command's argument into `suffix`; a suffix that is
-// not a plain count of milliseconds belongs to the path.
-void splitFrom(std::string& path, std::string& suffix)
+void openDevice(const std::string& path)
 {
-    const std::size_t marker = path.rfind(" from ");
-    if (marker == std::string::npos)
+    if (!isSoundtrackFile(path))
         return;
-    const std::string digits = path.substr(marker + 6);
-    if (digits.empty() || digits.size() > 9 || digits.find_first_not_of("0123456789") != std::string::npos)
-        return;
-    suffix = path.substr(marker);
-    path.resize(marker);
+    closeSoundtrack();
+    const std::string device = deviceName(path);
+    sendCommandString("Open " + device);
+    // Positions in "play ... from" are milliseconds.
+    sendCommandString("set " + device + " time format milliseconds");
+    openedDevice = device;
+    playedSinceOpen = false;
+    static const bool registered = std::atexit(closeSoundtrack) == 0;
+    (void)registered;
+}
+
+void playDevice(const char* argument)
+{
+    std::string path;
+    int fromMs = 0;
+    // The first play after the open goes as it came. A later "Play <path>" (back to the start, a
+    // loop) plays from the start as the interface says, where MCI's bare play would go on from
+    // the device's position.
+    const bool from = splitPlayArgument(argument, path, fromMs) || playedSinceOpen;
+    sendCommandString("Play " + deviceName(path) + (from ? " from " + std::to_string(fromMs) : ""));
+    playedSinceOpen = true;
 }
 
 } // namespace
@@ -73,27 +79,12 @@ void sendMultimediaCommand(const char* command)
 {
     if (!command)
         return;
-    const char* space = std::strchr(command, ' ');
-    if (!space)
-        return;
-    const std::string verb(command, space);
-    std::string path = space + 1;
-    std::string suffix;
-    if (verb == "Open") {
-        if (!isSoundtrackFile(path))
-            return;
-        closeSoundtrack();
-        sendCommandString(verb + " " + deviceName(path));
-        // Positions in "play ... from" are milliseconds.
-        sendCommandString("set " + deviceName(path) + " time format milliseconds");
-        openedDevice = deviceName(path);
-        static const bool registered = std::atexit(closeSoundtrack) == 0;
-        (void)registered;
-        return;
-    }
-    if (verb == "Play")
-        splitFrom(path, suffix);
-    else if (verb != "Pause" && verb != "Resume" && verb != "Close")
-        return;
-    sendCommandString(verb + " " + deviceName(path) + suffix);
+    if (const char* path = argumentOf(command, "Open"))
+        openDevice(path);
+    else if (const char* argument = argumentOf(command, "Play"))
+        playDevice(argument);
+    else if (const char* path = argumentOf(command, "Pause"))
+        sendCommandString("Pause " + deviceName(path));
+    else if (const char* path = argumentOf(command, "Resume"))
+        sendCommandString("Resume " + deviceName(path));
 }

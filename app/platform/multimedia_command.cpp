@@ -1,0 +1,37 @@
+// Reading the multimedia command strings.
+#include "app/platform/multimedia_command.h"
+
+#include <cstring>
+
+bool startsLikeMp3(const std::vector<std::uint8_t>& head)
+{
+    if (head.size() < 4)
+        return false;
+    if (head[0] == 'I' && head[1] == 'D' && head[2] == '3')
+        return true;
+    return head[0] == 0xFF && (head[1] & 0xE0) == 0xE0 && (head[1] & 0x06) != 0 && (head[2] & 0xF0) != 0xF0 &&
+           (head[2] & 0x0C) != 0x0C;
+}
+
+bool splitPlayArgument(const char* argument, std::string& path, int& fromMs)
+{
+    path = argument;
+    fromMs = 0;
+    const std::size_t marker = path.rfind(" from ");
+    if (marker == std::string::npos)
+        return false;
+    const std::string digits = path.substr(marker + 6);
+    if (digits.empty() || digits.size() > 9 || digits.find_first_not_of("0123456789") != std::string::npos)
+        return false;
+    fromMs = std::stoi(digits);
+    path.resize(marker);
+    return true;
+}
+
+const char* argumentOf(const char* command, const char* word)
+{
+    const std::size_t n = std::strlen(word);
+    if (std::strncmp(command, word, n) != 0 || command[n] != ' ')
+        return nullptr;
+    return command + n + 1;
+}

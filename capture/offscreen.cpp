@@ -197,7 +197,14 @@ bool openOffscreen(int width, int height, std::string& reason)
 
     glutInitDisplayMode(GLUT_RGBA | GLUT_DOUBLE | GLUT_DEPTH);
     glutInitWindowSize(16, 16);
-    offscreen.window = glutCreateWindow("offscreen");
+    {
+        // Mesa's rendering threads start with the context and keep the stop signals held, so
+        // that the thread that checks for a stop is the one a stop interrupts. Only while they
+        // start: a stop that comes later (while the framebuffer, perhaps of gigabytes, is
+        // allocated) is seen at once.
+        const StopSignalsHeld held;
+        offscreen.window = glutCreateWindow("offscreen");
+    }
     glutDisplayFunc(ignoreDisplay);
     glutReshapeFunc(ignoreReshape);
     glutHideWindow();

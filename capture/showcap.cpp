@@ -465,13 +465,7 @@ int run(CaptureOptions& options, const CapturePlan& plan)
     XSetIOErrorHandler(onLostDisplay);
     glutInitErrorFunc(onGlutError);
     leftovers.glutFailure = "cannot open the offscreen renderer";
-    bool opened = false;
-    {
-        // Mesa's rendering threads start here and keep the stop signals held, so that the thread
-        // that checks for a stop is the one a stop interrupts.
-        const StopSignalsHeld held;
-        opened = openOffscreen(options.width, options.height, error);
-    }
+    const bool opened = openOffscreen(options.width, options.height, error);
     leftovers.glutFailure = "the offscreen renderer failed";
     XSetIOErrorHandler(onLostDisplay);
     if (!opened)

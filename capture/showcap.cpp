@@ -93,7 +93,9 @@ void takeLeftoversAway()
 {
     runLock().lock(); // for good
     const bool partial = !leftovers.completed;
-    takeLeftoversAway();
+    if (partial)
+        takeLeftoversAway();
+    abortVideoPipe(leftovers.encoder);
     stopPrivateDisplay(leftovers.display);
     if (partial) {
         const std::string line = std::string("showcap: ") + interruptedMessage + "\n";

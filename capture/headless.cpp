@@ -124,7 +124,7 @@ bool startPrivateDisplay(PrivateDisplay& display, std::string& error)
     }
     const std::vector<std::uint8_t> entry = authorityEntry(cookie);
     const int authority = memfd_create("showcap-xauthority", MFD_CLOEXEC);
-    const int messages = memfd_create("showcap-xvfb-messages", MFD_CLOEXEC);
+    const int messages = openMessagesFile();
     int ready[2] = {-1, -1};
     const bool prepared = authority >= 0 && messages >= 0 && writeAll(authority, entry.data(), entry.size()) &&
                           pipe2(ready, O_CLOEXEC) == 0;
@@ -136,8 +136,14 @@ bool startPrivateDisplay(PrivateDisplay& display, std::string& error)
     setup.deathSignal = SIGTERM;
     setup.errors = messages;
     setup.passedFiles = {authority, ready[1]};
-    const pid_t server = prepared ? startChild(setup) : -1;
-    const int failure = errno;
+    pid_t server = -1;
+    int failure = errno;
+    if (prepared) {
+        const std::lock_guard<std::recursive_mutex> hold(runLock());
+        server = startChild(setup);
+        failure = errno;
+        display.server = server;
+    }
     for (int fd : {authority, ready[1]})
         if (fd >= 0)
             close(fd);
@@ -148,7 +154,6 @@ bool startPrivateDisplay(PrivateDisplay& display, std::string& error)
                 close(fd);
         return false;
     }
-    display.server = server;
     const std::string number = readDisplayNumber(ready[0]);
     close(ready[0]);
     if (number.empty()) {
@@ -163,6 +168,7 @@ bool startPrivateDisplay(PrivateDisplay& display, std::string& error)
         return false;
     }
     close(messages);
+    const std::lock_guard<std::recursive_mutex> hold(runLock());
     display.display = ":" + number;
     setenv("DISPLAY", display.display.c_str(), 1);
     XSetAuthorization(const_cast<char*>(cookieName), int(sizeof cookieName - 1),
@@ -172,6 +178,7 @@ bool startPrivateDisplay(PrivateDisplay& display, std::string& error)
 
 void stopPrivateDisplay(PrivateDisplay& display)
 {
+    const std::lock_guard<std::recursive_mutex> hold(runLock());
     if (display.server > 0)
         stopChild(display.server, SIGTERM, stopGraceMs);
     display = PrivateDisplay{};

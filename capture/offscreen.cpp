@@ -15,9 +15,11 @@
 #include <GL/freeglut.h>
 #include <GL/glext.h>
 #include <X11/Xlib.h>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -70,38 +72,94 @@ void destroyWindow()
     offscreen.window = 0;
 }
 
+std::string tooLarge(int width, int height, int widest, int tallest, const char* why)
+{
+    return std::to_string(width) + "x" + std::to_string(height) + " is too large for this renderer: largest is " +
+           std::to_string(widest) + " x " + std::to_string(tallest) + why;
+}
+
+// Gives the bound framebuffer's colour and depth buffers storage of width x height; true when
+// the framebuffer is then complete (false when the memory for it could not be had).
+bool storeFramebuffer(int width, int height)
+{
+    while (glGetError() != GL_NO_ERROR) {
+    }
+    glBindRenderbuffer(GL_RENDERBUFFER, offscreen.colourBuffer);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width, height);
+    glBindRenderbuffer(GL_RENDERBUFFER, offscreen.depthBuffer);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, width, height);
+    glBindRenderbuffer(GL_RENDERBUFFER, 0);
+    const bool stored = glGetError() == GL_NO_ERROR;
+    return stored && glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+}
+
+// Whether the process may map the colour and depth buffers of a w x h picture (4 bytes a pixel
+// each) at once: what the renderer's allocation needs of the memory the process may use
+// (ulimit -v). Mapped without access or backing, so the try costs nothing.
+bool mayMapBuffers(int w, int h)
+{
+    const std::size_t bytes = std::size_t(w) * std::size_t(h) * 4;
+    void* colour = mmap(nullptr, bytes, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+    void* depth = mmap(nullptr, bytes, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+    const bool mapped = colour != MAP_FAILED && depth != MAP_FAILED;
+    for (void* buffer : {colour, depth})
+        if (buffer != MAP_FAILED)
+            munmap(buffer, bytes);
+    return mapped;
+}
+
+// About the largest picture of the same shape as width x height that the process has the memory
+// for, to within 1 %; 0 x 0 if none.
+void largestHeld(int width, int height, int& widest, int& tallest)
+{
+    double held = 0, refused = 1;
+    while (refused - held > 1.0 / 128) {
+        const double scale = (held + refused) / 2;
+        (mayMapBuffers(std::max(1, int(width * scale)), std::max(1, int(height * scale))) ? held : refused) = scale;
+    }
+    widest = held > 0 ? std::max(1, int(width * held)) : 0;
+    tallest = held > 0 ? std::max(1, int(height * held)) : 0;
+}
+
 // Colour and depth renderbuffers of the chosen size, attached and bound for drawing and reading.
+// A size past the renderer's limits, or past the memory it may use, is said as such.
 bool createFramebuffer(int width, int height, std::string& reason)
 {
     GLint largest = 0;
+    GLint viewport[2] = {0, 0};
     glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &largest);
-    if (width > largest || height > largest) {
-        reason = "size " + std::to_string(width) + "x" + std::to_string(height) +
-                 " exceeds the largest renderbuffer side, " + std::to_string(largest);
+    glGetIntegerv(GL_MAX_VIEWPORT_DIMS, viewport);
+    const int widest = std::min<int>(largest, viewport[0]);
+    const int tallest = std::min<int>(largest, viewport[1]);
+    if (width > widest || height > tallest) {
+        reason = tooLarge(width, height, widest, tallest, "");
         return false;
     }
     glGenFramebuffers(1, &offscreen.framebuffer);
     glGenRenderbuffers(1, &offscreen.colourBuffer);
     glGenRenderbuffers(1, &offscreen.depthBuffer);
-    glBindRenderbuffer(GL_RENDERBUFFER, offscreen.colourBuffer);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width, height);
-    glBindRenderbuffer(GL_RENDERBUFFER, offscreen.depthBuffer);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, width, height);
+    for (GLuint buffer : {offscreen.colourBuffer, offscreen.depthBuffer})
+        glBindRenderbuffer(GL_RENDERBUFFER, buffer); // a name becomes a renderbuffer when first bound
     glBindRenderbuffer(GL_RENDERBUFFER, 0);
     glBindFramebuffer(GL_FRAMEBUFFER, offscreen.framebuffer);
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, offscreen.colourBuffer);
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, offscreen.depthBuffer);
     glDrawBuffer(GL_COLOR_ATTACHMENT0);
     glReadBuffer(GL_COLOR_ATTACHMENT0);
+    if (storeFramebuffer(width, height))
+        return true;
     const GLenum status = glCheckFramebufferStatus(GL_FRAMEBUFFER);
-    if (status != GL_FRAMEBUFFER_COMPLETE) {
+    deleteFramebuffer();
+    if (status == GL_FRAMEBUFFER_INCOMPLETE_ATTACHMENT) { // its buffers could not be had
+        int heldWidth = 0, heldHeight = 0;
+        largestHeld(width, height, heldWidth, heldHeight);
+        reason = tooLarge(width, height, heldWidth, heldHeight, " in the memory it may use");
+    } else {
         char code[16];
         std::snprintf(code, sizeof code, "0x%04X", status);
         reason = std::string("the framebuffer object is incomplete (status ") + code + ")";
-        deleteFramebuffer();
-        return false;
     }
-    return true;
+    return false;
 }
 
 } // namespace
@@ -139,7 +197,14 @@ bool openOffscreen(int width, int height, std::string& reason)
 
     glutInitDisplayMode(GLUT_RGBA | GLUT_DOUBLE | GLUT_DEPTH);
     glutInitWindowSize(16, 16);
-    offscreen.window = glutCreateWindow("offscreen");
+    {
+        // Mesa's rendering threads start with the context and keep the stop signals held, so
+        // that the thread that checks for a stop is the one a stop interrupts. Only while they
+        // start: a stop that comes later (while the framebuffer, perhaps of gigabytes, is
+        // allocated) is seen at once.
+        const StopSignalsHeld held;
+        offscreen.window = glutCreateWindow("offscreen");
+    }
     glutDisplayFunc(ignoreDisplay);
     glutReshapeFunc(ignoreReshape);
     glutHideWindow();

@@ -8,10 +8,9 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-namespace {
 
 std::string folderOf(const std::string& path)
 {
@@ -26,6 +25,8 @@ std::string nameOf(const std::string& path)
     const std::size_t slash = path.find_last_of('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
+
+namespace {
 
 std::string reasonFromErrno()
 {
@@ -54,55 +55,88 @@ std::string notRegular(const std::string& path, mode_t mode)
     return "cannot write " + path + ": it is " + kindOf(mode) + ", not a regular file";
 }
 
-// Permissions for a new file under the process's umask (mkstemp gives 0600).
-mode_t newFileMode()
+// The longest file name the folder takes.
+std::size_t longestName(int folder)
 {
-    const mode_t mask = umask(0);
-    umask(mask);
-    return 0666 & ~mask;
+    const long longest = fpathconf(folder, _PC_NAME_MAX);
+    return longest > 0 ? std::size_t(longest) : NAME_MAX;
 }
 
-// The longest file name the folder takes.
 std::size_t longestName(const std::string& folder)
 {
     const long longest = pathconf(folder.c_str(), _PC_NAME_MAX);
     return longest > 0 ? std::size_t(longest) : NAME_MAX;
 }
 
-// Creates the temporary file and returns it open for writing, or -1 with `error` set.
-int openTemporaryBeside(const std::string& path, std::string& temporary, std::string& error)
+// Whether this user may replace the file `info` in the folder `folderInfo`: in a sticky folder
+// (such as /tmp) only the file's owner, the folder's owner and root may.
+bool mayReplace(const struct stat& info, const struct stat& folderInfo)
 {
-    const std::string folder = folderOf(path);
-    constexpr std::size_t added = 8; // the leading dot and ".XXXXXX"
-    const std::size_t longest = longestName(folder);
-    const std::string name = nameOf(path).substr(0, longest > added ? longest - added : 0);
-    std::string pattern = folder + "/." + name + ".XXXXXX";
-    const int fd = mkostemp(pattern.data(), O_CLOEXEC);
-    if (fd < 0) {
-        error = "cannot write " + path + ": " + reasonFromErrno();
-        return -1;
-    }
-    fchmod(fd, newFileMode());
-    temporary = pattern;
-    return fd;
+    const uid_t user = geteuid();
+    return !(folderInfo.st_mode & S_ISVTX) || user == 0 || info.st_uid == user || folderInfo.st_uid == user;
 }
 
-// The rename that never replaces: false with EEXIST when something is at `path`. Falls back to a
+// A fresh hidden name beside `name`: ".NAME.XXXXXX" with six random letters; empty if the system
+// gives no random bytes.
+std::string hiddenName(int folder, const std::string& name)
+{
+    constexpr std::size_t added = 8; // the leading dot and ".XXXXXX"
+    const std::size_t longest = longestName(folder);
+    std::string hidden = "." + name.substr(0, longest > added ? longest - added : 0) + ".";
+    static const char letters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    unsigned char random[6];
+    if (getrandom(random, sizeof random, 0) != ssize_t(sizeof random))
+        return {};
+    for (unsigned char byte : random)
+        hidden += letters[byte % (sizeof letters - 1)];
+    return hidden;
+}
+
+// Makes something at a fresh hidden name beside `name` with `make`, which fails with EEXIST when
+// the name is taken; a few other names are tried then. False with errno set.
+template <typename Make>
+bool atHiddenName(int folder, const std::string& name, std::string& hidden, Make make)
+{
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        hidden = hiddenName(folder, name);
+        if (hidden.empty())
+            return false;
+        if (make(hidden))
+            return true;
+        if (errno != EEXIST)
+            return false;
+    }
+    return false;
+}
+
+// Gives the unnamed file `fd` the name `name` in the folder, never replacing: false with EEXIST
+// when the name is taken. Through /proc, as any user may; AT_EMPTY_PATH where /proc is missing.
+bool linkUnnamed(int fd, int folder, const std::string& name)
+{
+    const std::string self = "/proc/self/fd/" + std::to_string(fd);
+    if (linkat(AT_FDCWD, self.c_str(), folder, name.c_str(), AT_SYMLINK_FOLLOW) == 0)
+        return true;
+    if (errno != ENOENT)
+        return false;
+    return linkat(fd, "", folder, name.c_str(), AT_EMPTY_PATH) == 0;
+}
+
+// The rename that never replaces: false with EEXIST when something is at `name`. Falls back to a
 // hard link on file systems without it, and to a plain rename where neither exists (the name was
 // free a moment before).
-bool renameToFreeName(const std::string& temporary, const std::string& path)
+bool renameToFreeName(int folder, const std::string& temporary, const std::string& name)
 {
-    if (renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, path.c_str(), RENAME_NOREPLACE) == 0)
+    if (renameat2(folder, temporary.c_str(), folder, name.c_str(), RENAME_NOREPLACE) == 0)
         return true;
     if (errno != EINVAL && errno != ENOSYS)
         return false;
-    if (link(temporary.c_str(), path.c_str()) == 0) {
-        unlink(temporary.c_str());
+    if (linkat(folder, temporary.c_str(), folder, name.c_str(), 0) == 0) {
+        unlinkat(folder, temporary.c_str(), 0);
         return true;
     }
     if (errno == EEXIST)
         return false;
-    return std::rename(temporary.c_str(), path.c_str()) == 0;
+    return renameat(folder, temporary.c_str(), folder, name.c_str()) == 0;
 }
 
 } // namespace
@@ -129,7 +163,8 @@ std::string absolutePath(const std::string& path)
 bool checkOutputFile(const std::string& path, std::string& error)
 {
     struct stat info;
-    if (lstat(path.c_str(), &info) == 0) {
+    const bool present = lstat(path.c_str(), &info) == 0;
+    if (present) {
         if (!S_ISREG(info.st_mode)) {
             error = notRegular(path, info.st_mode);
             return false;
@@ -139,12 +174,18 @@ bool checkOutputFile(const std::string& path, std::string& error)
         return false;
     }
     const std::string folder = folderOf(path);
-    if (!isFolder(folder)) {
+    struct stat folderInfo;
+    if (stat(folder.c_str(), &folderInfo) != 0 || !S_ISDIR(folderInfo.st_mode)) {
         error = "cannot write " + path + ": no folder " + folder;
         return false;
     }
     if (access(folder.c_str(), W_OK) != 0) {
         error = "cannot write " + path + ": " + reasonFromErrno();
+        return false;
+    }
+    if (present && !mayReplace(info, folderInfo)) {
+        error = "cannot replace " + path + ": it belongs to another user and its folder " + folder +
+                " is sticky (only the file's owner may replace it)";
         return false;
     }
     if (nameOf(path).size() > longestName(folder)) {
@@ -180,86 +221,183 @@ bool checkFramesFolder(const std::string& path, std::string& error)
     return true;
 }
 
-bool makeFramesFolder(const std::string& path, bool& created, std::string& error)
+bool makeFramesFolder(const std::string& path, OutputFolder& folder, bool& created, std::string& error)
 {
-    created = false;
-    if (mkdir(path.c_str(), 0777) == 0) {
-        created = true;
-        return true;
+    created = mkdir(path.c_str(), 0777) == 0;
+    if (!created && errno != EEXIST) {
+        error = "cannot create the frames folder " + path + ": " + reasonFromErrno();
+        return false;
     }
-    struct stat info;
-    if (errno == EEXIST && lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode))
+    if (openOutputFolder(path, true, folder, error))
         return true;
-    error = "cannot create the frames folder " + path + ": " + reasonFromErrno();
+    if (created)
+        rmdir(path.c_str());
+    created = false;
     return false;
+}
+
+std::string frameFileName(std::uint64_t frame)
+{
+    char name[40];
+    std::snprintf(name, sizeof name, "frame_%06llu.png", static_cast<unsigned long long>(frame));
+    return name;
 }
 
 std::string framePath(const std::string& folder, std::uint64_t frame)
 {
-    char name[40];
-    std::snprintf(name, sizeof name, "/frame_%06llu.png", static_cast<unsigned long long>(frame));
-    return folder + name;
+    return folder + "/" + frameFileName(frame);
 }
 
-bool createTemporaryBeside(const std::string& path, std::string& temporary, std::string& error)
+bool openOutputFolder(const std::string& path, bool refuseLink, OutputFolder& folder, std::string& error)
 {
-    const int fd = openTemporaryBeside(path, temporary, error);
-    if (fd < 0)
+    const int fd = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | (refuseLink ? O_NOFOLLOW : 0));
+    if (fd < 0) {
+        struct stat info;
+        if (refuseLink && lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode))
+            error = "cannot write into " + path + ": it is a symbolic link; name the folder itself";
+        else
+            error = "cannot open the folder " + path + ": " + reasonFromErrno();
         return false;
-    close(fd);
+    }
+    closeOutputFolder(folder);
+    folder.fd = fd;
+    folder.path = path;
     return true;
 }
 
-bool moveIntoPlace(const std::string& temporary, const std::string& path, bool& created, std::string& error)
+void closeOutputFolder(OutputFolder& folder)
 {
-    // A name taken between the look and the rename is looked at again; a few times at most.
-    for (int attempt = 0; attempt < 4; ++attempt) {
-        struct stat info;
-        if (lstat(path.c_str(), &info) == 0) {
-            if (!S_ISREG(info.st_mode)) {
-                error = notRegular(path, info.st_mode);
-                std::remove(temporary.c_str());
-                return false;
-            }
-            created = false;
-            // The replacement keeps the file's permissions (a private 0600 file stays private).
-            chmod(temporary.c_str(), info.st_mode & 0777);
-            if (std::rename(temporary.c_str(), path.c_str()) == 0)
-                return true;
-            break;
-        }
-        if (errno != ENOENT)
-            break;
-        created = true;
-        if (renameToFreeName(temporary, path))
-            return true;
-        if (errno != EEXIST)
-            break;
+    if (folder.fd >= 0)
+        close(folder.fd);
+    folder.fd = -1;
+}
+
+bool folderRemoved(const OutputFolder& folder)
+{
+    struct stat info;
+    return folder.fd >= 0 && fstat(folder.fd, &info) == 0 && info.st_nlink == 0;
+}
+
+std::string removedFolderMessage(const OutputFolder& folder)
+{
+    return "the folder " + folder.path + " was removed during the run";
+}
+
+std::string inFolder(const OutputFolder& folder, const std::string& name)
+{
+    return folder.path == "/" ? "/" + name : folder.path + "/" + name;
+}
+
+bool createTemporary(const OutputFolder& folder, const std::string& name, TemporaryFile& file, std::string& error)
+{
+    // Opened with the permissions a new file gets under the process's umask.
+    file.name.clear();
+    file.fd = openat(folder.fd, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
+    // A file without a name is placed through /proc; without /proc only root could place it.
+    if (file.fd >= 0 && access("/proc/self/fd", X_OK) != 0 && geteuid() != 0) {
+        close(file.fd);
+        file.fd = -1;
     }
-    error = "cannot write " + path + ": " + reasonFromErrno();
-    std::remove(temporary.c_str());
-    return false;
+    if (file.fd < 0)
+        atHiddenName(folder.fd, name, file.name, [&](const std::string& hidden) {
+            file.fd = openat(folder.fd, hidden.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+            return file.fd >= 0;
+        });
+    if (file.fd < 0) {
+        error = folderRemoved(folder) ? removedFolderMessage(folder)
+                                      : "cannot write " + inFolder(folder, name) + ": " + reasonFromErrno();
+        return false;
+    }
+    return true;
+}
+
+void discardTemporary(const OutputFolder& folder, TemporaryFile& file)
+{
+    if (file.fd >= 0)
+        close(file.fd);
+    if (!file.name.empty())
+        unlinkat(folder.fd, file.name.c_str(), 0);
+    file = TemporaryFile{};
+}
+
+bool placeTemporary(const OutputFolder& folder, TemporaryFile& file, const std::string& name, bool& created,
+                    std::string& error)
+{
+    const std::string path = inFolder(folder, name);
+    const int failure = [&] {
+        // A name taken between the look and the placing is looked at again; a few times at most.
+        for (int attempt = 0; attempt < 4; ++attempt) {
+            struct stat info;
+            if (fstatat(folder.fd, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0) {
+                if (!S_ISREG(info.st_mode)) {
+                    error = notRegular(path, info.st_mode);
+                    return 0;
+                }
+                created = false;
+                // The replacement keeps the file's permissions (a private 0600 file stays private).
+                fchmod(file.fd, info.st_mode & 07777);
+                // A file without a name takes a hidden one first: only a rename replaces at once.
+                std::string hidden = file.name;
+                if (hidden.empty()) {
+                    if (!atHiddenName(folder.fd, name, hidden, [&](const std::string& free) {
+                            return linkUnnamed(file.fd, folder.fd, free);
+                        }))
+                        return errno;
+                    file.name = hidden;
+                }
+                if (renameat(folder.fd, hidden.c_str(), folder.fd, name.c_str()) == 0) {
+                    file.name.clear();
+                    return -1;
+                }
+                return errno;
+            }
+            if (errno != ENOENT)
+                return errno;
+            created = true;
+            const bool placed = file.name.empty() ? linkUnnamed(file.fd, folder.fd, name)
+                                                  : renameToFreeName(folder.fd, file.name, name);
+            if (placed) {
+                file.name.clear();
+                return -1;
+            }
+            if (errno != EEXIST)
+                return errno;
+        }
+        return errno;
+    }();
+    if (failure > 0)
+        error = folderRemoved(folder) ? removedFolderMessage(folder)
+                                      : "cannot write " + path + ": " + std::strerror(failure);
+    discardTemporary(folder, file);
+    return failure < 0;
+}
+
+bool writeWholeFile(const OutputFolder& folder, const std::string& name, const std::vector<std::uint8_t>& bytes,
+                    bool& created, std::string& error)
+{
+    const StopSignalsHeld held;
+    TemporaryFile file;
+    if (!createTemporary(folder, name, file, error))
+        return false;
+    if (!writeAll(file.fd, bytes.data(), bytes.size())) {
+        error = "cannot write " + inFolder(folder, name) + ": " + reasonFromErrno();
+        discardTemporary(folder, file);
+        return false;
+    }
+    return placeTemporary(folder, file, name, created, error);
 }
 
 bool writeWholeFile(const std::string& path, const std::vector<std::uint8_t>& bytes, bool& created,
                     std::string& error)
 {
-    const StopSignalsHeld held;
-    std::string temporary;
-    const int fd = openTemporaryBeside(path, temporary, error);
-    if (fd < 0)
-        return false;
-    bool written = writeAll(fd, bytes.data(), bytes.size());
-    int failure = written ? 0 : errno;
-    // A full disk may only show when the file is closed.
-    if (close(fd) != 0 && written) {
-        written = false;
-        failure = errno;
-    }
-    if (!written) {
-        error = "cannot write " + path + ": " + std::strerror(failure);
-        std::remove(temporary.c_str());
+    OutputFolder folder;
+    folder.path = folderOf(path);
+    folder.fd = open(folder.path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder.fd < 0) {
+        error = "cannot write " + path + ": " + reasonFromErrno();
         return false;
     }
-    return moveIntoPlace(temporary, path, created, error);
+    const bool written = writeWholeFile(folder, nameOf(path), bytes, created, error);
+    closeOutputFolder(folder);
+    return written;
 }

@@ -14,33 +14,75 @@ std::string absolutePath(const std::string& path);
 
 bool isFolder(const std::string& path);
 
+// The folder part of `path` ("." when it has none) and its last part.
+std::string folderOf(const std::string& path);
+std::string nameOf(const std::string& path);
+
 // Whether a file can be written at `path`: its folder exists and is writable, and `path` is
-// absent or a regular file (not a folder, link, FIFO, device or socket) with a name not too long.
+// absent or a regular file (not a folder, link, FIFO, device or socket) with a name not too long,
+// that this user may replace (not another user's file in a sticky folder such as /tmp).
 bool checkOutputFile(const std::string& path, std::string& error);
 
 // Whether `path` can serve as a frames folder: a folder already (not a link to one), or absent
 // with its parent present.
 bool checkFramesFolder(const std::string& path, std::string& error);
 
-// Creates the frames folder when it is absent; `created` tells whether it did.
-bool makeFramesFolder(const std::string& path, bool& created, std::string& error);
 
-// The file of frame `frame` of the run: DIR/frame_000123.png.
+// The file name of frame `frame` of the run, frame_000123.png, and its path in DIR.
+std::string frameFileName(std::uint64_t frame);
 std::string framePath(const std::string& folder, std::uint64_t frame);
 
-// An empty temporary file beside `path` (same folder, hidden name ".NAME.XXXXXX", NAME shortened
-// when the whole would pass the folder's longest name), created exclusively with the permissions
-// a new file gets, to be renamed into place when complete or removed.
-bool createTemporaryBeside(const std::string& path, std::string& temporary, std::string& error);
+// An output's folder, opened once: files are made, placed and removed relative to it, so that a
+// folder swapped for a link during a run is not followed, and one removed is noticed.
+struct OutputFolder {
+    int fd = -1;
+    std::string path; // as the user named it, for messages
+};
 
-// Renames the complete temporary file to `path`: over a regular file there (keeping that file's
-// permissions), or to a name that is
-// free (never over something that appeared there meanwhile). Anything else at `path` is refused
-// and the temporary file removed. `created` tells whether the name is new.
-bool moveIntoPlace(const std::string& temporary, const std::string& path, bool& created, std::string& error);
+// Opens the folder at `path`; with `refuseLink`, a symbolic link there is refused (the frames
+// folder). False with `error` set.
+bool openOutputFolder(const std::string& path, bool refuseLink, OutputFolder& folder, std::string& error);
+void closeOutputFolder(OutputFolder& folder);
 
-// Writes `bytes` to a temporary file beside `path` and moves it into place as moveIntoPlace does;
-// on any failure nothing is left behind and what was at `path` is untouched. The stop signals are
-// held meanwhile, so that a process they end never leaves the temporary file.
+// Creates the frames folder when it is absent (`created` tells whether it did) and opens it,
+// refusing a link.
+bool makeFramesFolder(const std::string& path, OutputFolder& folder, bool& created, std::string& error);
+
+// Whether the folder has been removed since it was opened; and the line that says so.
+bool folderRemoved(const OutputFolder& folder);
+std::string removedFolderMessage(const OutputFolder& folder);
+
+// The folder's path joined with a name in it, for messages.
+std::string inFolder(const OutputFolder& folder, const std::string& name);
+
+// A file being written in a folder, until it is placed at its name. Where the file system allows
+// it has no name at all (O_TMPFILE), so that nothing is left should the process be killed
+// outright; elsewhere a hidden name, ".NAME.XXXXXX" (NAME shortened when the whole would pass the
+// folder's longest name), created exclusively.
+struct TemporaryFile {
+    int fd = -1;
+    std::string name; // the hidden name, or empty for a file without one
+};
+
+// Creates the temporary file for `name` in the folder, with the permissions a new file gets.
+bool createTemporary(const OutputFolder& folder, const std::string& name, TemporaryFile& file, std::string& error);
+
+// Closes and removes a temporary file that will not be placed.
+void discardTemporary(const OutputFolder& folder, TemporaryFile& file);
+
+// Places the complete temporary file at `name`: over a regular file there (keeping that file's
+// permissions), or at a name that is free (never over something that appeared there meanwhile).
+// Anything else at `name` is refused. The temporary file is closed, and removed on failure.
+// `created` tells whether the name is new.
+bool placeTemporary(const OutputFolder& folder, TemporaryFile& file, const std::string& name, bool& created,
+                    std::string& error);
+
+// Writes `bytes` to a temporary file in the folder and places it at `name` as placeTemporary
+// does; on any failure nothing is left behind and what was at `name` is untouched. The stop
+// signals are held meanwhile, so that a process they end never leaves the temporary file.
+bool writeWholeFile(const OutputFolder& folder, const std::string& name, const std::vector<std::uint8_t>& bytes,
+                    bool& created, std::string& error);
+
+// The same for a file named by its path.
 bool writeWholeFile(const std::string& path, const std::vector<std::uint8_t>& bytes, bool& created,
                     std::string& error);

@@ -21,6 +21,7 @@
 #include <functional>
 #include <iterator>
 #include <new>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -29,23 +30,31 @@ namespace {
 constexpr int failureStatus = 1;
 constexpr int usageStatus = 2;
 constexpr const char* interruptedMessage = "interrupted; the partial output is removed";
+// Open files a run holds at most, with its private X server and ffmpeg (which inherit the limit):
+// about 20, with room to spare.
+constexpr int openFilesNeeded = 32;
 constexpr const char* unresolvableWorkingFolder =
     "the working folder is gone or its path is too long (give an absolute path)";
 
 // What the run has made so far and takes away unless it completes. At file level because the X
-// connection's and GLUT's fatal error handlers, which end the process, take it away too.
-// A file the run made: removed when the run does not complete, and then only while it is still
-// the file this run wrote (same device and inode; 0 for a temporary name only this run knows),
-// so that a frame another run has since put under the same name stays.
+// connection's and GLUT's fatal error handlers, which end the process, take it away too, and so
+// does the ending of a stopped run, from a thread of its own; all of it is changed only with
+// runLock() held.
+// A frame the run added: removed when the run does not complete, and then only while it is still
+// the file this run wrote (same device and inode), so that a frame another run has since put
+// under the same name stays.
 struct MadeFile {
-    std::string path;
+    std::string name; // in the output folder
     dev_t device = 0;
     ino_t inode = 0;
 };
 
 struct RunLeftovers {
-    std::vector<MadeFile> files; // the video's temporary file; the frames this run added
-    std::string folder;             // the frames folder, when this run made it
+    OutputFolder folder;          // the output's folder (the frames folder), opened once
+    std::vector<MadeFile> files;  // the frames this run added
+    TemporaryFile video;          // the video while ffmpeg writes it
+    std::string madeFolder;       // the frames folder, when this run made it
+    bool completed = false;       // the output is in place
     VideoPipe encoder;
     PrivateDisplay display;
     const char* glutFailure = "the offscreen renderer failed"; // what a GLUT error means now
@@ -57,17 +66,43 @@ RunLeftovers leftovers;
 // Ends ffmpeg and removes what the run made; frames that replaced an earlier run's stay.
 void takeLeftoversAway()
 {
+    const std::lock_guard<std::recursive_mutex> hold(runLock());
     abortVideoPipe(leftovers.encoder);
+    discardTemporary(leftovers.folder, leftovers.video);
     for (auto file = leftovers.files.rbegin(); file != leftovers.files.rend(); ++file) {
         struct stat info;
-        if (file->inode == 0 ||
-            (lstat(file->path.c_str(), &info) == 0 && info.st_dev == file->device && info.st_ino == file->inode))
-            std::remove(file->path.c_str());
+        if (fstatat(leftovers.folder.fd, file->name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+            info.st_dev == file->device && info.st_ino == file->inode)
+            unlinkat(leftovers.folder.fd, file->name.c_str(), 0);
     }
-    if (!leftovers.folder.empty())
-        rmdir(leftovers.folder.c_str());
+    // The folder this run made goes if it is still that folder, and empty.
+    struct stat named, opened;
+    if (!leftovers.madeFolder.empty() && lstat(leftovers.madeFolder.c_str(), &named) == 0 &&
+        fstat(leftovers.folder.fd, &opened) == 0 && named.st_dev == opened.st_dev && named.st_ino == opened.st_ino)
+        rmdir(leftovers.madeFolder.c_str());
     leftovers.files.clear();
-    leftovers.folder.clear();
+    leftovers.madeFolder.clear();
+}
+
+// Ends a run that a stop signal asked to end: takes its output away (unless it is complete),
+// ends ffmpeg and the private X server, and ends the process as the signal would. Runs on the
+// thread that waits for a stop, at once, whatever the drawing thread is doing (waiting on a
+// frozen display, or drawing a frame that takes seconds), and on the drawing thread when it
+// notices the stop first; whichever takes the lock first ends the process.
+[[noreturn]] void endStopped()
+{
+    runLock().lock(); // for good
+    const bool partial = !leftovers.completed;
+    if (partial)
+        takeLeftoversAway();
+    abortVideoPipe(leftovers.encoder);
+    stopPrivateDisplay(leftovers.display);
+    if (partial) {
+        const std::string line = std::string("showcap: ") + interruptedMessage + "\n";
+        [[maybe_unused]] const ssize_t ignored = write(STDERR_FILENO, line.data(), line.size());
+    }
+    endByStopSignal();
+    std::_Exit(failureStatus);
 }
 
 // The frames to draw: numbers firstFrame onwards of a run at the chosen frame rate.
@@ -89,22 +124,25 @@ int fail(const std::string& message)
 // request ends the process as its signal would (a complete output stays).
 int finishRun(bool succeeded, const std::string& error)
 {
-    if (succeeded) {
-        leftovers.files.clear();
-        leftovers.folder.clear();
-    } else {
-        takeLeftoversAway();
+    if (stopSignal() != 0)
+        endStopped();
+    {
+        const std::lock_guard<std::recursive_mutex> hold(runLock());
+        if (succeeded) {
+            leftovers.files.clear();
+            leftovers.madeFolder.clear();
+        } else {
+            takeLeftoversAway();
+        }
+        closeOutputFolder(leftovers.folder);
     }
     // GLUT's connection closes before the private server ends, which would otherwise take it
     // down as a lost display on the way out; not after a fatal error, where it is broken.
     if (!leftovers.fatalError && glutGet(GLUT_INIT_STATE))
         glutExit();
     stopPrivateDisplay(leftovers.display);
-    if (stopSignal() != 0) {
-        if (!succeeded)
-            std::fprintf(stderr, "showcap: %s\n", interruptedMessage);
-        endByStopSignal();
-    }
+    if (stopSignal() != 0)
+        endStopped();
     return succeeded ? 0 : fail(error);
 }
 
@@ -212,20 +250,30 @@ bool checkOutput(const CaptureOptions& options, std::string& error)
            (videoSizeSupported(options.width, options.height, error) && findVideoEncoder(encoder, error));
 }
 
-// Encodes a frame as PNG and writes it whole at `path`; `created` tells whether the name is new.
-// The frame and frames modes both write through here.
-bool writePngFile(const std::string& path, const CaptureOptions& options, const std::vector<std::uint8_t>& rgb,
-                  std::vector<std::uint8_t>& png, bool& created, std::string& error)
+// Encodes a frame as PNG and writes it whole at `name` in the output folder. The frame and frames
+// modes both write through here: a new frame of a frames run is recorded as the run's own, and a
+// single frame completes its run.
+bool writePngFile(const std::string& name, const CaptureOptions& options, const std::vector<std::uint8_t>& rgb,
+                  std::vector<std::uint8_t>& png, std::string& error)
 {
     if (!encodePng(options.width, options.height, rgb, png)) {
-        error = "cannot encode " + path;
+        error = "cannot encode " + inFolder(leftovers.folder, name);
         return false;
     }
+    const std::lock_guard<std::recursive_mutex> hold(runLock());
     if (stopSignal() != 0) {
         error = interruptedMessage;
         return false;
     }
-    return writeWholeFile(path, png, created, error);
+    bool created = false;
+    if (!writeWholeFile(leftovers.folder, name, png, created, error))
+        return false;
+    struct stat written;
+    if (options.mode == CaptureMode::frame)
+        leftovers.completed = true;
+    else if (created && fstatat(leftovers.folder.fd, name.c_str(), &written, AT_SYMLINK_NOFOLLOW) == 0)
+        leftovers.files.push_back({name, written.st_dev, written.st_ino});
+    return true;
 }
 
 // Draws the plan's frames in order through the show's frame path and hands each to `sink`,
@@ -266,10 +314,18 @@ bool renderFrames(const CaptureOptions& options, const CapturePlan& plan, const 
 
 bool captureVideo(const CaptureOptions& options, const CapturePlan& plan, std::string& error)
 {
+    const OutputFolder& folder = leftovers.folder;
+    const std::string name = nameOf(options.output);
     VideoSettings settings;
-    if (!createTemporaryBeside(options.output, settings.outputPath, error))
-        return false;
-    leftovers.files.push_back({settings.outputPath});
+    {
+        const std::lock_guard<std::recursive_mutex> hold(runLock());
+        if (!createTemporary(folder, name, leftovers.video, error))
+            return false;
+    }
+    if (leftovers.video.name.empty())
+        settings.outputFile = leftovers.video.fd;
+    else
+        settings.outputPath = inFolder(folder, leftovers.video.name);
     settings.soundtrackPath = dataFilePath(soundtrackFile);
     settings.width = options.width;
     settings.height = options.height;
@@ -280,43 +336,58 @@ bool captureVideo(const CaptureOptions& options, const CapturePlan& plan, std::s
     settings.audioSeconds = double(options.toMs) / 1000.0 - settings.audioStartSeconds;
 
     VideoPipe& pipe = leftovers.encoder;
-    const FrameSink sendFrame = [&pipe](std::uint64_t, const std::vector<std::uint8_t>& rgb, std::string& failure) {
+    const FrameSink sendFrame = [&](std::uint64_t, const std::vector<std::uint8_t>& rgb, std::string& failure) {
+        // A folder removed under the run is said at once, rather than after the whole render.
+        if (folderRemoved(folder)) {
+            failure = removedFolderMessage(folder);
+            return false;
+        }
         return sendVideoFrame(pipe, rgb, failure);
     };
-    if (!startVideoPipe(settings, pipe, error) || !renderFrames(options, plan, sendFrame, error) ||
-        !finishVideoPipe(pipe, error))
+    if (!startVideoPipe(settings, pipe, error) || !renderFrames(options, plan, sendFrame, error))
         return false;
+    if (!finishVideoPipe(pipe, error)) {
+        if (folderRemoved(folder))
+            error = removedFolderMessage(folder);
+        return false;
+    }
+    const std::lock_guard<std::recursive_mutex> hold(runLock());
     if (stopSignal() != 0) {
         error = interruptedMessage;
         return false;
     }
     bool created = false;
-    const bool placed = moveIntoPlace(settings.outputPath, options.output, created, error);
-    leftovers.files.pop_back(); // renamed, or removed by the failed move
-    return placed;
+    leftovers.completed = placeTemporary(folder, leftovers.video, name, created, error);
+    return leftovers.completed;
 }
 
 // Frames already in the folder are replaced, each whole and at once; frames of an earlier run
-// beyond this one's range stay, and an unfinished run takes away only the frames it added.
+// beyond this one's range stay, and an unfinished run takes away only the frames it added. The
+// folder is opened once and written relative to it: swapped for a link meanwhile, it is not
+// followed.
 bool captureFrames(const CaptureOptions& options, const CapturePlan& plan, std::string& error)
 {
-    bool createdFolder = false;
-    if (!makeFramesFolder(options.output, createdFolder, error))
-        return false;
-    if (createdFolder)
-        leftovers.folder = options.output;
+    {
+        const std::lock_guard<std::recursive_mutex> hold(runLock());
+        bool createdFolder = false;
+        if (!makeFramesFolder(options.output, leftovers.folder, createdFolder, error))
+            return false;
+        if (createdFolder)
+            leftovers.madeFolder = options.output;
+    }
     std::vector<std::uint8_t> png;
     const FrameSink writeFrame = [&](std::uint64_t frame, const std::vector<std::uint8_t>& rgb, std::string& failure) {
-        const std::string path = framePath(options.output, frame);
-        bool created = false;
-        if (!writePngFile(path, options, rgb, png, created, failure))
-            return false;
-        struct stat written;
-        if (created && lstat(path.c_str(), &written) == 0)
-            leftovers.files.push_back({path, written.st_dev, written.st_ino});
-        return true;
+        if (writePngFile(frameFileName(frame), options, rgb, png, failure))
+            return true;
+        if (folderRemoved(leftovers.folder))
+            failure = removedFolderMessage(leftovers.folder);
+        return false;
     };
-    return renderFrames(options, plan, writeFrame, error);
+    if (!renderFrames(options, plan, writeFrame, error))
+        return false;
+    const std::lock_guard<std::recursive_mutex> hold(runLock());
+    leftovers.completed = true;
+    return true;
 }
 
 bool captureFrame(const CaptureOptions& options, const CapturePlan& plan, std::string& error)
@@ -338,8 +409,11 @@ bool captureFrame(const CaptureOptions& options, const CapturePlan& plan, std::s
     std::vector<std::uint8_t> rgb;
     std::vector<std::uint8_t> png;
     readOffscreenPixels(rgb);
-    bool created = false;
-    return writePngFile(options.output, options, rgb, png, created, error);
+    if (writePngFile(nameOf(options.output), options, rgb, png, error))
+        return true;
+    if (folderRemoved(leftovers.folder))
+        error = removedFolderMessage(leftovers.folder);
+    return false;
 }
 
 bool capture(const CaptureOptions& options, const CapturePlan& plan, std::string& error)
@@ -358,6 +432,7 @@ int run(CaptureOptions& options, const CapturePlan& plan)
 {
     // Everything that can be checked without a display is checked before one is started.
     catchStopSignals();
+    endOnStop(endStopped);
     // "frames out/" (as tab completion writes it) names the same folder as "frames out": without
     // the slash, a link there is seen as the link it is, not as the folder it points to.
     if (options.mode == CaptureMode::frames)
@@ -365,8 +440,8 @@ int run(CaptureOptions& options, const CapturePlan& plan)
             options.output.pop_back();
     std::string error;
     std::string dataFolder;
-    if (!findDataFolder(options, dataFolder, error) || !checkData(options, dataFolder, error) ||
-        !checkOutput(options, error))
+    if (!allowOpenFiles(openFilesNeeded, error) || !findDataFolder(options, dataFolder, error) ||
+        !checkData(options, dataFolder, error) || !checkOutput(options, error))
         return finishRun(false, error);
     const DisplayAnswer display = stopSignal() != 0 ? DisplayAnswer::stopped : checkDisplay();
     if (display == DisplayAnswer::silent)
@@ -382,18 +457,17 @@ int run(CaptureOptions& options, const CapturePlan& plan)
     if (output.empty())
         return finishRun(false, "cannot resolve " + options.output + ": " + unresolvableWorkingFolder);
     options.output = output;
+    if (options.mode != CaptureMode::frames) {
+        const std::lock_guard<std::recursive_mutex> hold(runLock());
+        if (!openOutputFolder(folderOf(output), false, leftovers.folder, error))
+            return finishRun(false, error);
+    }
     if (chdir(dataFolder.c_str()) != 0)
         return finishRun(false, "cannot enter the data folder " + dataFolder);
     XSetIOErrorHandler(onLostDisplay);
     glutInitErrorFunc(onGlutError);
     leftovers.glutFailure = "cannot open the offscreen renderer";
-    bool opened = false;
-    {
-        // Mesa's rendering threads start here and keep the stop signals held, so that the thread
-        // that checks for a stop is the one a stop interrupts.
-        const StopSignalsHeld held;
-        opened = openOffscreen(options.width, options.height, error);
-    }
+    const bool opened = openOffscreen(options.width, options.height, error);
     leftovers.glutFailure = "the offscreen renderer failed";
     XSetIOErrorHandler(onLostDisplay);
     if (!opened)

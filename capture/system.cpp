@@ -11,7 +11,9 @@
 #include <fcntl.h>
 #include <map>
 #include <pthread.h>
+#include <sys/mman.h>
 #include <sys/prctl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -24,10 +26,30 @@ constexpr int stopSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGUSR1, SIGUSR
                                SIGALRM, SIGVTALRM, SIGPROF, SIGXCPU};
 
 volatile std::sig_atomic_t requestedStop = 0;
+// The stop's wake-up call to the ending's thread: the handler writes a byte, the thread reads it.
+int stopPipe[2] = {-1, -1};
+void (*stopEnding)() = nullptr;
+
+constexpr off_t messagesLimit = 64 * 1024;
 
 void noteStop(int signalNumber)
 {
     requestedStop = signalNumber;
+    if (stopPipe[1] >= 0) {
+        const int saved = errno;
+        const char byte = 1;
+        [[maybe_unused]] const ssize_t ignored = write(stopPipe[1], &byte, 1);
+        errno = saved;
+    }
+}
+
+void* waitForStop(void*)
+{
+    char byte;
+    while (read(stopPipe[0], &byte, 1) < 0 && errno == EINTR) {
+    }
+    stopEnding();
+    return nullptr;
 }
 
 sigset_t stopSignalSet()
@@ -85,6 +107,31 @@ void endByStopSignal()
     _exit(128 + signalNumber);
 }
 
+void endOnStop(void (*ending)())
+{
+    if (stopEnding || pipe2(stopPipe, O_CLOEXEC | O_NONBLOCK) != 0)
+        return;
+    // The reading end waits; only the writing end, the handler's, must never block.
+    fcntl(stopPipe[0], F_SETFL, 0);
+    stopEnding = ending;
+    const StopSignalsHeld held; // the thread starts with them held, and keeps them so
+    pthread_t thread;
+    pthread_attr_t attributes;
+    pthread_attr_init(&attributes);
+    pthread_attr_setdetachstate(&attributes, PTHREAD_CREATE_DETACHED);
+    if (pthread_create(&thread, &attributes, waitForStop, nullptr) != 0)
+        stopEnding = nullptr;
+    pthread_attr_destroy(&attributes);
+    if (requestedStop != 0) // a stop that came before the thread listened
+        noteStop(requestedStop);
+}
+
+std::recursive_mutex& runLock()
+{
+    static std::recursive_mutex lock;
+    return lock;
+}
+
 StopSignalsHeld::StopSignalsHeld()
 {
     const sigset_t set = stopSignalSet();
@@ -114,6 +161,21 @@ bool writeAll(int fd, const void* data, std::size_t size)
         size -= std::size_t(written);
     }
     return true;
+}
+
+bool allowOpenFiles(int needed, std::string& error)
+{
+    rlimit limit{};
+    if (getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY || limit.rlim_cur >= rlim_t(needed))
+        return true;
+    if (limit.rlim_max == RLIM_INFINITY || limit.rlim_max >= rlim_t(needed)) {
+        limit.rlim_cur = rlim_t(needed);
+        if (setrlimit(RLIMIT_NOFILE, &limit) == 0)
+            return true;
+    }
+    error = "too few open files allowed: the limit (ulimit -n) is " + std::to_string(limit.rlim_max) +
+            ", and at least " + std::to_string(needed) + " are needed";
+    return false;
 }
 
 std::string findProgram(const std::string& program)
@@ -188,8 +250,15 @@ pid_t startChild(const ChildSetup& setup)
     const int errors = fcntl(setup.errors >= 0 ? setup.errors : devNull, F_DUPFD, spare);
     const int output = fcntl(devNull, F_DUPFD, spare);
     int moved[mostPassed];
-    for (int i = 0; i < passed; ++i)
+    bool ready = devNull >= 0 && input >= 0 && errors >= 0 && output >= 0;
+    for (int i = 0; i < passed; ++i) {
         moved[i] = fcntl(files[i], F_DUPFD, spare);
+        ready = ready && moved[i] >= 0;
+    }
+    // Without its descriptors (too few allowed) the program would run writing its messages to the
+    // parent's standard error, or reading what it should not: it does not run.
+    if (!ready)
+        _exit(127);
     dup2(input, STDIN_FILENO);
     dup2(output, STDOUT_FILENO);
     dup2(errors, STDERR_FILENO);
@@ -200,14 +269,28 @@ pid_t startChild(const ChildSetup& setup)
     _exit(127);
 }
 
+int openMessagesFile()
+{
+    // Sized to the limit and sealed against growing: a write past it fails. The child's messages
+    // end where the shared file offset is.
+    const int fd = memfd_create("showcap-messages", MFD_CLOEXEC | MFD_ALLOW_SEALING);
+    if (fd >= 0 && (ftruncate(fd, messagesLimit) != 0 || fcntl(fd, F_ADD_SEALS, F_SEAL_GROW | F_SEAL_SHRINK) != 0)) {
+        const int failure = errno;
+        close(fd);
+        errno = failure;
+        return -1;
+    }
+    return fd;
+}
+
 std::string lastLine(int fd)
 {
-    struct stat info;
-    if (fd < 0 || fstat(fd, &info) != 0 || info.st_size == 0)
+    const off_t end = fd >= 0 ? lseek(fd, 0, SEEK_CUR) : -1;
+    if (end <= 0)
         return {};
-    const off_t length = std::min<off_t>(info.st_size, 4096);
+    const off_t length = std::min<off_t>(end, 4096);
     std::string text(std::size_t(length), '\0');
-    const ssize_t got = pread(fd, text.data(), text.size(), info.st_size - length);
+    const ssize_t got = pread(fd, text.data(), text.size(), end - length);
     text.resize(got > 0 ? std::size_t(got) : 0);
     while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' '))
         text.pop_back();
@@ -215,11 +298,13 @@ std::string lastLine(int fd)
     return lineStart == std::string::npos ? text : text.substr(lineStart + 1);
 }
 
-int waitForChild(pid_t child)
+int waitForChild(pid_t& child)
 {
-    int status = 0;
+    // Waited for without being reaped, and then reaped with the lock held: an ending that stops
+    // the child meanwhile never signals a number the system has handed on.
     bool killed = false;
-    while (waitpid(child, &status, 0) < 0) {
+    siginfo_t info{};
+    while (waitid(P_PID, id_t(child), &info, WEXITED | WNOWAIT) != 0) {
         if (errno != EINTR)
             return -1;
         if (requestedStop != 0 && !killed) {
@@ -227,6 +312,11 @@ int waitForChild(pid_t child)
             killed = true;
         }
     }
+    const std::lock_guard<std::recursive_mutex> hold(runLock());
+    int status = 0;
+    if (child <= 0 || waitpid(child, &status, 0) != child)
+        status = -1;
+    child = -1;
     return status;
 }
 

@@ -5,6 +5,7 @@
 
 #include <csignal>
 #include <cstddef>
+#include <mutex>
 #include <string>
 #include <sys/types.h>
 #include <time.h>
@@ -52,11 +53,29 @@ private:
     sigset_t previous_;
 };
 
+// Starts a thread of its own that runs `ending` as soon as a stop is asked for, whatever the
+// program's own thread is doing (waiting inside an X call on a display that froze, drawing a
+// frame that takes seconds): `ending` takes the run's output away and ends the process. The
+// thread holds the stop signals, so that they still interrupt the program's own thread.
+void endOnStop(void (*ending)());
+
+// Held while the program records or releases what a run has made (a child started or reaped, a
+// file created, renamed into place or removed), and by the ending of a stopped run, which never
+// lets it go: so the ending sees each thing either not yet made or recorded. Recursive, so that an
+// ending entered while it is held (a fatal X error) goes on.
+std::recursive_mutex& runLock();
+
 // ---- files and programs ----
 
 // Writes all `size` bytes, resuming after partial writes and interruptions, unless a stop has been
 // asked for. False with errno set (EINTR when stopped).
 bool writeAll(int fd, const void* data, std::size_t size);
+
+// Makes sure the process may hold `needed` open files at once, raising its soft limit toward the
+// hard one when it is lower; false with a one-line reason when the hard limit is too low (a
+// program started with fewer would fail in odd ways: Xvfb without its descriptors flooded the
+// terminal with its complaints).
+bool allowOpenFiles(int needed, std::string& error);
 
 // The full path of `program` found on PATH, or empty.
 std::string findProgram(const std::string& program);
@@ -74,17 +93,23 @@ struct ChildSetup {
     std::vector<int> passedFiles;     // handed on as descriptors 3, 4, ... in this order
 };
 
-// Starts the child; -1 with errno set when it cannot be. A program that cannot be run ends the
-// child with status 127.
+// Starts the child; -1 with errno set when it cannot be. A program that cannot be run, or whose
+// descriptors cannot be set up (too few allowed), ends the child with status 127 without running.
+// Call with runLock() held, so that the child is recorded before an ending looks.
 pid_t startChild(const ChildSetup& setup);
 
-// The last non-empty line in the file `fd` (what a child wrote to its standard error there), read
-// from the last 4 KiB at most; empty if none.
+// An anonymous in-memory file for a child's standard error, holding its first 64 KiB at most: a
+// child that floods its messages costs no more memory than that. -1 with errno set.
+int openMessagesFile();
+
+// The last non-empty line in a messages file (what a child wrote to its standard error there),
+// read from the last 4 KiB written at most; empty if none.
 std::string lastLine(int fd);
 
-// Waits for the child to end, returning its wait status (-1 if it cannot be waited for). When a stop is asked for meanwhile, the
-// child's group is sent SIGKILL first, so the wait stays short.
-int waitForChild(pid_t child);
+// Waits for the child to end and reaps it (under runLock(), setting `child` to -1), returning its
+// wait status (-1 if it cannot be waited for). When a stop is asked for meanwhile, the child's
+// group is sent SIGKILL first, so the wait stays short.
+int waitForChild(pid_t& child);
 
 // Ends the child's process group with `signal`, giving it up to `graceMs` to go before SIGKILL,
 // and reaps the child.

@@ -30,7 +30,6 @@ std::string decimalSeconds(double seconds)
 bool reapEncoder(VideoPipe& pipe, std::string& outcome)
 {
     const int status = waitForChild(pipe.encoder);
-    pipe.encoder = -1;
     const bool succeeded = WIFEXITED(status) && WEXITSTATUS(status) == 0;
     if (status == -1) {
         outcome = std::string("no longer to be found: ") + std::strerror(errno);
@@ -54,25 +53,20 @@ void closeFrames(VideoPipe& pipe)
     pipe.frames = -1;
 }
 
-// ffmpeg's standard error goes to an anonymous file in memory: nothing on disk to clean up, and
-// no dependence on a temporary folder.
-int openMessagesFile()
+// Whether ffmpeg left an MP4 in the file: a regular file whose first box is "ftyp". A named one is
+// opened without following a link or waiting on a FIFO, should anything have taken its place.
+bool holdsMp4(const VideoPipe& pipe)
 {
-    return memfd_create("showcap-ffmpeg-messages", MFD_CLOEXEC);
-}
-
-// Whether ffmpeg left an MP4 at `path`: a regular file whose first box is "ftyp". Opened without
-// following a link or waiting on a FIFO, should anything have taken the file's place.
-bool holdsMp4(const std::string& path)
-{
-    const int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    const int fd = pipe.outputFile >= 0 ? pipe.outputFile
+                                        : open(pipe.output.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return false;
     struct stat info;
     char head[8] = {};
     const bool mp4 = fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && pread(fd, head, sizeof head, 0) == 8 &&
                      std::memcmp(head + 4, "ftyp", 4) == 0;
-    close(fd);
+    if (fd != pipe.outputFile)
+        close(fd);
     return mp4;
 }
 
@@ -99,7 +93,9 @@ std::vector<std::string> videoEncoderCommand(const VideoSettings& settings)
         "-c:v", "libx264", "-preset", "veryfast", "-crf", "18",
         "-c:a", "aac", "-b:a", "192k",
         // The index at the front, so that a video can start playing while it downloads.
-        "-movflags", "+faststart", "-f", "mp4", settings.outputPath,
+        // A file without a name is ffmpeg's descriptor 3, which it opens again by that path
+        // (the front index is written by reading the file back).
+        "-movflags", "+faststart", "-f", "mp4", settings.outputFile >= 0 ? "/proc/self/fd/3" : settings.outputPath,
     };
 }
 
@@ -146,7 +142,14 @@ bool startVideoPipe(const VideoSettings& settings, VideoPipe& pipe, std::string&
     setup.deathSignal = SIGKILL; // its partial file is useless; showcap takes it away
     setup.input = ends[0];
     setup.errors = messages;
-    const pid_t child = startChild(setup);
+    if (settings.outputFile >= 0)
+        setup.passedFiles = {settings.outputFile};
+    pid_t child = -1;
+    {
+        const std::lock_guard<std::recursive_mutex> hold(runLock());
+        child = startChild(setup);
+        pipe.encoder = child;
+    }
     close(ends[0]);
     if (child < 0) {
         error = std::string("cannot start ffmpeg: ") + std::strerror(errno);
@@ -154,10 +157,10 @@ bool startVideoPipe(const VideoSettings& settings, VideoPipe& pipe, std::string&
         close(messages);
         return false;
     }
-    pipe.encoder = child;
     pipe.frames = ends[1];
     pipe.messages = messages;
     pipe.output = settings.outputPath;
+    pipe.outputFile = settings.outputFile;
     return true;
 }
 
@@ -186,7 +189,7 @@ bool finishVideoPipe(VideoPipe& pipe, std::string& error)
         error = "ffmpeg failed, " + outcome;
         return false;
     }
-    if (!holdsMp4(pipe.output)) {
+    if (!holdsMp4(pipe)) {
         error = "ffmpeg exited with status 0 but wrote no video";
         return false;
     }
@@ -195,6 +198,7 @@ bool finishVideoPipe(VideoPipe& pipe, std::string& error)
 
 void abortVideoPipe(VideoPipe& pipe)
 {
+    const std::lock_guard<std::recursive_mutex> hold(runLock());
     closeFrames(pipe);
     if (pipe.encoder > 0)
         stopChild(pipe.encoder, SIGKILL, 0);

@@ -9,6 +9,8 @@
 
 struct VideoSettings {
     std::string outputPath;     // the file ffmpeg writes (MP4, whatever its name)
+    int outputFile = -1;        // that file open, when it has no name: ffmpeg writes it as its
+                                // descriptor 3, and outputPath is then unused
     std::string soundtrackPath; // the MP3
     int width = 0;
     int height = 0;
@@ -31,10 +33,12 @@ struct VideoPipe {
     pid_t encoder = -1; // the ffmpeg process
     int frames = -1;    // the pipe's write end
     int messages = -1;  // an anonymous in-memory file holding ffmpeg's standard error
-    std::string output; // the file ffmpeg writes
+    std::string output; // the file ffmpeg writes, when it has a name
+    int outputFile = -1; // ... or that file open (not owned here)
 };
 
-// Starts ffmpeg writing settings.outputPath. False with `error` set when it cannot be started.
+// Starts ffmpeg writing settings.outputPath (or outputFile). False with `error` set when it cannot
+// be started.
 bool startVideoPipe(const VideoSettings& settings, VideoPipe& pipe, std::string& error);
 
 // Hands ffmpeg one frame: width * height * 3 bytes, rows bottom-up. False with `error` set when

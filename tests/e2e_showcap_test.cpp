@@ -480,7 +480,8 @@ TEST_F(Showcap, AFrameThatCannotBeWrittenTakesTheFramesBeforeItAway)
 TEST_F(Showcap, AnInterruptedCaptureTakesItsPartialOutputAway)
 {
     // Stopped (SIGTERM) once its output has begun: the frames folder showcap made, or the video's
-    // temporary file, must go, and showcap ends as the signal would end it.
+    // temporary file (which has no name: ffmpeg writes it as its descriptor 3), must go, and
+    // showcap ends as the signal would end it.
     struct InterruptCase {
         const char* why;
         const char* command;
@@ -488,7 +489,9 @@ TEST_F(Showcap, AnInterruptedCaptureTakesItsPartialOutputAway)
     };
     const InterruptCase cases[] = {
         {"frames", "frames out", "[ -e out/frame_000002.png ]"},
-        {"video", "video out.mp4", "ls -A | grep -q '^\\.out\\.mp4\\.' && [ -s \"$(ls -A | grep '^\\.out\\.mp4\\.')\" ]"},
+        {"video", "video out.mp4",
+         "for c in $(cat /proc/$pid/task/$pid/children); do [ \"$(cat /proc/$c/comm)\" = ffmpeg ] && "
+         "[ -s /proc/$c/fd/3 ] && break; c=; done; [ -n \"$c\" ]"},
     };
     for (const InterruptCase& c : cases) {
         const std::string status = runScript(

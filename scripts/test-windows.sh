@@ -67,8 +67,9 @@ children+=($!)
 export PULSE_SERVER="unix:$tmp/run/pulse/native" PULSE_COOKIE="$tmp/home/cookie"
 waitFor 'HOME="$tmp/home" pactl info >/dev/null 2>&1' 30 || { echo "test-windows: PulseAudio did not start" >&2; exit 1; }
 
-# --- The Wine prefix, kept under the build folder; one server for all the runs. Wine's relay
-# trace, when asked for, covers MessageBoxA alone.
+# --- The Wine prefix, kept under the build folder; one server for all the runs, which ends 30 s
+# after the last of them (also when this script is killed outright). Wine's relay trace, when
+# asked for, covers MessageBoxA alone.
 # A server left by an earlier run that was killed outright goes first; a new prefix's own server
 # ends by itself after wineboot.
 wineserver -k >/dev/null 2>&1 || true
@@ -76,7 +77,7 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   wineboot -i >/dev/null 2>&1
   timeout 60 wineserver -w || true
 fi
-wineserver -p >>"$tmp/wineserver.log" 2>&1
+wineserver -p30 >>"$tmp/wineserver.log" 2>&1
 wine reg add 'HKCU\Software\Wine\Debug' /v RelayInclude /t REG_SZ /d user32.MessageBoxA /f >/dev/null 2>&1
 
 unzip -q "$zip" -d "$tmp/package"
@@ -122,7 +123,7 @@ showStatus() {
     kill "$showPid" 2>/dev/null
     wineserver -k 2>/dev/null || true
     wait "$showPid" 2>/dev/null || true
-    wineserver -p >>"$tmp/wineserver.log" 2>&1
+    wineserver -p30 >>"$tmp/wineserver.log" 2>&1
   fi
 }
 # The id of the show's mapped window, within 60 s.

@@ -929,6 +929,11 @@ TEST_F(CaptureDependability, AStopDuringOneLargeFrameEndsItWithoutDrawingItToThe
 
 TEST_F(CaptureDependability, LimitsOfTheProcessAreSaidInOneLineBeforeAnythingRuns)
 {
+#if defined(__SANITIZE_ADDRESS__)
+    // The sanitizers need what these limits deny: AddressSanitizer reserves terabytes of address
+    // space at start, and LeakSanitizer opens files at exit. The plain build runs these rows.
+    GTEST_SKIP() << "process limits leave a sanitized showcap unable to start or end cleanly";
+#endif
     struct LimitCase {
         const char* why;
         const char* prelude; // run by the shell before it becomes showcap
@@ -957,7 +962,7 @@ TEST_F(CaptureDependability, LimitsOfTheProcessAreSaidInOneLineBeforeAnythingRun
             startThroughShell(work, c.prelude, c.args, c.display ? server->display() : std::string());
         EXPECT_EQ(run->wait(120000), 1) << run->errors().substr(0, 2000);
         EXPECT_NE(run->errors().find(c.message), std::string::npos) << run->errors().substr(0, 2000);
-        EXPECT_EQ(lineCount(run->errors()), 1) << run->errors().size() << " bytes";
+        EXPECT_EQ(lineCount(run->errors()), 1) << run->errors().size() << " bytes: " << run->errors().substr(0, 2000);
         EXPECT_EQ(entries(work), std::vector<std::string>{});
         EXPECT_EQ(survivors(work), std::vector<std::string>{});
     }

@@ -8,7 +8,11 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build="${SHOW_BUILD_DIR:-$root/build}"
 case "${1:-all}" in
   programs)
-    cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DSHOW_TESTS=OFF >/dev/null
+    # A first configure leaves the tests out (watching needs neither GoogleTest nor Google
+    # Benchmark); a build folder configured with them keeps them, so the quick loop's stay built.
+    tests=()
+    [ -f "$build/CMakeCache.txt" ] || tests=(-DSHOW_TESTS=OFF)
+    cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release "${tests[@]}" >/dev/null
     [ "${SHOW_CONFIGURE_ONLY:-0}" = 1 ] && exit 0
     cmake --build "$build" -j"$(nproc)" --target show showcap iroiro_data iroiro_icons iroiro_packaging_files ;;
   all)

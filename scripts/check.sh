@@ -1,16 +1,16 @@
 #!/usr/bin/env bash
-# The quick loop while changing the code: an incremental build of build/, then every test that
-# needs no real show run (the unit, trace, render and data tiers; not e2e or slow). Assumes
-# scripts/test.sh or scripts/build.sh has set the machine up once. Extra arguments go to ctest
-# (e.g. -R Scene1 to run one area).
+# The quick loop while changing the code: an incremental build of build/ with its tests turned on
+# (whatever an earlier scripts/run.sh left in the cache), then every test that needs no real show
+# run (the unit, trace, render and data tiers; not e2e or slow). Finding no test is a failure.
+# Assumes scripts/test.sh or scripts/setup.sh test has set the machine up once. Extra arguments go
+# to ctest (e.g. -R Scene1 to run one area).
 set -euo pipefail
-root=$(cd "$(dirname "$0")/.." && pwd)
-[ -f "$root/build/CMakeCache.txt" ] || cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$root/build" -j"$(nproc)"
+source "$(dirname "$0")/lib.sh"
+build="$root/build"
 
-cd "$root/build"
-if [ -n "${DISPLAY:-}" ]; then
-  ctest --output-on-failure -j"$(nproc)" -LE 'e2e|slow' "$@"
-else
-  xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" ctest --output-on-failure -j"$(nproc)" -LE 'e2e|slow' "$@"
-fi
+grep -qx 'SHOW_TESTS:BOOL=ON' "$build/CMakeCache.txt" 2>/dev/null ||
+  cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DSHOW_TESTS=ON >/dev/null
+# What these tiers run, and nothing else: no benchmarks, no end-to-end test program.
+cmake --build "$build" -j"$(nproc)" --target show unit_tests trace_tests render_tests data_tests iroiro_data
+
+withDisplay ctest --test-dir "$build" --output-on-failure -j"$(nproc)" --no-tests=error -LE 'e2e|slow' "$@"

@@ -197,7 +197,7 @@ TEST_P(ShowFailure, ShowsTheExpectedNoticesPlaysOnAndEndsWithStatusZero)
                                 << show.standardError();
 
     x.run("xdotool key --window " + window + " Escape");
-    ASSERT_TRUE(show.waitForExit(10000)) << "Escape must end the show";
+    ASSERT_TRUE(show.waitForExit(promptExitMs)) << "Escape must end the show";
     EXPECT_EQ(show.exitStatus(), 0) << "-1 means a signal";
     EXPECT_EQ(showMessages(show), expectedMessages) << "nothing else is written: no crash, no sanitizer report";
 

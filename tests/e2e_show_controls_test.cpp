@@ -384,7 +384,7 @@ TEST_F(ControlsRun, FTogglesFullScreenAndTheWindowSizeQEndsAndTheClassIsIroiro)
     EXPECT_TRUE(x->waitForWindowSize(window, "1280x720", 10000)) << "F: not back in a window";
     EXPECT_EQ(x->windowsNamed(showBinary).size(), 1u) << "the title stays the program's path";
     press("q");
-    ASSERT_TRUE(show->waitForExit(3000)) << "q must end the show at once";
+    ASSERT_TRUE(show->waitForExit(promptExitMs)) << "q must end the show at once";
     EXPECT_EQ(show->exitStatus(), 0);
     EXPECT_EQ(showMessages(), "");
 }

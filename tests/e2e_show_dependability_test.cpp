@@ -257,7 +257,7 @@ TEST_P(ShowDependability, EndsAsAskedSilentlyAndLeavesNothingRunning)
         if (c.action == Action::sigtermDuringNotice || c.action == Action::sighupDuringNotice) {
             const int signalNumber = c.action == Action::sigtermDuringNotice ? SIGTERM : SIGHUP;
             ASSERT_EQ(kill(show.pid(), signalNumber), 0);
-            ASSERT_TRUE(show.waitForExit(5000)) << c.fault;
+            ASSERT_TRUE(show.waitForExit(promptExitMs)) << c.fault;
             EXPECT_EQ(show.terminatingSignal(), signalNumber);
             EXPECT_TRUE(waitUntil([&] { return x.windowsNamed("Error").empty(); }, 5000)) << c.fault;
             return;
@@ -281,7 +281,7 @@ TEST_P(ShowDependability, EndsAsAskedSilentlyAndLeavesNothingRunning)
     case Action::sigterm:
         expectedSignal = c.action == Action::sigint ? SIGINT : SIGTERM;
         ASSERT_EQ(kill(pid, expectedSignal), 0);
-        ASSERT_TRUE(show.waitForExit(5000)) << c.fault;
+        ASSERT_TRUE(show.waitForExit(promptExitMs)) << c.fault;
         break;
     case Action::escape:
         // The short soundtrack's junk tail is reached after three seconds: the disk driver's file
@@ -290,7 +290,7 @@ TEST_P(ShowDependability, EndsAsAskedSilentlyAndLeavesNothingRunning)
             << c.fault << ": the show did not play three and a half seconds";
         ASSERT_TRUE(show.running()) << c.fault << ": ended early\n" << show.standardError();
         x.run("xdotool key --window " + window + " Escape");
-        ASSERT_TRUE(show.waitForExit(10000)) << c.fault << ": Escape must end the show";
+        ASSERT_TRUE(show.waitForExit(promptExitMs)) << c.fault << ": Escape must end the show";
         break;
     case Action::unmap:
     case Action::cover: {

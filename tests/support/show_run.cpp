@@ -91,7 +91,7 @@ std::string ShowRun::showMessages() const
 void ShowRun::pressEscapeAndExpectExitZero(const std::string& window)
 {
     x->run("xdotool key --window " + window + " Escape");
-    ASSERT_TRUE(show->waitForExit(3000)) << "Escape must end the show at once";
+    ASSERT_TRUE(show->waitForExit(promptExitMs)) << "Escape must end the show at once";
     EXPECT_EQ(show->exitStatus(), 0);
 }
 

@@ -53,6 +53,13 @@ private:
     std::string display_;
 };
 
+// How long a show asked to end (a key, a signal) may take to be gone. It takes a fraction of a
+// second, but a loaded machine and the sanitizers' leak check at exit stretch that many times
+// over, and the bound is there to tell "ended" from "did not end", not to time it. Every run
+// that waits on it is far from the show's own end (or holds the show's clock), so an end that
+// came by itself does not pass for one.
+constexpr int promptExitMs = 20000;
+
 // A child process with its own working directory and extra environment; standard error goes
 // to a file the test can read.
 class ChildProcess {

@@ -16,7 +16,7 @@ if [ -z "${DISPLAY:-}" ]; then
     echo "To render the show to a video instead, which needs no display:"
     [ -x "$build/showcap" ] ||
       echo "  bash $(here "$root/scripts/setup.sh") && bash $(here "$root/scripts/build.sh") programs   # once: set up and build"
-    echo "  $showcap video show.mp4 --size 640x360 --fps 30   # quick: 640x360 at 30 fps, about 40 s"
+    echo "  $showcap video show.mp4 --size 640x360 --fps 30   # quick: 640x360 at 30 fps, under a minute"
     echo "  $showcap video show.mp4                           # full: 1920x1080 at 60 fps, about 7 minutes"
   } >&2
   exit 1

@@ -285,7 +285,10 @@ bool holdPausedMoment(std::uint32_t frameShowTimeMs)
 
 void drawStatusLineIfShown(std::uint32_t frameShowTimeMs)
 {
-    if (!controls.paused) {
+    // Sent back before 0 s, the picture holds until the clock is back at 0: the line stays up,
+    // counting towards it, so that the held picture is not taken for a hang.
+    const bool waitingForZero = controls.soundWaitsForZero && std::int32_t(frameShowTimeMs) < 0;
+    if (!controls.paused && !waitingForZero) {
         if (controls.statusUntilMs == 0)
             return;
         if (glutGet(GLUT_ELAPSED_TIME) >= controls.statusUntilMs) {

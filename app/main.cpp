@@ -19,6 +19,7 @@
 namespace {
 
 constexpr int usageStatus = 2;
+constexpr const char* installedName = "iroiro";
 
 // The last part of the program's path: "show" for "build/show".
 const char* programName(const char* path)
@@ -31,27 +32,30 @@ const char* programName(const char* path)
 // exit status when the show is not to run (help, or a mistake in the command line).
 bool applyCommandLine(int argc, char** argv, ShowOptions& options, int& status)
 {
+    // Messages, the usage and the version name the program as it was started.
+    const std::string program = commandName(argc > 0 ? argv[0] : nullptr, installedName);
+    const char* const name = program.c_str();
     std::string error;
-    if (!parseShowOptions(std::vector<std::string>(argv + 1, argv + argc), options, error)) {
-        std::fprintf(stderr, "show: %s\n%s", error.c_str(), showUsage().c_str());
+    if (!parseShowOptions(std::vector<std::string>(argv + (argc > 0), argv + argc), options, error)) {
+        std::fprintf(stderr, "%s: %s\n%s", name, error.c_str(), showUsage(program).c_str());
         status = usageStatus;
         return false;
     }
     if (options.help) {
-        std::fputs(showHelp().c_str(), stdout);
+        std::fputs(showHelp(program).c_str(), stdout);
         status = 0;
         return false;
     }
     if (options.version) {
-        std::printf("iroiro %s\n", SHOW_VERSION);
+        std::fputs(versionLine(program, installedName, SHOW_VERSION).c_str(), stdout);
         status = 0;
         return false;
     }
     const std::string& requested = options.shared.dataFolder;
     const std::string folder = locateDataFolder(requested);
     if (folder.empty() && !requested.empty()) {
-        std::fprintf(stderr, "show: --data %s: no %s/ folder there\n%s", requested.c_str(), dataFolderName,
-                     showUsage().c_str());
+        std::fprintf(stderr, "%s: --data %s: no %s/ folder there\n%s", name, requested.c_str(), dataFolderName,
+                     showUsage(program).c_str());
         status = usageStatus;
         return false;
     }
@@ -64,7 +68,7 @@ bool applyCommandLine(int argc, char** argv, ShowOptions& options, int& status)
         std::string names;
         for (const std::string& name : missing)
             names += (names.empty() ? "" : ", ") + name;
-        std::fprintf(stderr, "show: missing from %s: %s (--data DIR reads the data from DIR/%s/)\n",
+        std::fprintf(stderr, "%s: missing from %s: %s (--data DIR reads the data from DIR/%s/)\n", name,
                      dataFolder().c_str(), names.c_str(), dataFolderName);
     }
     setFirstFrameTime(options.shared.atMs);

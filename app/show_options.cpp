@@ -177,20 +177,49 @@ bool parseShowOptions(const std::vector<std::string>& args, ShowOptions& options
             options.glutArgs.push_back(arg);
         } else {
             error = (arg.size() > 1 && arg[0] == '-' ? "unknown option " : "unexpected argument ") + arg;
+            // "--window 800x450": the size belongs to the option only after '='.
+            int width = 0, height = 0;
+            if (i > 0 && args[i - 1] == "--window" && parseSize(arg, largestWindowSide, width, height))
+                error += " (for a window of that size, write --window=" + arg + ")";
             return false;
         }
     }
     return true;
 }
 
-std::string showUsage()
+std::string commandName(const char* path, const char* installedName)
 {
-    return "Usage: show [--window[=WxH]] [--at SECONDS] [--loop] [--data DIR] [--help] [--version]\n";
+    std::string name = path ? path : "";
+    const std::size_t separator = name.find_last_of("/\\");
+    if (separator != std::string::npos)
+        name.erase(0, separator + 1);
+    // Windows starts "iroiro" as iroiro.exe; the command typed is the name without it.
+    const std::string exe = ".exe";
+    if (name.size() > exe.size()) {
+        std::string ending = name.substr(name.size() - exe.size());
+        for (char& c : ending)
+            c = char(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+        if (ending == exe)
+            name.erase(name.size() - exe.size());
+    }
+    return name.empty() ? installedName : name;
 }
 
-std::string showHelp()
+std::string versionLine(const std::string& program, const char* installedName, const char* version)
 {
-    return showUsage() +
+    if (program == installedName)
+        return program + " " + version + "\n";
+    return program + " (iroiro) " + version + "\n";
+}
+
+std::string showUsage(const std::string& program)
+{
+    return "Usage: " + program + " [--window[=WxH]] [--at SECONDS] [--loop] [--data DIR] [--help] [--version]\n";
+}
+
+std::string showHelp(const std::string& program)
+{
+    return showUsage(program) +
            "\n"
            "Plays the show: five scenes over 114.8 s with the soundtrack, then ends. Escape ends it\n"
            "at once; the keys below pause, jump and loop it.\n"

@@ -54,5 +54,14 @@ struct ShowOptions {
 // or bad value, leaving `options` unspecified.
 bool parseShowOptions(const std::vector<std::string>& args, ShowOptions& options, std::string& error);
 
-std::string showUsage();
-std::string showHelp();
+// The name a program calls itself by in its usage, messages and version: the last part of the
+// path it was started as ("show" for "build/show", "iroiro" for "/usr/bin/iroiro" or
+// C:\Shows\iroiro.exe), or `installedName` when the path gives none.
+std::string commandName(const char* path, const char* installedName);
+
+// "iroiro 1.0.0" under the installed name; "show (iroiro) 1.0.0" under another (the build's).
+std::string versionLine(const std::string& program, const char* installedName, const char* version);
+
+// The usage line and the help text, for the program started as `program`.
+std::string showUsage(const std::string& program);
+std::string showHelp(const std::string& program);

@@ -161,18 +161,19 @@ bool parseCaptureOptions(const std::vector<std::string>& args, CaptureOptions& o
     return checkCombination(options, rangeGiven, atGiven, error);
 }
 
-std::string captureUsage()
+std::string captureUsage(const std::string& program)
 {
-    return "Usage:\n"
-           "  showcap video OUT.mp4 [--size WxH] [--fps N] [--from SECONDS] [--to SECONDS] [--data DIR]\n"
-           "  showcap frames DIR    [--size WxH] [--fps N] [--from SECONDS] [--to SECONDS] [--data DIR]\n"
-           "  showcap frame OUT.png --at SECONDS [--size WxH] [--fps N] [--data DIR]\n"
-           "  showcap --help | --version\n";
+    const std::string p = "  " + program;
+    return "Usage:\n" +
+           p + " video OUT.mp4 [--size WxH] [--fps N] [--from SECONDS] [--to SECONDS] [--data DIR]\n" +
+           p + " frames DIR    [--size WxH] [--fps N] [--from SECONDS] [--to SECONDS] [--data DIR]\n" +
+           p + " frame OUT.png --at SECONDS [--size WxH] [--fps N] [--data DIR]\n" +
+           p + " --help | --version\n";
 }
 
-std::string captureHelp()
+std::string captureHelp(const std::string& program)
 {
-    return captureUsage() +
+    return captureUsage(program) +
            "\n"
            "Renders the show without a display, on a virtual clock: frame n of a run at N frames\n"
            "per second shows show time floor(n * 1000 / N) ms, so every run gives the same frames.\n"
@@ -190,8 +191,8 @@ std::string captureHelp()
            "  --to SECONDS     end of the range, not included (default 114.8, the end of the show)\n"
            "  --at SECONDS     the show time of the frame, for frame\n"
            "  --data DIR       the folder holding iroiro/ (default: the working directory when its\n"
-           "                   iroiro/ holds the show's files, else the folder showcap is in, else\n"
+           "                   iroiro/ holds the show's files, else the program's own folder, else\n"
            "                   the installed ../share/iroiro beside its bin/ folder)\n"
            "\n"
-           "Without a display, showcap starts a private X server (Xvfb) of its own.\n";
+           "Without a display, it starts a private X server (Xvfb) of its own.\n";
 }

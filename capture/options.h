@@ -27,8 +27,9 @@ struct CaptureOptions {
 // (without the program name), leaving `options` unspecified.
 bool parseCaptureOptions(const std::vector<std::string>& args, CaptureOptions& options, std::string& error);
 
-// The command forms, shown with an error in the command line.
-std::string captureUsage();
+// The command forms, shown with an error in the command line, for the program started as
+// `program`.
+std::string captureUsage(const std::string& program);
 
 // The help text: the command forms, what each does, and every option.
-std::string captureHelp();
+std::string captureHelp(const std::string& program);

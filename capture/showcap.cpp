@@ -33,6 +33,9 @@ constexpr const char* interruptedMessage = "interrupted; the partial output is r
 // Open files a run holds at most, with its private X server and ffmpeg (which inherit the limit):
 // about 20, with room to spare.
 constexpr int openFilesNeeded = 32;
+constexpr const char* installedName = "iroiro-capture";
+// The name showcap calls itself by in its messages: the one it was started as.
+std::string program = installedName;
 constexpr const char* unresolvableWorkingFolder =
     "the working folder is gone or its path is too long (give an absolute path)";
 
@@ -98,7 +101,7 @@ void takeLeftoversAway()
     abortVideoPipe(leftovers.encoder);
     stopPrivateDisplay(leftovers.display);
     if (partial) {
-        const std::string line = std::string("showcap: ") + interruptedMessage + "\n";
+        const std::string line = program + ": " + interruptedMessage + "\n";
         [[maybe_unused]] const ssize_t ignored = write(STDERR_FILENO, line.data(), line.size());
     }
     endByStopSignal();
@@ -116,7 +119,7 @@ using FrameSink = std::function<bool(std::uint64_t frame, const std::vector<std:
 
 int fail(const std::string& message)
 {
-    std::fprintf(stderr, "showcap: %s\n", message.c_str());
+    std::fprintf(stderr, "%s: %s\n", program.c_str(), message.c_str());
     return failureStatus;
 }
 
@@ -168,13 +171,15 @@ void onGlutError(const char* format, va_list arguments)
 }
 
 // The folder holding iroiro/, found as the show finds it: --data, else the working directory,
-// else the folder showcap is in (the build folder), so that `build/showcap ...` works from anywhere.
+// else the folder the program is in (the build folder), so that `build/showcap ...` works from
+// anywhere.
 bool findDataFolder(const CaptureOptions& options, std::string& folder, std::string& error)
 {
     folder = locateDataFolder(options.dataFolder);
     if (folder.empty()) {
         error = options.dataFolder.empty()
-                    ? "no iroiro/ data folder here or beside showcap: build the iroiro_data target, or give --data DIR"
+                    ? "no iroiro/ data folder here or beside " + program +
+                          ": build the iroiro_data target, or give --data DIR"
                     : "no iroiro/ folder in " + options.dataFolder;
         return false;
     }
@@ -395,8 +400,8 @@ bool captureFrame(const CaptureOptions& options, const CapturePlan& plan, std::s
     const int fps = options.framesPerSecond;
     const std::uint32_t frameTime = runFrameTime(plan.firstFrame, fps);
     if (frameTime != options.atMs)
-        std::fprintf(stderr, "showcap: a run at %d fps has no frame at %s s; writing its next, at %s s\n", fps,
-                     formatShowTime(options.atMs).c_str(), formatShowTime(frameTime).c_str());
+        std::fprintf(stderr, "%s: a run at %d fps has no frame at %s s; writing its next, at %s s\n",
+                     program.c_str(), fps, formatShowTime(options.atMs).c_str(), formatShowTime(frameTime).c_str());
     replayRunUntil(options.atMs, fps);
     if (!renderOffscreenFrame(frameTime)) {
         error = "the frame at " + formatShowTime(frameTime) + " s could not be drawn";
@@ -481,20 +486,22 @@ int run(CaptureOptions& options, const CapturePlan& plan)
 
 int main(int argc, char** argv)
 {
+    program = commandName(argc > 0 ? argv[0] : nullptr, installedName);
     CaptureOptions options;
     std::string error;
     CapturePlan plan;
-    const bool parsed = parseCaptureOptions(std::vector<std::string>(argv + 1, argv + argc), options, error);
+    const bool parsed =
+        parseCaptureOptions(std::vector<std::string>(argv + (argc > 0), argv + argc), options, error);
     if (parsed && options.mode == CaptureMode::help) {
-        std::fputs(captureHelp().c_str(), stdout);
+        std::fputs(captureHelp(program).c_str(), stdout);
         return 0;
     }
     if (parsed && options.mode == CaptureMode::version) {
-        std::printf("iroiro-capture %s\n", SHOW_VERSION);
+        std::fputs(versionLine(program, installedName, SHOW_VERSION).c_str(), stdout);
         return 0;
     }
     if (!parsed || !planCapture(options, plan, error)) {
-        std::fprintf(stderr, "showcap: %s\n%s", error.c_str(), captureUsage().c_str());
+        std::fprintf(stderr, "%s: %s\n%s", program.c_str(), error.c_str(), captureUsage(program).c_str());
         return usageStatus;
     }
     try {

@@ -5,6 +5,7 @@
 #   P/share/icons/hicolor/{256x256,48x48}/apps/   the icon, drawn by makedata from the pictures
 #   P/share/man/man1/                             the manual pages, compressed
 #   P/share/doc/iroiro/                           README, LICENSE, copyright, changelog
+#   P/share/doc/iroiro/docs/                      the documents the README links, and its picture
 include(GNUInstallDirs)
 
 install(PROGRAMS $<TARGET_FILE:show> DESTINATION ${CMAKE_INSTALL_BINDIR} RENAME iroiro)
@@ -50,6 +51,10 @@ set(DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/iroiro)
 install(FILES ${CMAKE_SOURCE_DIR}/README.md ${CMAKE_SOURCE_DIR}/LICENSE ${CMAKE_SOURCE_DIR}/packaging/copyright
               ${PACKAGING_OUT}/changelog.gz
         DESTINATION ${DOC_DIR})
+# The README's links are relative (docs/...): the documents go with it, so that each link of the
+# installed copy leads somewhere.
+install(DIRECTORY ${CMAKE_SOURCE_DIR}/docs/ DESTINATION ${DOC_DIR}/docs
+        FILES_MATCHING PATTERN "*.md" PATTERN "*.png" PATTERN "man" EXCLUDE)
 
 # The Debian package: iroiro_<version>_amd64.deb, its library dependencies computed by
 # dpkg-shlibdeps, plus the programs iroiro-capture runs.

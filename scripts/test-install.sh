@@ -49,9 +49,21 @@ playsTheEnd() { # playsTheEnd SHOW: from 113 s it ends by itself, status 0, noth
     { cat "$errors"; return 1; }
   [ ! -s "$errors" ] || { echo "the show wrote:"; cat "$errors"; return 1; }
 }
+callsItself() { # callsItself PROGRAM NAME: its usage, errors and help name it NAME, and no other
+  local errors help
+  errors=$(cd "$elsewhere" && "$1" --bogus 2>&1 >/dev/null)
+  [ $? -eq 2 ] || { echo "--bogus did not end with status 2"; return 1; }
+  help=$("$1" --help) || return 1
+  printf '%s\n' "$errors" | head -n 1 | grep -qx "$2: unknown option --bogus" &&
+    printf '%s\n' "$errors" "$help" | grep -q "^Usage: $2 \|^  $2 video " &&
+    ! printf '%s\n' "$errors" "$help" | grep -qE '^(Usage: |  )?(show|showcap)[ :]' ||
+    { printf '%s\n%s\n' "$errors" "$help"; return 1; }
+}
 checkInstalled() { # checkInstalled LABEL BIN_FOLDER
   check "$1: iroiro --version" versionIs "$2/iroiro" "iroiro $version"
   check "$1: iroiro-capture --version" versionIs "$2/iroiro-capture" "iroiro-capture $version"
+  check "$1: iroiro calls itself iroiro" callsItself "$2/iroiro" iroiro
+  check "$1: iroiro-capture calls itself iroiro-capture" callsItself "$2/iroiro-capture" iroiro-capture
   check "$1: iroiro-capture draws the build's frame at 50 s" sameFrame "$2/iroiro-capture"
   check "$1: iroiro plays the end with its installed data, no notice" playsTheEnd "$2/iroiro"
 }
@@ -82,6 +94,66 @@ for page in iroiro iroiro-capture; do
   check "man page $page renders without warnings" manPageRenders "$prefix/share/man/man1/$page.1.gz"
 done
 check "README and LICENSE in the doc folder" test -s "$prefix/share/doc/iroiro/README.md" -a -s "$prefix/share/doc/iroiro/LICENSE"
+
+# Every exit status an installed program gives is in its manual page: 0 (--version), 2 (a
+# mistake in the command line) and 1 (the show without a display; iroiro-capture without data).
+statusesInManPage() { # statusesInManPage PAGE PROGRAM ARGS_FOR_STATUS_1...
+  local page=$1 program=$2
+  shift 2
+  local listed
+  listed=$(zcat "$page" | sed -n '/^\.SH EXIT STATUS/,/^\.SH /p') || return 1
+  local statuses=()
+  "$program" --version >/dev/null 2>&1
+  statuses+=($?)
+  (cd "$elsewhere" && "$program" --bogus) >/dev/null 2>&1
+  statuses+=($?)
+  (cd "$elsewhere" && env -u DISPLAY "$program" "$@") >/dev/null 2>&1
+  statuses+=($?)
+  [ "${statuses[*]}" = "0 2 1" ] || { echo "statuses given: ${statuses[*]}, not 0 2 1"; return 1; }
+  for status in "${statuses[@]}"; do
+    grep -q "^\.B $status\$" <<<"$listed" || { echo "status $status is not listed:"; echo "$listed"; return 1; }
+  done
+}
+check "iroiro(1) lists every exit status iroiro gives" \
+  statusesInManPage "$prefix/share/man/man1/iroiro.1.gz" "$prefix/bin/iroiro" --window=320x180
+check "iroiro-capture(1) lists every exit status iroiro-capture gives" \
+  statusesInManPage "$prefix/share/man/man1/iroiro-capture.1.gz" "$prefix/bin/iroiro-capture" \
+  frame x.png --at 3 --data "$elsewhere"
+
+# The installed README, and the documents it links, link only what is installed with them.
+linksResolve() { # linksResolve DOC_FOLDER: every relative link of its Markdown files is a file there
+  local doc=$1 file target missing=0
+  while IFS= read -r file; do
+    while IFS= read -r target; do
+      target=${target%%#*}
+      [ -n "$target" ] || continue
+      [ -f "$(dirname "$file")/$target" ] || { echo "${file#"$doc"/} links $target, which is not installed"; missing=1; }
+    done < <(grep -o '\](\([^)]*\))' "$file" | sed 's/^](//; s/)$//' | grep -v '^[a-z]*:')
+  done < <(find "$doc" -name '*.md')
+  [ "$missing" -eq 0 ]
+}
+check "the installed README links only what is installed" linksResolve "$prefix/share/doc/iroiro"
+
+# Without a display, run.sh says so at once, before setting up or building anything, and gives the
+# quick and the full video commands. The package tools and cmake here only record being called.
+noDisplayRun() {
+  local stubs="$work/stubs" calls="$work/stub-calls" output status
+  mkdir -p "$stubs"
+  for tool in apt-get dpkg-query sudo cmake; do
+    printf '#!/bin/sh\necho %s >> "%s"\nexit 1\n' "$tool" "$calls" > "$stubs/$tool"
+    chmod +x "$stubs/$tool"
+  done
+  output=$(env -u DISPLAY PATH="$stubs:$PATH" SHOW_BUILD_DIR="$work/no-display-build" \
+             timeout 20 bash "$root/scripts/run.sh" 2>&1)
+  status=$?
+  printf '%s\n' "$output"
+  [ "$status" -eq 1 ] || { echo "status $status, not 1"; return 1; }
+  [ ! -e "$calls" ] || { echo "called before saying so:"; cat "$calls"; return 1; }
+  [ ! -e "$work/no-display-build" ] || { echo "the build folder was made"; return 1; }
+  grep -q "showcap video show.mp4 --size 640x360 --fps 30 " <<<"$output" &&
+    grep -q "showcap video show.mp4  *# full" <<<"$output"
+}
+check "run.sh without a display says so before building, with the quick and the full video" noDisplayRun
 
 # What scripts/run.sh builds: the programs and the data, and not one test or benchmark.
 noTestTargets() {

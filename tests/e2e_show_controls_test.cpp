@@ -14,9 +14,11 @@
 #include "app/status_line.h"
 
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -325,6 +327,41 @@ TEST_F(ControlsRun, AJumpWhilePausedStaysPausedAtTheNewMomentAndPlaysFromThereOn
     EXPECT_EQ(soundBetween(played, pausedFrom, pausedTo), 0u) << "sound was played while paused";
     EXPECT_NE(findPlayed(played, resumedAt, audibleSegment(soundtrack(60.0, 1.5))), notFound)
         << "the resumed sound is not the soundtrack from the moment jumped to";
+}
+
+// Pixels of the status line's text colour (90 % grey) in the line's rows: a few hundred when the
+// line is drawn; the scenes' coloured glow hardly ever gives that exact grey.
+int statusTextPixels(const Picture& picture)
+{
+    int count = 0;
+    const std::size_t end = std::min(picture.rgb.size(), std::size_t(picture.width) * statusLineRows * 3);
+    for (std::size_t i = 0; i + 2 < end; i += 3) {
+        const auto grey = [&](std::size_t at) { return std::abs(int(std::uint8_t(picture.rgb[at])) - 229) <= 2; };
+        count += grey(i) && grey(i + 1) && grey(i + 2);
+    }
+    return count;
+}
+
+constexpr int lineShownPixels = 150;
+constexpr int noLinePixels = 50;
+
+TEST_F(ControlsRun, LeftBeforeZeroKeepsTheStatusLineUpUntilTheClockIsBackAtZero)
+{
+    startHeld({windowSize, "--at", "5"});
+    EXPECT_LT(statusTextPixels(shown()), noLinePixels) << "a line on a show nobody touched";
+    press("Left"); // to -5 s: the picture holds while the clock catches up
+    // Well past the line's 1.5 s after a key, with the clock still before 0.
+    sleepMs(4000);
+    const Picture waiting = shown();
+    sleepMs(500);
+    EXPECT_TRUE(waiting.rgb == shown().rgb) << "the picture did not hold";
+    EXPECT_GT(statusTextPixels(waiting), lineShownPixels) << "the line went while the clock is before 0 s";
+
+    setTimer(10000); // the clock at 5 s again: the line goes
+    const bool gone = waitUntil([&] { return statusTextPixels(shown()) < noLinePixels; }, 15000);
+    EXPECT_TRUE(gone) << "the line stays after the clock is back past 0 s";
+    pressEscapeAndExpectExitZero(window);
+    EXPECT_EQ(showMessages(), "");
 }
 
 struct EndCase {

@@ -1,16 +1,21 @@
 // The real show with its options: a normal window, a start part-way through (picture, sound and
-// end), the data found beside the executable, and the calls of the first frames without options.
+// end), the data found beside the executable, and the calls of the first frames without options;
+// and the name both programs call themselves by, as the build's and under their installed names.
+#include "support/command.h"
 #include "support/pictures.h"
 #include "support/show_run.h"
+#include "support/temp_folder.h"
 
 #include <gtest/gtest.h>
 #include <chrono>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <regex>
 #include <sstream>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -151,6 +156,55 @@ TEST_F(ShowOptionsRun, WithoutArgumentsTheFirstFramesCallsAreTheShowsOwn)
     EXPECT_TRUE(calls == readWholeFile(golden))
         << "the first three frames' GL calls changed; compare " SHOW_BUILD_DIR "/show_first_frames.calls with "
         << golden << " (SHOW_UPDATE_GOLDEN=1 rewrites it when the change is meant)";
+}
+
+struct NamedCase {
+    const char* program; // the build's binary
+    const char* started; // the name it is started as: a link to it; empty: the build's own path
+    std::vector<std::string> args;
+    int status;
+    std::string out; // how standard output (exit status 0) or standard error (otherwise) begins
+};
+
+const std::string version = SHOW_VERSION;
+const NamedCase namedCases[] = {
+    {SHOW_BINARY, "", {"--bogus"}, 2, "show: unknown option --bogus\nUsage: show [--window"},
+    {SHOW_BINARY, "", {"--version"}, 0, "show (iroiro) " + version + "\n"},
+    {SHOW_BINARY, "iroiro", {"--bogus"}, 2, "iroiro: unknown option --bogus\nUsage: iroiro [--window"},
+    {SHOW_BINARY, "iroiro", {"--version"}, 0, "iroiro " + version + "\n"},
+    {SHOW_BINARY, "iroiro", {"--help"}, 0, "Usage: iroiro [--window"},
+    {SHOW_BINARY, "iroiro", {"--window", "800x450"}, 2,
+     "iroiro: unexpected argument 800x450 (for a window of that size, write --window=800x450)\nUsage: iroiro ["},
+    {SHOW_BINARY, "iroiro", {"--data", "nowhere"}, 2, "iroiro: --data nowhere: no iroiro/ folder there\nUsage: iroiro ["},
+    {SHOWCAP_BINARY, "", {"--bogus"}, 2, "showcap: unknown option --bogus\nUsage:\n  showcap video OUT.mp4"},
+    {SHOWCAP_BINARY, "", {"--version"}, 0, "showcap (iroiro) " + version + "\n"},
+    {SHOWCAP_BINARY, "iroiro-capture", {"--help"}, 0, "Usage:\n  iroiro-capture video OUT.mp4"},
+    {SHOWCAP_BINARY, "iroiro-capture", {"--version"}, 0, "iroiro-capture " + version + "\n"},
+    {SHOWCAP_BINARY, "iroiro-capture", {"frame", "f.png", "--at", "3", "--data", "nowhere"}, 1,
+     "iroiro-capture: no iroiro/ folder in nowhere\n"},
+};
+
+TEST(ProgramNames, BothProgramsCallThemselvesByTheNameTheyWereStartedAs)
+{
+    TempFolder folder;
+    for (const NamedCase& c : namedCases) {
+        std::string program = c.program;
+        if (*c.started) {
+            program = folder.path() + "/" + c.started;
+            std::remove(program.c_str());
+            ASSERT_EQ(symlink(c.program, program.c_str()), 0) << program;
+        }
+        std::string command = "cd '" + folder.path() + "' && env -u DISPLAY '" + program + "'";
+        for (const std::string& arg : c.args)
+            command += " '" + arg + "'";
+        const CommandResult result = runCommand(command + " >out.txt 2>errors.txt");
+        const std::string shown = std::string(*c.started ? c.started : c.program) + " " + c.args.front();
+        EXPECT_EQ(result.status, c.status) << shown;
+        const std::string out = readWholeFile(folder.path() + (c.status == 0 ? "/out.txt" : "/errors.txt"));
+        EXPECT_EQ(out.substr(0, c.out.size()), c.out) << shown << ": got\n" << out;
+        EXPECT_EQ(out.find(*c.started ? "showcap" : "iroiro-capture"), std::string::npos)
+            << shown << ": another name for the program";
+    }
 }
 
 } // namespace

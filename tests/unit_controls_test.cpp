@@ -217,7 +217,7 @@ TEST(ShowOptionsLoop, LoopIsOffUnlessAskedFor)
 
 TEST(ShowOptionsLoop, HelpListsTheKeys)
 {
-    const std::string help = showHelp();
+    const std::string help = showHelp("iroiro");
     for (const char* key : {"Space", "Right / Left", "Page Down / Up", "Home", "F11", "--loop", "Escape"})
         EXPECT_NE(help.find(key), std::string::npos) << key;
 }

@@ -79,7 +79,6 @@ const RefusedCase refusedCases[] = {
     {{"--fullscreen"}, "unknown option --fullscreen"},
     {{"-x"}, "unknown option -x"},
     {{"movie.mp4"}, "unexpected argument movie.mp4"},
-    {{"--window", "800x600"}, "unexpected argument 800x600"}, // the size only with '='
     {{"--window="}, "--window=: give --window=WIDTHxHEIGHT"},
     {{"--window=0x10"}, "each side from 1 to 16384"},
     {{"--window=16385x10"}, "each side from 1 to 16384"},
@@ -105,6 +104,50 @@ TEST(ShowOptions, RefusedCommandLinesSayWhyInOneLine)
         EXPECT_NE(error.find(c.reason), std::string::npos) << shown << ": got \"" << error << "\"";
         EXPECT_EQ(error.find('\n'), std::string::npos) << "one line: " << error;
     }
+}
+
+// A size given apart from --window is refused with the form that works; anything else apart is
+// only named.
+const std::pair<std::vector<std::string>, const char*> apartCases[] = {
+    {{"--window", "800x450"}, "unexpected argument 800x450 (for a window of that size, write --window=800x450)"},
+    {{"--at", "5", "--window", "800X450", "--loop"},
+     "unexpected argument 800X450 (for a window of that size, write --window=800X450)"},
+    {{"--window", "big"}, "unexpected argument big"},
+    {{"--window", "0x450"}, "unexpected argument 0x450"},
+    {{"--loop", "800x450"}, "unexpected argument 800x450"},
+    {{"--window=640x480", "800x450"}, "unexpected argument 800x450"},
+};
+
+TEST(ShowOptions, ASizeApartFromWindowIsRefusedWithTheFormThatWorks)
+{
+    for (const auto& [args, expected] : apartCases) {
+        ShowOptions options;
+        std::string error;
+        EXPECT_FALSE(parseShowOptions(args, options, error)) << expected;
+        EXPECT_EQ(error, expected);
+    }
+}
+
+TEST(ShowOptions, ProgramsCallThemselvesByTheNameTheyWereStartedAs)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {"build/show", "show"},
+        {"/usr/bin/iroiro", "iroiro"},
+        {"iroiro-capture", "iroiro-capture"},
+        {"C:\\Shows\\iroiro.exe", "iroiro"},
+        {"D:/iroiro/IROIRO.EXE", "IROIRO"},
+        {"./my.exe.d/show", "show"},
+        {"", "iroiro"},      // no path at all: the installed name
+        {"build/", "iroiro"},
+        {nullptr, "iroiro"}, // no arguments, not even the program's path
+    };
+    for (const auto& [path, name] : cases)
+        EXPECT_EQ(commandName(path, "iroiro"), name) << (path ? path : "(null)");
+
+    EXPECT_EQ(versionLine("iroiro", "iroiro", "1.2.3"), "iroiro 1.2.3\n");
+    EXPECT_EQ(versionLine("show", "iroiro", "1.2.3"), "show (iroiro) 1.2.3\n");
+    EXPECT_EQ(showUsage("iroiro").rfind("Usage: iroiro [--window[=WxH]] [--at SECONDS]", 0), 0u) << showUsage("iroiro");
+    EXPECT_EQ(showHelp("show").rfind(showUsage("show"), 0), 0u);
 }
 
 struct TimeCase {

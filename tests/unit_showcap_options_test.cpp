@@ -115,6 +115,20 @@ const RefusedCase refusedCases[] = {
     {{"frame", "f.png", "--at", "3", "--data="}, "--data needs a folder"},
 };
 
+TEST(ShowcapOptions, TheUsageAndHelpNameTheProgramAsItWasStarted)
+{
+    const std::string usage = captureUsage("iroiro-capture");
+    EXPECT_EQ(usage,
+              "Usage:\n"
+              "  iroiro-capture video OUT.mp4 [--size WxH] [--fps N] [--from SECONDS] [--to SECONDS] [--data DIR]\n"
+              "  iroiro-capture frames DIR    [--size WxH] [--fps N] [--from SECONDS] [--to SECONDS] [--data DIR]\n"
+              "  iroiro-capture frame OUT.png --at SECONDS [--size WxH] [--fps N] [--data DIR]\n"
+              "  iroiro-capture --help | --version\n");
+    const std::string help = captureHelp("showcap");
+    EXPECT_EQ(help.rfind(captureUsage("showcap"), 0), 0u);
+    EXPECT_EQ(help.find("iroiro-capture"), std::string::npos) << "one name per program";
+}
+
 TEST(ShowcapOptions, RefusedCommandLinesSayWhy)
 {
     for (const RefusedCase& c : refusedCases) {

@@ -209,8 +209,12 @@ protected:
     std::string dataPath(const std::string& name) const { return folder.path() + "/iroiro/" + name; }
 
     // The share of one core the show used over `seconds` from now.
+    // The share of a core the process takes over `seconds`, from a second after the call: the
+    // frame in flight when the window went out of sight (hundreds of milliseconds on a loaded
+    // machine or under the sanitizers) is left out, so what is measured is the steady state.
     double cpuShareOver(pid_t pid, int seconds, const char* when) const
     {
+        sleepMs(1000);
         const double before = cpuSeconds(pid);
         const Clock::time_point start = Clock::now();
         sleepMs(seconds * 1000);

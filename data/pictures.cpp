@@ -294,7 +294,7 @@ Picture makeNebulaSky()
     stretchToRange(canvas, 0.01, 0.97, 0.4, 0.08);
     // Under scene 3's coloured lights the nebula reads dull: more contrast about its mean and
     // more saturation bring its colours back on screen.
-    deepen(canvas, 1.7, 2.4);
+    deepen(canvas, 2.0, 2.8);
     fadeEdgesToBlack(canvas, 0.03, 0.12);
     return quantised(canvas, 0x4EB0u);
 }

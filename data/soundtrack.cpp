@@ -224,7 +224,7 @@ double arcGain(double t)
         {25.0, 0.0},          {sceneTwoFade, 0.0}, {endOf(sections[groove]) - 0.1, -6.0},
         // Scene 3, its break, and the stop into scene 4.
         {42.0, -1.6},         {breakStart, -1.6}, {breakStart + 0.3, -4.8}, {breakEnd - 2.5, -4.8}, {breakEnd, -1.6},
-        {intoSceneFour, -1.6}, {intoSceneFour + 0.1, -7.0}, {67.0, -7.0},
+        {intoSceneFour, -1.6}, {intoSceneFour + 0.1, -7.5}, {67.0, -7.5},
         // Scene 4: held back until the rush.
         {67.1, -4.5},         {rushStart - 0.5, -4.5}, {rushStart, -1.8}, {thin, -1.8},
         {thin + 0.5, -5.0},
@@ -264,7 +264,7 @@ constexpr Patch bass = {.waveform = Waveform::saw, .unison = 2, .detuneCents = 8
 // fundamental: it moves and is heard without covering the theme.
 constexpr Patch arpeggio = {.waveform = Waveform::square, .unison = 2, .detuneCents = 10.0, .width = 0.7,
                             .attack = 0.002, .decay = 0.18, .sustain = 0.0, .release = 0.08, .cutoff = 3500.0,
-                            .envCutoff = 1500.0, .cutoffDecay = 0.06, .resonance = 0.2, .level = 0.1,
+                            .envCutoff = 1500.0, .cutoffDecay = 0.06, .resonance = 0.2, .level = 0.11,
                             .reverbSend = 0.15, .delaySend = 0.3};
 constexpr Patch lead = {.waveform = Waveform::saw, .unison = 3, .detuneCents = 14.0, .width = 0.5, .drive = 1.6,
                         .attack = 0.03, .decay = 0.4, .sustain = 0.8, .release = 0.2, .cutoff = 1900.0,
@@ -355,7 +355,7 @@ std::vector<Note> hookBellNotes()
 std::vector<Note> hookLeadNotes()
 {
     std::vector<Note> notes;
-    addTheme(notes, sections[opening], 0.0, 0, 1.0, 0, 0.55, hookBeats);
+    addTheme(notes, sections[opening], 0.0, 0, 1.0, 0, 0.7, hookBeats);
     return notes;
 }
 

@@ -105,6 +105,23 @@ void stretchToRange(Canvas& canvas, double low, double high, double gamma, doubl
     }
 }
 
+// Stretches the picture's luminance about its mean by `contrast` and each colour's distance
+// from its own luminance by `saturation`, keeping channels short of white as stretchToRange does.
+void deepen(Canvas& canvas, double contrast, double saturation)
+{
+    double mean = 0.0;
+    for (const Colour& c : canvas.colours) {
+        mean += luminance(c);
+    }
+    mean /= static_cast<double>(canvas.colours.size());
+    for (Colour& c : canvas.colours) {
+        const double level = luminance(c);
+        const double stretched = mean + (level - mean) * contrast;
+        const auto channel = [&](double v) { return std::clamp(stretched + (v - level) * saturation, 0.0, 0.96); };
+        c = {channel(c.r), channel(c.g), channel(c.b)};
+    }
+}
+
 // Scene 4 sees the sky faces' bottom rows meet black below its horizon: they fade to black over
 // the last `bottom` of the picture's height, so the horizon is soft rather than a hard line. The
 // texture repeats, so filtering blends the bottom row with the top one: the top rows fade to
@@ -166,9 +183,13 @@ Picture makeGlowSprite()
         const double angle = std::atan2(v, u);
         const double rays = 0.15 * std::pow(std::fabs(std::sin(2.0 * angle)), 12.0) * std::exp(-r / 0.25) * smoothstep(0.0, 0.15, r);
         const double intensity = peak * window * (core + halo + rays);
-        // White at the core and a faintly cool halo, so the colours the show applies stay clean.
-        const double cool = smoothstep(0.0, 0.5, r);
-        return Colour{intensity * (1.0 - 0.06 * cool), intensity * (1.0 - 0.02 * cool), intensity};
+        // White at the core, warming to rose around it and cooling to violet in the outer halo:
+        // over black the glows read as coloured light. Each tint keeps the luminance of the
+        // white it replaces, so what the sprite adds to a frame's light stays the same.
+        const Colour rose{1.0, 0.5, 0.68};
+        const Colour violet{0.56, 0.5, 1.0};
+        const Colour tint = mix(mix(Colour{1.0, 1.0, 1.0}, rose, smoothstep(0.06, 0.22, r)), violet, smoothstep(0.25, 0.6, r));
+        return tint * (intensity / luminance(tint));
     }), 0x6C0Du);
 }
 
@@ -271,6 +292,9 @@ Picture makeNebulaSky()
                + Colour{star, star, star};
     });
     stretchToRange(canvas, 0.01, 0.97, 0.4, 0.08);
+    // Under scene 3's coloured lights the nebula reads dull: more contrast about its mean and
+    // more saturation bring its colours back on screen.
+    deepen(canvas, 2.0, 2.8);
     fadeEdgesToBlack(canvas, 0.03, 0.12);
     return quantised(canvas, 0x4EB0u);
 }
@@ -317,6 +341,12 @@ Picture makeWaveMap()
         c = c + Colour{0.35, 0.22, 0.30} * std::exp(-(b / 0.12) * (b / 0.12));
         // Wide bands that the moving ripples turn into travelling colour.
         c = c * (0.88 + 0.12 * std::sin(twoPi * (2.5 * b + 0.6 * drift)));
-        return c;
+        // The sheet reflects the map dimmed by its own lighting: the whole map a little brighter
+        // keeps the finale's surface lit, its highlights rolled off short of white.
+        const auto lifted = [](double v) {
+            v *= 1.18;
+            return v <= 0.8 ? v : 0.8 + 0.2 * std::tanh((v - 0.8) / 0.2);
+        };
+        return Colour{lifted(c.r), lifted(c.g), lifted(c.b)};
     }), 0x3A5Eu);
 }

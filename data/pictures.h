@@ -16,9 +16,11 @@ struct Picture {
 // staying in the texture cache when it is drawn minified, as it mostly is.
 constexpr int glowSpriteSize = 128;
 
-// Soft white glow on pure black, drawn with screen blending on crossed squares: its peak stays
-// below half so overlapping squares do not clip, its broad halo reaches far out over the black,
-// and its two outermost texel rings stay black, so no square outline shows at any angle.
+// Soft glow on pure black, drawn with screen blending on crossed squares: a white core warming
+// to rose and cooling to violet in its halo, each tint at the luminance of the white it replaces;
+// its peak stays below half so overlapping squares do not clip, its broad halo reaches far out
+// over the black, and its two outermost texel rings stay black, so no square outline shows at
+// any angle.
 Picture makeGlowSprite();
 
 // Sky A: velvet folds in rose and violet, brightest at the middle of the face the camera sees,
@@ -26,7 +28,8 @@ Picture makeGlowSprite();
 Picture makeVelvetSky();
 
 // Sky B: a teal, magenta and ember nebula gathered at the middle of the face, with faint stars,
-// using the full range, its bottom and top rows fading to black; tiling every way.
+// using the full range with deepened contrast and saturation (scene 3's lights dull it), its
+// bottom and top rows fading to black; tiling every way.
 Picture makeNebulaSky();
 
 // Sphere environment map: a dim dusk sky in the upper half and a bright rose-to-gold glow in

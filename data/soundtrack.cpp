@@ -50,8 +50,8 @@ constexpr int descentStartMs = visualEventMs(VisualEventKind::ringClosed);
 constexpr int endingStartMs = visualEventMs(VisualEventKind::sphereVanishes);
 
 constexpr Section sections[] = {
-    {sceneStartMs(1), sceneStartMs(2), "AAAAFFCCGGAAA"}, // the theme, slow, on bells over pads
-    {sceneStartMs(2), sceneStartMs(3), "AFCGAFCGG"},     // the beat enters; the theme on bells
+    {sceneStartMs(1), sceneStartMs(2), "AAAAFFCCGGAAA"}, // a hook, then the theme slow on bells, growing
+    {sceneStartMs(2), sceneStartMs(3), "AFCGAFCGG"},     // the beat and the theme enter; then bells
     {sceneStartMs(3), sceneStartMs(4), "FGEADGCAFG7AA"}, // a counter-melody, with a break
     {sceneStartMs(4), sceneStartMs(5), "AFCGAFCGAFCGG"}, // the theme three times: fullest in the rush
     {sceneStartMs(5), buildStartMs, "AAFFCC7"},          // breakdown: the theme slow again
@@ -152,6 +152,48 @@ constexpr int liftBreakEndBar = 9;
 constexpr int rushFirstBar = (visualEventMs(VisualEventKind::rushStart) - sceneStartMs(4)) / 2000;
 constexpr int thinFirstBar = (visualEventMs(VisualEventKind::rushEnd) - sceneStartMs(4)) / 2000 + 1;
 
+// The show opens on the theme's first bar at its own speed, before scene 1 slows it down.
+constexpr double hookBeats = 4.0;
+
+// Stops: for the three beats before the cut into scene 4 and before the rush, the bass, the
+// kick, the pads and the arpeggio drop out while the melody, the snare and hats (which hold the
+// high band, so that no cymbal-like jump comes where the frame does not change) and a fill carry
+// on; at the moment itself they all come back.
+struct Stop {
+    double start;
+    double end;
+};
+constexpr double stopSeconds = 3.0 * beatSeconds;
+constexpr Stop stops[] = {
+    {sceneStartMs(4) / 1000.0 - stopSeconds, sceneStartMs(4) / 1000.0},
+    {visualEventMs(VisualEventKind::rushStart) / 1000.0 - stopSeconds, visualEventMs(VisualEventKind::rushStart) / 1000.0},
+};
+
+bool inStop(double t)
+{
+    for (const Stop& stop : stops) {
+        if (t >= stop.start - 1e-9 && t < stop.end - 1e-9) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// A gain curve with the stops cut out of it, closing and opening over 20 ms.
+GainCurve withStops(GainCurve curve)
+{
+    for (std::size_t i = 0; i < curve.values.size(); ++i) {
+        const double t = static_cast<double>(i * controlFrames) / sampleRate;
+        for (const Stop& stop : stops) {
+            const double edge = std::min(t - stop.start, stop.end - t);
+            if (edge > -0.02) {
+                curve.values[i] *= std::clamp(-edge / 0.02, 0.0, 1.0);
+            }
+        }
+    }
+    return curve;
+}
+
 // The show's arc in the mix, in dB: the scenes sit a little below the build, which peaks while
 // the ring closes in; once it has closed the music steps back with the picture's light.
 double arcGain(double t)
@@ -166,12 +208,28 @@ double arcGain(double t)
     // return; scene 4 steps back after the rush; the breakdown grows as the finale lights up.
     const double breakStart = timeAt(sections[lift], liftBreakBar * 4.0);
     const double breakEnd = timeAt(sections[lift], liftBreakEndBar * 4.0);
-    const double rushStart = timeAt(sections[statement], rushFirstBar * 4.0);
+    const double rushStart = visualEventMs(VisualEventKind::rushStart) / 1000.0;
     const double thin = timeAt(sections[statement], thinFirstBar * 4.0);
+    // Scene 1 opens on its hook, settles, and rises all the way into its fade; scene 2 fades
+    // with its picture into the cut. The statement before the rush stays back, so that the rush
+    // lifts the music.
+    const double hookEnd = startOf(sections[opening]) + hookBeats * beatSeconds;
+    const double sceneTwoFade = endOf(sections[groove]) - 3.0;
+    const double intoSceneFour = stops[0].start;
     const Point points[] = {
-        {0.0, -4.0},          {24.0, -4.0},       {25.0, 0.0},        {42.0, 0.0},        {43.0, -1.3},
-        {breakStart, -1.3},   {breakStart + 0.3, -4.5}, {breakEnd - 2.5, -4.5}, {breakEnd, -1.3}, {67.0, -1.3}, {67.5, -2.5}, {rushStart - 0.5, -2.5}, {rushStart, -1.6}, {thin, -1.6},
-        {thin + 0.5, -5.0},   {92.0, -5.0},       {92.5, -10.0},       {96.0, -4.0},       {100.0, -1.5},
+        // Scene 1.
+        {0.0, -6.0},          {hookEnd, -6.0},    {hookEnd + 2.0, -10.5}, {6.0, -10.5},   {12.0, -6.0},
+        {19.5, -2.0},         {24.0, -2.0},
+        // Scene 2.
+        {25.0, 0.0},          {sceneTwoFade, 0.0}, {endOf(sections[groove]) - 0.1, -6.0},
+        // Scene 3, its break, and the stop into scene 4.
+        {42.0, -1.6},         {breakStart, -1.6}, {breakStart + 0.3, -4.8}, {breakEnd - 2.5, -4.8}, {breakEnd, -1.6},
+        {intoSceneFour, -1.6}, {intoSceneFour + 0.1, -7.5}, {67.0, -7.5},
+        // Scene 4: held back until the rush.
+        {67.1, -4.5},         {rushStart - 0.5, -4.5}, {rushStart, -1.8}, {thin, -1.8},
+        {thin + 0.5, -5.0},
+        // Scene 5.
+        {92.0, -5.0},         {92.5, -10.0},       {96.0, -4.0},       {100.0, -1.5},
         {rise - 0.5, -0.5},   {rise + 0.5, -0.3}, {fall - 0.2, -0.3},  {fall + 0.3, -2.5}, {showEnd, -4.0},
     };
     double db = points[std::size(points) - 1].db;
@@ -186,14 +244,14 @@ double arcGain(double t)
 }
 
 // ---- Instruments. Times in seconds, frequencies in hertz. The melody (bells, lead, counter-line)
-// owns 500-2000 Hz: the pads and the arpeggio stay dark under it, the snare's noise above it.
+// owns 500-2000 Hz: the pads stay dark under it, the arpeggio and the snare's noise above it.
 
 constexpr Patch padPatch = {.waveform = Waveform::saw, .unison = 5, .detuneCents = 22.0, .width = 0.9,
                             .attack = 0.4, .decay = 1.0, .sustain = 1.0, .release = 1.0, .cutoff = 900.0,
                             .resonance = 0.05, .level = 0.032, .reverbSend = 0.35};
 // Scene 1's pads swell in slowly and ring on into the reverb.
 constexpr Patch openingPad = {.waveform = Waveform::saw, .unison = 5, .detuneCents = 22.0, .width = 0.9,
-                              .attack = 2.5, .decay = 1.0, .sustain = 1.0, .release = 3.0, .cutoff = 600.0,
+                              .attack = 2.5, .decay = 1.0, .sustain = 1.0, .release = 3.0, .cutoff = 420.0,
                               .resonance = 0.05, .level = 0.12, .reverbSend = 0.6};
 // Soft bells: their partials stay under 2 kHz, so that a note over silence is no cymbal.
 constexpr Patch bell = {.waveform = Waveform::bell, .unison = 2, .detuneCents = 7.0, .width = 0.7,
@@ -202,10 +260,11 @@ constexpr Patch bell = {.waveform = Waveform::bell, .unison = 2, .detuneCents = 
 constexpr Patch bass = {.waveform = Waveform::saw, .unison = 2, .detuneCents = 8.0, .subLevel = 0.12,
                         .attack = 0.004, .decay = 0.25, .sustain = 0.7, .release = 0.06, .cutoff = 420.0,
                         .envCutoff = 400.0, .cutoffDecay = 0.09, .resonance = 0.15, .level = 0.22};
-// Quiet and dark under the melody, so that it moves without covering the theme.
+// A glassy pluck above the melody's band, 2-4 kHz, filtered to little more than its
+// fundamental: it moves and is heard without covering the theme.
 constexpr Patch arpeggio = {.waveform = Waveform::square, .unison = 2, .detuneCents = 10.0, .width = 0.7,
-                            .attack = 0.002, .decay = 0.18, .sustain = 0.0, .release = 0.08, .cutoff = 500.0,
-                            .envCutoff = 1200.0, .cutoffDecay = 0.06, .resonance = 0.2, .level = 0.06,
+                            .attack = 0.002, .decay = 0.18, .sustain = 0.0, .release = 0.08, .cutoff = 3500.0,
+                            .envCutoff = 1500.0, .cutoffDecay = 0.06, .resonance = 0.2, .level = 0.11,
                             .reverbSend = 0.15, .delaySend = 0.3};
 constexpr Patch lead = {.waveform = Waveform::saw, .unison = 3, .detuneCents = 14.0, .width = 0.5, .drive = 1.6,
                         .attack = 0.03, .decay = 0.4, .sustain = 0.8, .release = 0.2, .cutoff = 1900.0,
@@ -276,6 +335,30 @@ std::vector<Note> openingBellNotes()
     return notes;
 }
 
+// Over scene 1's last phrase before its fade the lead joins the bells, building to the drop.
+std::vector<Note> openingLeadNotes()
+{
+    std::vector<Note> notes;
+    addTheme(notes, sections[opening], 32.0, 2, 2.0, 0, 0.5, 16.0, 12.0);
+    return notes;
+}
+
+// The hook: the theme's first bar at its own speed from the first moment, on bells.
+std::vector<Note> hookBellNotes()
+{
+    std::vector<Note> notes;
+    addTheme(notes, sections[opening], 0.0, 0, 1.0, 0, 0.9, hookBeats);
+    return notes;
+}
+
+// The lead doubles the hook, softly, so that its pitches stand out clearly from the first moment.
+std::vector<Note> hookLeadNotes()
+{
+    std::vector<Note> notes;
+    addTheme(notes, sections[opening], 0.0, 0, 1.0, 0, 0.7, hookBeats);
+    return notes;
+}
+
 // Scene 2's second cycle hears the theme at its own speed above the beat; the breakdown slows
 // it to half speed again, as scene 1 had it; once the ring has closed, its third bar rings out.
 std::vector<Note> laterBellNotes()
@@ -287,10 +370,12 @@ std::vector<Note> laterBellNotes()
     return notes;
 }
 
-// Scene 4 states the theme three times with a different ending each time.
+// The lead states the theme as scene 2 lands, and three times in scene 4 with a different
+// ending each time.
 std::vector<Note> leadNotes()
 {
     std::vector<Note> notes;
+    addTheme(notes, sections[groove], 0.0, 0, 1.0, 0, 0.75);
     for (int phrase = 0; phrase < 3; ++phrase) {
         addTheme(notes, sections[statement], phrase * 16.0, phrase, 1.0, 0, 0.9);
     }
@@ -394,6 +479,8 @@ void forEachStep(const StepLine& line, Visit visit)
 }
 
 constexpr StepLine bassLines[] = {
+    {opening, 4, 6, "x---------------", 0.45}, // scene 1 grows from 8 s
+    {opening, 6, 10, "x-------x-------", 0.4},
     {groove, 0, 8, "..x-..x-..x-..x-"},
     {lift, 1, liftBreakBar, "x-.xx-o-x-.xx-o-"},
     {lift, liftBreakEndBar, 13, "x-.xx-o-x-.xx-o-"},
@@ -428,17 +515,19 @@ std::vector<Note> bassNotes()
     return notes;
 }
 
-// ---- Arpeggio: sixteenths walking up and down the chord over two octaves.
+// ---- Arpeggio: sixteenths walking up and down the chord's tones, high above the melody.
 
 constexpr int arpeggioOrder[16] = {0, 2, 4, 1, 3, 5, 2, 4, 6, 4, 3, 1, 5, 3, 2, 4};
 
 constexpr StepLine arpeggioLines[] = {
+    {opening, 6, 8, "o.o.o.o.o.o.o.o.", 0.8},
+    {opening, 8, 10, "x.o.x.o.x.o.xoxo", 0.8},
     {lift, 1, liftBreakBar, "XxoxXxoxXxoxXxox"},
     {lift, liftBreakEndBar, 13, "XxoxXxoxXxoxXxox"},
     {statement, 0, rushFirstBar, "xxoxxxoxxxoxxxox", 0.8},
     {statement, rushFirstBar, thinFirstBar, "XxxxXxxxXxxxXxxx"},
     {breakdown, 2, 7, "o.o.o.o.o.o.o.o."},
-    {build, 0, 2, "XxxxXxxxXxxxXxxx", 0.7},
+    {build, 0, 2, "XxxxXxxxXxxxXxxx", 0.45},
 };
 
 std::vector<Note> arpeggioNotes()
@@ -451,8 +540,12 @@ std::vector<Note> arpeggioNotes()
             if (velocity == 0.0) {
                 return;
             }
+            // The chord's tones folded into the octave from C7 (2093 Hz), above the melody.
             const int order = arpeggioOrder[i];
-            const double pitch = chord.tones[order % 4] + 12.0 * (1 + order / 4);
+            double pitch = chord.tones[order % 4];
+            while (pitch < 96.0) {
+                pitch += 12.0;
+            }
             notes.push_back({start, step * 0.9, pitch, velocity});
         });
     }
@@ -563,8 +656,16 @@ std::vector<Hit> drumHits()
             }
             // Slight velocity variation keeps repeated hits from sounding machine-stamped.
             const double varied = drumLevel * velocity * (0.94 + 0.06 * humanise.uniform());
+            if (drumLine.drum == Drum::kick && inStop(time)) {
+                return;
+            }
             hits.push_back({time, drumLine.drum, varied});
         });
+    }
+    // The fill into the rush: a snare roll in sixteenths over the stop's last two beats, growing.
+    const double rush = visualEventMs(VisualEventKind::rushStart) / 1000.0;
+    for (int i = 0; i < 8; ++i) {
+        hits.push_back({rush - 1.0 + i * beatSeconds / 4.0, Drum::snare, drumLevel * (0.2 + 0.04 * i)});
     }
     const std::vector<Hit> accents = accentHits();
     hits.insert(hits.end(), accents.begin(), accents.end());
@@ -665,26 +766,32 @@ StereoSignal composeSoundtrack(std::vector<SoundtrackStem>* stems)
         {"drums",
          [](const std::vector<Hit>& hits, const GainCurve&, MixBus& bus) {
              renderDrums(hits, 0xD7u, bus);
+             // Rising through each stop.
+             renderRiser(stops[0].end - 4.0, stops[0].end, 2500.0, 0.1, 0x73u, bus);
+             renderRiser(stops[1].end - 4.0, stops[1].end, 2500.0, 0.1, 0x74u, bus);
              // Rising out of the breakdown into the build.
              renderRiser(startOf(sections[build]) - 6.0, startOf(sections[build]), 5000.0, 0.15, 0x71u, bus);
          }},
         {"pads",
          [](const std::vector<Hit>& hits, const GainCurve& openingCurve, MixBus& bus) {
-             renderPads(openingCurve, duckingCurve(hits, 0.45, bus.frames()), bus);
+             renderPads(openingCurve, withStops(duckingCurve(hits, 0.45, bus.frames())), bus);
          }},
         {"bass",
          [](const std::vector<Hit>& hits, const GainCurve&, MixBus& bus) {
-             const GainCurve duck = duckingCurve(hits, 0.35, bus.frames());
+             const GainCurve duck = withStops(duckingCurve(hits, 0.35, bus.frames()));
              renderNotes(bass, bassNotes(), &duck, 0xBAu, bus);
          }},
         {"arpeggio",
          [](const std::vector<Hit>& hits, const GainCurve&, MixBus& bus) {
-             const GainCurve duck = duckingCurve(hits, 0.25, bus.frames());
+             const GainCurve duck = withStops(duckingCurve(hits, 0.25, bus.frames()));
              renderNotes(arpeggio, arpeggioNotes(), &duck, 0xA7u, bus);
          }},
         {"melody",
          [](const std::vector<Hit>& hits, const GainCurve& openingCurve, MixBus& bus) {
+             renderNotes(bell, hookBellNotes(), nullptr, 0xB4u, bus);
+             renderNotes(lead, hookLeadNotes(), nullptr, 0x1Cu, bus);
              renderNotes(bell, openingBellNotes(), &openingCurve, 0xB2u, bus);
+             renderNotes(lead, openingLeadNotes(), &openingCurve, 0x18u, bus);
              renderNotes(bell, laterBellNotes(), nullptr, 0xB3u, bus);
              // The lead gives way a little at each kick, so that their peaks do not meet.
              const GainCurve duck = duckingCurve(hits, 0.4, bus.frames());

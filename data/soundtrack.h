@@ -1,7 +1,9 @@
 // The show's soundtrack, composed in code for its timeline and edited to what the picture does
-// (app/visual_events.h): one theme at one tempo, slow in scene 1, growing through scenes 2 and
-// 3, stated in scene 4, returning over the build while the light ring closes in (the loudest
-// part), and a closing chord as the sphere sinks out of sight.
+// (app/visual_events.h): one theme at one tempo, heard at once as a hook, then slow in scene 1
+// and rising into the drop where scene 2 lands with it, growing through scene 3, stated in
+// scene 4 with the band stopping for a fill before the cut and before the rush, returning over
+// the build while the light ring closes in (the loudest part), and a closing chord as the
+// sphere sinks out of sight.
 #pragma once
 
 #include "data/audio.h"

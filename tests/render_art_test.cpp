@@ -25,12 +25,15 @@
 
 namespace {
 
-constexpr int kWidth = 1280;
-constexpr int kHeight = 720;
 constexpr int kFramesPerSecond = 60;
 
-class ArtRender : public ::testing::Test {
+// A run's frames drawn at one size, shared by the suites of each size.
+template <int Width, int Height>
+class ArtRenderAt : public ::testing::Test {
 public:
+    static constexpr int kWidth = Width;
+    static constexpr int kHeight = Height;
+
     static void SetUpTestSuite()
     {
         failure().clear();
@@ -90,6 +93,16 @@ protected:
     // the sky, such as glows, counts with it; what hides it does not).
     static std::vector<double> skyLevelsAt(std::uint32_t showTimeMs, std::int32_t ShowState::*sky)
     {
+        const std::vector<std::uint8_t> rgb = skyPixelsAt(showTimeMs, sky);
+        std::vector<double> levels;
+        for (std::size_t p = 0; p < rgb.size() / 3; ++p)
+            levels.push_back(lumaAt(rgb, p));
+        return levels;
+    }
+
+    // The RGB of those pixels, one after another.
+    static std::vector<std::uint8_t> skyPixelsAt(std::uint32_t showTimeMs, std::int32_t ShowState::*sky)
+    {
         const std::vector<std::uint8_t> lit = frameAt(showTimeMs);
         GLuint black = 0;
         glGenTextures(1, &black);
@@ -104,12 +117,12 @@ protected:
         const std::vector<std::uint8_t> unlit = frameAt(showTimeMs);
         showState.*sky = saved;
         glDeleteTextures(1, &black);
-        std::vector<double> levels;
+        std::vector<std::uint8_t> pixels;
         for (std::size_t p = 0; p < lit.size() / 3; ++p) {
             if (!std::equal(&lit[p * 3], &lit[p * 3 + 3], &unlit[p * 3]))
-                levels.push_back(lumaAt(lit, p));
+                pixels.insert(pixels.end(), &lit[p * 3], &lit[p * 3 + 3]);
         }
-        return levels;
+        return pixels;
     }
 
     // Calls visit(showTimeMs, rgb) for each frame of a run at `framesPerSecond` from `fromMs` up
@@ -141,6 +154,64 @@ protected:
         return std::max({rgb[pixel * 3], rgb[pixel * 3 + 1], rgb[pixel * 3 + 2]});
     }
 
+    // The share of pixels with a channel at 255.
+    static double clippedShare(const std::vector<std::uint8_t>& rgb)
+    {
+        std::size_t clipped = 0;
+        for (std::size_t p = 0; p < rgb.size() / 3; ++p)
+            clipped += brightestChannel(rgb, p) == 255;
+        return double(clipped) / double(rgb.size() / 3);
+    }
+
+    // Colourfulness as Hasler and Suesstrunk (2003) measure it: the spread and the mean of the
+    // opponent channels red-green and yellow-blue over the frame.
+    static double colourfulness(const std::vector<std::uint8_t>& rgb)
+    {
+        double sumRg = 0.0, sumYb = 0.0, sumRg2 = 0.0, sumYb2 = 0.0;
+        const double n = double(rgb.size() / 3);
+        for (std::size_t i = 0; i + 2 < rgb.size(); i += 3) {
+            const double rg = double(rgb[i]) - rgb[i + 1];
+            const double yb = 0.5 * (double(rgb[i]) + rgb[i + 1]) - rgb[i + 2];
+            sumRg += rg;
+            sumYb += yb;
+            sumRg2 += rg * rg;
+            sumYb2 += yb * yb;
+        }
+        const double meanRg = sumRg / n;
+        const double meanYb = sumYb / n;
+        const double spread = std::sqrt(std::max(0.0, sumRg2 / n - meanRg * meanRg) + std::max(0.0, sumYb2 / n - meanYb * meanYb));
+        return spread + 0.3 * std::sqrt(meanRg * meanRg + meanYb * meanYb);
+    }
+
+    // The standard deviation of the frame's luma: how much of the range the picture spreads over.
+    static double lumaSpread(const std::vector<std::uint8_t>& rgb)
+    {
+        const double mean = meanLuma(rgb);
+        double sum = 0.0;
+        for (std::size_t p = 0; p < rgb.size() / 3; ++p)
+            sum += (lumaAt(rgb, p) - mean) * (lumaAt(rgb, p) - mean);
+        return std::sqrt(sum / double(rgb.size() / 3));
+    }
+
+    // Mean luma of the lower half of the frame (rows are bottom-up).
+    static double lowerHalfLuma(const std::vector<std::uint8_t>& rgb)
+    {
+        const std::size_t pixels = std::size_t(kWidth) * std::size_t(kHeight / 2);
+        double sum = 0.0;
+        for (std::size_t p = 0; p < pixels; ++p)
+            sum += lumaAt(rgb, p);
+        return sum / double(pixels);
+    }
+
+    // The mean absolute difference in luma between two frames.
+    static double lumaChange(const std::vector<std::uint8_t>& a, const std::vector<std::uint8_t>& b)
+    {
+        double sum = 0.0;
+        for (std::size_t p = 0; p < a.size() / 3; ++p)
+            sum += std::fabs(lumaAt(a, p) - lumaAt(b, p));
+        return sum / double(a.size() / 3);
+    }
+
 private:
     static std::string& failure()
     {
@@ -148,6 +219,8 @@ private:
         return reason;
     }
 };
+
+using ArtRender = ArtRenderAt<1280, 720>;
 
 TEST_F(ArtRender, FinaleStaysLitWhileTheRingClosesAndAfter)
 {
@@ -391,6 +464,129 @@ TEST_F(ArtAgainstSoundtrack, CymbalsOnlyWhereThePictureChanges)
         EXPECT_GE(change, 3.0 * normal) << "a heavy accent at " << accent << " s where the frame changes by " << change
                                         << " against " << normal << " normally";
     }
+}
+
+// The pictures as a review sees them, at 960 x 540: colour and light where they read flat, and
+// scene 2's light against its music.
+using ArtReview = ArtRenderAt<960, 540>;
+
+TEST_F(ArtReview, SceneOnesGlowsAreTinted)
+{
+    for (const std::uint32_t ms : {5000u, 10000u, 15000u}) {
+        EXPECT_GE(colourfulness(frameAt(ms)), 5.0) << "scene 1 at " << ms << " ms, grey glows on black";
+    }
+}
+
+TEST_F(ArtReview, TheTintLeavesSceneTwosLightAsItWas)
+{
+    // Scene 2 shows the glows over the velvet sky: tinting them keeps its frame means (as they
+    // were with white glows).
+    struct Moment {
+        std::uint32_t ms;
+        double mean;
+    };
+    constexpr Moment kMoments[] = {{28000, 66.98}, {33000, 63.45}, {38000, 58.07}};
+    for (const Moment& moment : kMoments) {
+        EXPECT_NEAR(meanLuma(frameAt(moment.ms)), moment.mean, 1.0) << moment.ms << " ms";
+    }
+}
+
+TEST_F(ArtReview, TheNebulaReadsInColour)
+{
+    // The whole frame's colour and spread; the clipping of the sky's own pixels (see
+    // skyLevelsAt), as the lit sphere in front of it has highlights of its own.
+    for (const std::uint32_t ms : {50000u, 60000u}) {
+        SCOPED_TRACE(std::to_string(ms) + " ms");
+        const std::vector<std::uint8_t> rgb = frameAt(ms);
+        EXPECT_GE(colourfulness(rgb), 45.0);
+        EXPECT_GE(lumaSpread(rgb), 38.0) << "the luma's standard deviation";
+        const std::vector<std::uint8_t> skyRgb = skyPixelsAt(ms, &ShowState::skyTextureB);
+        ASSERT_GT(skyRgb.size() / 3, std::size_t(kWidth * kHeight / 10)) << "the sky covers a tenth of the frame";
+        EXPECT_LE(clippedShare(skyRgb), 0.005) << "the sky's pixels with a channel at 255";
+    }
+}
+
+TEST_F(ArtReview, TheRippleSurfaceIsBright)
+{
+    struct Moment {
+        std::uint32_t ms;
+        double atLeast;
+    };
+    constexpr Moment kMoments[] = {{100000, 48.0}, {104000, 43.0}};
+    for (const Moment& moment : kMoments) {
+        SCOPED_TRACE(std::to_string(moment.ms) + " ms");
+        const std::vector<std::uint8_t> rgb = frameAt(moment.ms);
+        EXPECT_GE(lowerHalfLuma(rgb), moment.atLeast) << "the lower half's mean luma";
+        EXPECT_LE(clippedShare(rgb), 0.01) << "pixels with a channel at 255";
+    }
+}
+
+TEST_F(ArtReview, SceneTwosLoudnessFollowsItsLight)
+{
+    // Every half second, the frames' mean luma over 3 s (10 fps) against the soundtrack's
+    // loudness over the same 3 s.
+    const std::vector<double>& samples = soundtrack();
+    ASSERT_FALSE(samples.empty()) << "ffmpeg could not decode " << dataFilePath(soundtrackFile);
+    const KWeightedEnergy energy(samples);
+    std::vector<double> luma; // by tenth of a second from 25 s
+    forEachFrame(25000, 42000, 10, [&](std::uint32_t, const std::vector<std::uint8_t>& rgb) { luma.push_back(meanLuma(rgb)); });
+    ASSERT_GE(luma.size(), 160u);
+    std::vector<double> brightness;
+    std::vector<double> loudness;
+    std::string figures;
+    for (double centre = 26.5; centre <= 40.5 + 1e-9; centre += 0.5) {
+        const std::size_t first = static_cast<std::size_t>(std::lround((centre - 1.5 - 25.0) * 10.0));
+        double sum = 0.0;
+        for (std::size_t i = first; i < std::min(luma.size(), first + 30); ++i)
+            sum += luma[i];
+        brightness.push_back(sum / 30.0);
+        loudness.push_back(energy.loudness(centre - 1.5, 3.0));
+        figures += " " + std::to_string(centre).substr(0, 4) + ":" + std::to_string(brightness.back()).substr(0, 4) +
+                   "/" + std::to_string(loudness.back()).substr(0, 5);
+    }
+    EXPECT_GE(correlation(brightness, loudness), 0.3) << "luma/LUFS:" << figures;
+}
+
+// The whole run at 30 fps: wherever the picture stands still for 8 s, the music moves. A slow
+// test (the show's 3444 frames), in the end-to-end tier.
+using ArtWholeRun = ArtRenderAt<960, 540>;
+
+TEST_F(ArtWholeRun, NoStretchWherePictureAndMusicBothStandStill)
+{
+    const std::vector<double>& samples = soundtrack();
+    ASSERT_FALSE(samples.empty()) << "ffmpeg could not decode " << dataFilePath(soundtrackFile);
+    const KWeightedEnergy energy(samples);
+    std::vector<double> times;
+    std::vector<double> luma;
+    std::vector<double> change;
+    std::vector<std::uint8_t> previous;
+    forEachFrame(0, 114800, 30, [&](std::uint32_t ms, const std::vector<std::uint8_t>& rgb) {
+        times.push_back(ms / 1000.0);
+        luma.push_back(meanLuma(rgb));
+        change.push_back(previous.empty() ? 0.0 : lumaChange(rgb, previous));
+        previous = rgb;
+    });
+    ASSERT_GT(times.size(), 3000u);
+    std::string dead;
+    for (double from = 2.0; from + 8.0 <= 112.0 + 1e-9; from += 0.5) {
+        double changeSum = 0.0;
+        int count = 0;
+        double darkest = 1e9;
+        double brightest = -1e9;
+        for (std::size_t i = 1; i < times.size(); ++i) {
+            if (times[i] < from || times[i] >= from + 8.0)
+                continue;
+            changeSum += change[i];
+            ++count;
+            darkest = std::min(darkest, luma[i]);
+            brightest = std::max(brightest, luma[i]);
+        }
+        const bool still = count > 0 && changeSum / count < 1.5 && brightest - darkest < 5.0;
+        const double range = energy.loudestShortTerm(from, from + 8.0) - energy.quietestShortTerm(from, from + 8.0);
+        if (still && range < 2.0)
+            dead += " " + std::to_string(from).substr(0, 5) + " s (" + std::to_string(range).substr(0, 4) + " LU)";
+    }
+    EXPECT_EQ(dead, "") << "8 s windows where the picture is still and the music within 2 LU, from";
 }
 
 } // namespace

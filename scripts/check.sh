@@ -13,4 +13,7 @@ grep -qx 'SHOW_TESTS:BOOL=ON' "$build/CMakeCache.txt" 2>/dev/null ||
 # What these tiers run, and nothing else: no benchmarks, no end-to-end test program.
 cmake --build "$build" -j"$(nproc)" --target show unit_tests trace_tests render_tests data_tests iroiro_data
 
-withDisplay ctest --test-dir "$build" --output-on-failure -j"$(nproc)" --no-tests=error -LE 'e2e|slow' "$@"
+# The end-to-end test program is not built here: where it never was, CTest stands in for its
+# tests with placeholders that carry no tier, which are left out by name.
+withDisplay ctest --test-dir "$build" --output-on-failure -j"$(nproc)" --no-tests=error -LE 'e2e|slow' \
+  -E '^e2e_tests_NOT_BUILT' "$@"

@@ -4,6 +4,8 @@
 #include "app/data_files.h"
 #include "app/frame.h"
 #include "app/platform/allocator.h"
+#include "app/platform/command_line.h"
+#include "app/platform/window_frame.h"
 #include "app/platform/window_class.h"
 #include "app/run.h"
 #include "app/show_options.h"
@@ -32,8 +34,8 @@ const char* programName(const char* path)
 bool applyCommandLine(int argc, char** argv, ShowOptions& options, int& status)
 {
     std::string error;
-    if (!parseShowOptions(std::vector<std::string>(argv + 1, argv + argc), options, error)) {
-        std::fprintf(stderr, "show: %s\n%s", error.c_str(), showUsage().c_str());
+    if (!parseShowOptions(commandLineArguments(argc, argv), options, error)) {
+        std::fprintf(stderr, "%s: %s\n%s", helpWords().program, error.c_str(), showUsage().c_str());
         status = usageStatus;
         return false;
     }
@@ -50,8 +52,8 @@ bool applyCommandLine(int argc, char** argv, ShowOptions& options, int& status)
     const std::string& requested = options.shared.dataFolder;
     const std::string folder = locateDataFolder(requested);
     if (folder.empty() && !requested.empty()) {
-        std::fprintf(stderr, "show: --data %s: no %s/ folder there\n%s", requested.c_str(), dataFolderName,
-                     showUsage().c_str());
+        std::fprintf(stderr, "%s: --data %s: no %s/ folder there\n%s", helpWords().program, requested.c_str(),
+                     dataFolderName, showUsage().c_str());
         status = usageStatus;
         return false;
     }
@@ -64,8 +66,8 @@ bool applyCommandLine(int argc, char** argv, ShowOptions& options, int& status)
         std::string names;
         for (const std::string& name : missing)
             names += (names.empty() ? "" : ", ") + name;
-        std::fprintf(stderr, "show: missing from %s: %s (--data DIR reads the data from DIR/%s/)\n",
-                     dataFolder().c_str(), names.c_str(), dataFolderName);
+        std::fprintf(stderr, "%s: missing from %s: %s (--data DIR reads the data from DIR/%s/)\n",
+                     helpWords().program, dataFolder().c_str(), names.c_str(), dataFolderName);
     }
     setFirstFrameTime(options.shared.atMs);
     return true;
@@ -75,6 +77,7 @@ bool applyCommandLine(int argc, char** argv, ShowOptions& options, int& status)
 
 int main(int argc, char** argv)
 {
+    useParentConsole();
     ShowOptions options;
     int status = 0;
     if (!applyCommandLine(argc, argv, options, status))
@@ -90,11 +93,15 @@ int main(int argc, char** argv)
     tuneAllocatorForDrawing();
     glutInit(&glutArgc, glutArgv.data());
     glutInitDisplayMode(GLUT_RGBA | GLUT_DOUBLE | GLUT_DEPTH);
-    glutInitWindowPosition(100, 100);
-    if (options.window)
-        glutInitWindowSize(options.width, options.height);
-    else
+    if (options.window) {
+        // Centred on the screen it opens on, and shrunk to fit it when larger.
+        const WindowPlacement window = centredWindow(placementArea(), windowFrame(), options.width, options.height);
+        glutInitWindowPosition(window.x, window.y);
+        glutInitWindowSize(window.width, window.height);
+    } else {
+        glutInitWindowPosition(100, 100);
         glutInitWindowSize(1000, 800);
+    }
     // Titled with the program's path; grouped by the window system under the show's own class.
     useWindowClass(programName(argv[0]), "iroiro");
     glutCreateWindow(argv[0]);
@@ -111,6 +118,10 @@ int main(int argc, char** argv)
     glutSpecialFunc(specialKeyPressed);
 
     initGraphics();
+    // Closed while a notice was up (Windows lets the window go during the modal box): the show
+    // has nothing left to run in, and ends as a close ends it.
+    if (glutGetWindow() == 0)
+        return 0;
     glutMainLoop();
     return 0;
 }

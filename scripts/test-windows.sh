@@ -337,14 +337,17 @@ check $? "closing the window while the notice is up ends the show with 0 and no 
 # matched against the decoded soundtrack's. The recording's own length is the test's clock: the
 # sound server writes it at the real-time pace.
 ffmpeg -v error -i "$data/k13.mp3" -ac 1 -ar 8000 -f s16le "$tmp/soundtrack.raw"
-# matchSound RECORDING FROM START-BYTES SEGMENT-END-BYTES: the soundtrack's position at the start
-# of the 3 s of RECORDING that end at SEGMENT-END-BYTES, by correlation over the soundtrack from
-# FROM-2 s to FROM plus the time from START-BYTES (the show's start, or the key) to the segment,
-# plus 2 s. The position lies between FROM-0.3 s and FROM plus that time plus 0.3 s: the sound
-# cannot have run longer than the recording since the start, and a late start on a loaded machine
-# is allowed. Blocks where the recording is silent (the soundtrack never is, after its first
-# second) are dropouts, left out of the correlation and counted. Prints what it saw; status 0
-# when matched, 1 when not, 3 when not and dropouts were seen (the measurement is then repeated).
+# matchSound RECORDING FROM START-BYTES END-BYTES: the soundtrack's position in the RECORDING
+# between START-BYTES (the show's start, or a key) and END-BYTES, from its 20 ms loudness. Wine
+# and the sound server can stall under load: the null sink then records silence (the soundtrack
+# is never silent after its first second), and the sound after it comes late by the stall. So
+# two readings of the recording's last 3 s of sound are tried, and the better taken: the latest
+# stretch without a silent block (at least 1 s), and the last 3 s of heard blocks joined across
+# the stalls. Each is correlated over the soundtrack from FROM-2 s to FROM plus the time from the
+# start to it plus 2 s; the position at its first block lies between FROM-0.3 s and FROM plus
+# that time plus 0.3 s: the sound cannot have run longer than the recording since the start, and
+# a late start on a loaded machine is allowed. Prints what it saw; status 0 when matched, 1 when
+# not, 3 when not and the recording had dropouts (the measurement is then repeated).
 matchSound() {
   python3 - "$tmp/soundtrack.raw" "$@" <<'EOF'
 import array, math, sys
@@ -356,32 +359,46 @@ def loudness(path, first=0, last=None):
     block = 160  # 20 ms at 8 kHz
     return [math.log1p(math.sqrt(sum(s * s for s in samples[i:i + block]) / block))
             for i in range(0, len(samples) - block + 1, block)]
-start, end = int(sys.argv[4]), int(sys.argv[5])
-segmentStart = max(start, end - 3 * 16000)
+origin, start, end = float(sys.argv[3]), int(sys.argv[4]), int(sys.argv[5])
 track = loudness(sys.argv[1])
-part = loudness(sys.argv[2], segmentStart, end)
-elapsed = (segmentStart - start) / 16000  # seconds from the start to the segment
-origin = float(sys.argv[3])
+recording = loudness(sys.argv[2], start, end)
 silent = math.log1p(20)  # the null sink's silence is 0
-heard = [i for i, v in enumerate(part) if v > silent]
-dropouts = 1 - len(heard) / len(part) if part else 1
-def correlation(lag):
-    a = [part[i] for i in heard]; b = [track[lag + i] for i in heard]
-    n = len(a); ma = sum(a) / n; mb = sum(b) / n
-    sab = sum((x - ma) * (y - mb) for x, y in zip(a, b))
-    saa = sum((x - ma) ** 2 for x in a); sbb = sum((y - mb) ** 2 for y in b)
+heard = [i for i, v in enumerate(recording) if v > silent]
+dropouts = (heard[-1] - heard[0] + 1 - len(heard)) if heard else 0
+said = "%d dropped 20 ms blocks among %d" % (dropouts, heard[-1] - heard[0] + 1 if heard else 0)
+# The latest stretch without a silent block, at most 3 s of it.
+stretch = []
+for i in reversed(heard):
+    if stretch and i != stretch[0] - 1:
+        if len(stretch) >= 50:
+            break
+        stretch = []
+    stretch.insert(0, i)
+readings = [("unbroken", stretch[-150:]), ("joined", heard[-150:])]
+def correlation(part, lag):
+    b = track[lag:lag + len(part)]
+    ma = sum(part) / len(part); mb = sum(b) / len(b)
+    sab = sum((x - ma) * (y - mb) for x, y in zip(part, b))
+    saa = sum((x - ma) ** 2 for x in part); sbb = sum((y - mb) ** 2 for y in b)
     return sab / math.sqrt(saa * sbb) if saa and sbb else 0
-if len(heard) < 50:
-    print("%.0f %% of %.1f s silent, %.1f s after the start" % (dropouts * 100, len(part) / 50, elapsed))
-    sys.exit(3 if part else 1)
-lags = range(max(0, int((origin - 2) * 50)), min(int((origin + elapsed + 2) * 50), len(track) - len(part)))
-best = max((correlation(lag), lag) for lag in lags)
-position = best[1] / 50
+results = []
+for name, blocks in readings:
+    if len(blocks) < 50:
+        continue
+    part = [recording[i] for i in blocks]
+    elapsed = blocks[0] / 50  # seconds from the start to the reading's first block
+    lags = range(max(0, int((origin - 2) * 50)), min(int((origin + elapsed + 2) * 50), len(track) - len(part)))
+    c, lag = max((correlation(part, lag), lag) for lag in lags)
+    results.append((c, lag / 50, elapsed, len(part) / 50, name))
+if not results:
+    print("no second of sound (%s)" % said)
+    sys.exit(3 if dropouts else 1)
+c, position, elapsed, span, name = max(results)
 latest = origin + elapsed + 0.3
-print("position %.2f s (%.2f-%.2f), correlation %.3f, %.1f s after the start, dropouts %.0f %%" %
-      (position, origin - 0.3, latest, best[0], elapsed, dropouts * 100))
-matched = best[0] > 0.8 and origin - 0.3 <= position <= latest
-sys.exit(0 if matched else 3 if dropouts > 0.02 else 1)
+print("position %.2f s (%.2f-%.2f), correlation %.3f over %.1f s %s from %.1f s after the start; %s" %
+      (position, origin - 0.3, latest, c, span, name, elapsed, said))
+matched = c > 0.8 and origin - 0.3 <= position <= latest
+sys.exit(0 if matched else 3 if dropouts else 1)
 EOF
 }
 record() { # record FILE: starts recording the null sink
@@ -404,7 +421,7 @@ stopRecording() {
 # shows, then ended with Escape while the soundtrack plays (the show closes it on the way out;
 # ending the process with MCI playing can crash it under Wine). From 23 s the recording holds the
 # soundtrack's step from quiet to loud at 25 s, which pins the position; Home then plays the
-# soundtrack from its start again (MCI's play from 0), recorded for 4 s more. The run from 23 s
+# soundtrack from its start again (MCI's play from 0), recorded for 6 s more. The run from 23 s
 # is started from another folder, on a copy of the zip unpacked into a folder named in Japanese
 # (outside the ANSI code page): its pictures (no notice) and its sound must be there all the same.
 japanese="$tmp/デモ"
@@ -429,7 +446,7 @@ soundRun() { # soundRun AT: sets soundResult, homeResult, soundStatus, homeStatu
     firstPicture "$window" "$tmp/japanese.png" || notices="$notices, no picture"
     key=$(recorded)
     pressKey "$window" Home
-    recordFor 4
+    recordFor 6
   fi
   stopRecording
   [ -n "$window" ] && pressKey "$window" Escape
@@ -507,26 +524,28 @@ print(" ".join(("sound" if on else "silence") + " %.1f s" % (n / 10) for on, n, 
 longest = max([i for i, r in enumerate(runs) if not r[0] and r[1] >= 15], default=None, key=lambda i: runs[i][1])
 after = sum(n for on, n, _ in runs[longest + 1:] if on) if longest is not None else 0
 ok = longest is not None and 0 < longest and after >= 10
-# Where the sound stopped: the soundtrack's position at the end of the 3 s before the pause's
-# silence (which hold the step at 25 s), by correlation of the heard 20 ms blocks' loudness over
-# the soundtrack from 22 s to the time since the start.
+# Where the sound stopped: the soundtrack's position at the end of the sound before the pause's
+# silence (its last 3 s, holding the step at 25 s), by correlation of 20 ms loudness over the
+# soundtrack from 22 s to the time since the start.
 if ok:
     stop = runs[longest][2] * block
     def loudness(s):
         return [math.log1p(math.sqrt(sum(v * v for v in s[i:i + 160]) / 160)) for i in range(0, len(s) - 159, 160)]
-    part = loudness(recording[max(0, stop - 24000):stop])
+    before = loudness(recording[max(0, stop - 40000):stop])
+    # The last 3 s of heard blocks before the silence, joined across stalls (the sound after a
+    # stall comes late by it, and goes on where it was).
+    part = [v for v in before if v > math.log1p(20)][-150:]
     track = loudness(samples(sys.argv[2]))
-    heard = [i for i, v in enumerate(part) if v > math.log1p(20)]
     def correlation(lag):
-        a = [part[i] for i in heard]; b = [track[lag + i] for i in heard]
-        ma = sum(a) / len(a); mb = sum(b) / len(b)
-        sab = sum((x - ma) * (y - mb) for x, y in zip(a, b))
-        saa = sum((x - ma) ** 2 for x in a); sbb = sum((y - mb) ** 2 for y in b)
+        b = track[lag:lag + len(part)]
+        ma = sum(part) / len(part); mb = sum(b) / len(b)
+        sab = sum((x - ma) * (y - mb) for x, y in zip(part, b))
+        saa = sum((x - ma) ** 2 for x in part); sbb = sum((y - mb) ** 2 for y in b)
         return sab / math.sqrt(saa * sbb) if saa and sbb else 0
     latest = 23 + int(sys.argv[4]) / 10 + 1
-    if len(heard) > 50:
+    if len(part) >= 50:
         c, lag = max((correlation(lag), lag) for lag in range(22 * 50, int(latest * 50)))
-        print("STOP %.2f %.3f" % ((lag + len(part)) / 50, c))
+        print("STOP %.2f %.3f %.1f" % ((lag + len(part)) / 50, c, len(part) / 50))
 sys.exit(0 if ok else 1)
 EOF
 )
@@ -548,8 +567,8 @@ EOF
       if awk "BEGIN{exit !($distance < $bestDistance)}"; then best=$n bestDistance=$distance; fi
     done
     rm -rf "$tmp/paused"
-    read -r _ stopAt stopCorrelation <<<"$stopLine"
-    [ -n "$best" ] && lag=$(awk "BEGIN{printf \"picture held at %.2f s (RMSE %s), sound stopped at %.2f s (correlation %s): the sound %.2f s behind\", $best / 20, $bestDistance, $stopAt, $stopCorrelation, $best / 20 - $stopAt}")
+    read -r _ stopAt stopCorrelation stopSpan <<<"$stopLine"
+    [ -n "$best" ] && lag=$(awk "BEGIN{printf \"picture held at %.2f s (RMSE %s), sound stopped at %.2f s (correlation %s over %s s): the sound %.2f s behind\", $best / 20, $bestDistance, $stopAt, $stopCorrelation, $stopSpan, $best / 20 - $stopAt}")
   fi
 }
 pauseRun

@@ -341,9 +341,9 @@ ffmpeg -v error -i "$data/k13.mp3" -ac 1 -ar 8000 -f s16le "$tmp/soundtrack.raw"
 # between START-BYTES (the show's start, or a key) and END-BYTES, from its 20 ms loudness. Wine
 # and the sound server can stall under load: the null sink then records silence (the soundtrack
 # is never silent after its first second), and the sound after it comes late by the stall. So
-# two readings of the recording's last 3 s of sound are tried, and the better taken: the latest
-# stretch without a silent block (at least 1 s), and the last 3 s of heard blocks joined across
-# the stalls. Each is correlated over the soundtrack from FROM-2 s to FROM plus the time from the
+# readings of the recording's last seconds of sound are tried, and the best taken: the latest
+# stretch without a silent block (at least 1 s, at most 3 s), and the last 3 s and 5 s of heard
+# blocks joined across the stalls, each as loudness over 100 ms. Each is correlated over the soundtrack from FROM-2 s to FROM plus the time from the
 # start to it plus 2 s; the position at its first block lies between FROM-0.3 s and FROM plus
 # that time plus 0.3 s: the sound cannot have run longer than the recording since the start, and
 # a late start on a loaded machine is allowed. Prints what it saw; status 0 when matched, 1 when
@@ -374,7 +374,12 @@ for i in reversed(heard):
             break
         stretch = []
     stretch.insert(0, i)
-readings = [("unbroken", stretch[-150:]), ("joined", heard[-150:])]
+readings = [("unbroken", stretch[-150:]), ("joined", heard[-150:]), ("joined", heard[-250:])]
+# Loudness over 100 ms around each 20 ms block: a stall of a block or two then moves a beat by
+# less than the window it is measured over.
+def smoothed(values):
+    return [sum(values[max(0, i - 2):i + 3]) / len(values[max(0, i - 2):i + 3]) for i in range(len(values))]
+track = smoothed(track)
 def correlation(part, lag):
     b = track[lag:lag + len(part)]
     ma = sum(part) / len(part); mb = sum(b) / len(b)
@@ -385,7 +390,7 @@ results = []
 for name, blocks in readings:
     if len(blocks) < 50:
         continue
-    part = [recording[i] for i in blocks]
+    part = smoothed([recording[i] for i in blocks])
     elapsed = blocks[0] / 50  # seconds from the start to the reading's first block
     lags = range(max(0, int((origin - 2) * 50)), min(int((origin + elapsed + 2) * 50), len(track) - len(part)))
     c, lag = max((correlation(part, lag), lag) for lag in lags)

@@ -14,6 +14,7 @@
 #include "app/visibility.h"
 
 #include <GL/freeglut.h>
+#include <algorithm>
 #include <cstdlib>
 
 namespace {
@@ -26,7 +27,8 @@ struct Controls {
     bool fullScreen = false;
     int windowWidth = 1280; // the window a toggle out of full screen goes to
     int windowHeight = 720;
-    bool windowSizePending = false; // out of full screen, the window size still to be asked for
+    bool windowSizePending = false; // out of full screen, the restored window still to come
+    bool placeWindow = false;       // the restored window has come: place it after the frame
     bool loop = false;
 
     bool paused = false;
@@ -125,11 +127,12 @@ void toggleFullScreen()
     controls.fullScreen = !controls.fullScreen;
     if (controls.fullScreen) {
         controls.windowSizePending = false;
+        controls.placeWindow = false;
         glutFullScreen();
         glutSetCursor(GLUT_CURSOR_NONE);
     } else {
         // GLUT puts back the window it had before full screen (at start-up, the 1000 x 800 it
-        // is created with); once that has arrived, windowReshaped asks for the window size.
+        // is created with); once that has arrived, the window of the --window size is placed.
         glutLeaveFullScreen();
         controls.windowSizePending = true;
         glutSetCursor(GLUT_CURSOR_INHERIT);
@@ -248,15 +251,25 @@ void specialKeyPressed(int key, int, int)
     applyControl(controlForSpecialKey(key));
 }
 
-void windowReshaped(int width, int height)
+WindowPlacement centredWindow(const ScreenArea& area, const FrameExtents& frame, int width, int height)
+{
+    WindowPlacement placement;
+    const int frameWidth = frame.left + frame.right;
+    const int frameHeight = frame.top + frame.bottom;
+    placement.width = std::max(1, std::min(width, area.width - frameWidth));
+    placement.height = std::max(1, std::min(height, area.height - frameHeight));
+    placement.x = area.x + std::max(0, (area.width - placement.width - frameWidth) / 2);
+    placement.y = area.y + std::max(0, (area.height - placement.height - frameHeight) / 2);
+    return placement;
+}
+
+void windowReshaped(int, int)
 {
     if (!controls.windowSizePending)
         return;
     controls.windowSizePending = false;
-    if (width != controls.windowWidth || height != controls.windowHeight) {
-        glutPositionWindow(100, 100);
-        glutReshapeWindow(controls.windowWidth, controls.windowHeight);
-    }
+    controls.placeWindow = true;
+    glutPostRedisplay(); // while paused, the frame after which the window is placed
 }
 
 bool loopAtEnd()
@@ -303,6 +316,13 @@ void drawStatusLineIfShown(std::uint32_t frameShowTimeMs)
 
 void afterFrame(std::uint32_t frameShowTimeMs)
 {
+    if (controls.placeWindow) {
+        controls.placeWindow = false;
+        const WindowPlacement window =
+            centredWindow(placementArea(), windowFrame(), controls.windowWidth, controls.windowHeight);
+        glutPositionWindow(window.x, window.y);
+        glutReshapeWindow(window.width, window.height);
+    }
     controls.rebuiltForNextFrame = false;
     std::int32_t targetMs = 0;
     if (takeJumpTarget(std::int32_t(frameShowTimeMs), targetMs)) {

@@ -3,6 +3,8 @@
 // the show stays the one it always was.
 #pragma once
 
+#include "app/platform/window_frame.h"
+
 #include <cstdint>
 
 enum class Control {
@@ -28,6 +30,17 @@ Control controlForSpecialKey(int key);
 // the last), or 0. A show time below 0 counts as scene 1.
 std::int32_t sceneJumpTarget(Control control, std::int32_t showTimeMs);
 
+// Where a window whose inside is width x height goes: centred in `area` with its frame, each
+// side shrunk when the framed window would not fit. x, y is the framed window's top-left corner
+// (what GLUT positions), width x height the inside (what GLUT sizes).
+struct WindowPlacement {
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+};
+WindowPlacement centredWindow(const ScreenArea& area, const FrameExtents& frame, int width, int height);
+
 // How the show was started: full screen or in a window of the given size (the size a toggle out
 // of full screen goes to), and whether it starts again at the end.
 void initControls(bool fullScreen, int windowWidth, int windowHeight, bool loop);
@@ -48,7 +61,9 @@ void controlKeyPressed(unsigned char key);
 void specialKeyPressed(int key, int x, int y);
 
 // Called by the reshape callback with the window's new size: after a toggle out of full screen,
-// asks for the window size once the window GLUT restores has arrived.
+// once the window GLUT restores has arrived, the next frame places the window of the --window
+// size centred on the screen (afterFrame). Not from this callback: GLUT may call it while it is
+// still leaving full screen, and a move asked for then takes the window back to full screen.
 void windowReshaped(int width, int height);
 
 // Frame hooks, called by the frame path; each does nothing unless a key asked for something.
@@ -61,7 +76,8 @@ bool loopAtEnd();
 bool holdPausedMoment(std::uint32_t frameShowTimeMs);
 // Draws the status line over the finished frame while paused or shortly after a key.
 void drawStatusLineIfShown(std::uint32_t frameShowTimeMs);
-// After the frame's swap: carries out a requested jump, and starts the soundtrack once a clock
+// After the frame's swap: places the window after a toggle out of full screen, carries out a
+// requested jump, and starts the soundtrack once a clock
 // sent back before 0 catches up.
 void afterFrame(std::uint32_t frameShowTimeMs);
 

@@ -4,6 +4,8 @@
 #include "app/data_files.h"
 #include "app/frame.h"
 #include "app/platform/allocator.h"
+#include "app/platform/command_line.h"
+#include "app/platform/window_frame.h"
 #include "app/platform/window_class.h"
 #include "app/run.h"
 #include "app/show_options.h"
@@ -36,7 +38,7 @@ bool applyCommandLine(int argc, char** argv, ShowOptions& options, int& status)
     const std::string program = commandName(argc > 0 ? argv[0] : nullptr, installedName);
     const char* const name = program.c_str();
     std::string error;
-    if (!parseShowOptions(std::vector<std::string>(argv + (argc > 0), argv + argc), options, error)) {
+    if (!parseShowOptions(commandLineArguments(argc, argv), options, error)) {
         std::fprintf(stderr, "%s: %s\n%s", name, error.c_str(), showUsage(program).c_str());
         status = usageStatus;
         return false;
@@ -79,6 +81,7 @@ bool applyCommandLine(int argc, char** argv, ShowOptions& options, int& status)
 
 int main(int argc, char** argv)
 {
+    useParentConsole();
     ShowOptions options;
     int status = 0;
     if (!applyCommandLine(argc, argv, options, status))
@@ -94,11 +97,15 @@ int main(int argc, char** argv)
     tuneAllocatorForDrawing();
     glutInit(&glutArgc, glutArgv.data());
     glutInitDisplayMode(GLUT_RGBA | GLUT_DOUBLE | GLUT_DEPTH);
-    glutInitWindowPosition(100, 100);
-    if (options.window)
-        glutInitWindowSize(options.width, options.height);
-    else
+    if (options.window) {
+        // Centred on the screen it opens on, and shrunk to fit it when larger.
+        const WindowPlacement window = centredWindow(placementArea(), windowFrame(), options.width, options.height);
+        glutInitWindowPosition(window.x, window.y);
+        glutInitWindowSize(window.width, window.height);
+    } else {
+        glutInitWindowPosition(100, 100);
         glutInitWindowSize(1000, 800);
+    }
     // Titled with the program's path; grouped by the window system under the show's own class.
     useWindowClass(programName(argv[0]), "iroiro");
     glutCreateWindow(argv[0]);
@@ -115,6 +122,10 @@ int main(int argc, char** argv)
     glutSpecialFunc(specialKeyPressed);
 
     initGraphics();
+    // Closed while a notice was up (Windows lets the window go during the modal box): the show
+    // has nothing left to run in, and ends as a close ends it.
+    if (glutGetWindow() == 0)
+        return 0;
     glutMainLoop();
     return 0;
 }

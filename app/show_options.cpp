@@ -1,6 +1,7 @@
 // The show's command line and the options it shares with showcap.
 #include "app/show_options.h"
 
+#include "app/platform/command_line.h"
 #include "app/timeline.h"
 
 #include <iterator>
@@ -142,7 +143,7 @@ bool parseShowOptions(const std::vector<std::string>& args, ShowOptions& options
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         const std::string name = arg.substr(0, arg.find('='));
-        if (name == "--help" || name == "-h") {
+        if (name == "--help" || name == "-h" || (arg == "/?" && helpWords().slashQuestionMark)) {
             options.help = true;
             return true;
         }
@@ -228,11 +229,8 @@ std::string showHelp(const std::string& program)
            "  --at SECONDS    start at that show time (up to three decimals, below 114.8): the\n"
            "                  picture as a run carries it into that moment, the soundtrack from\n"
            "                  the same position\n"
-           "  --loop          at the end, start again from 0 s instead of ending\n"
-           "  --data DIR      read the data from DIR/iroiro/ (default: ./iroiro/ when it holds the\n"
-           "                  show's files, else the iroiro/ beside the executable, else the\n"
-           "                  installed ../share/iroiro/iroiro/ beside its bin/ folder)\n"
-           "  --help          this text\n"
+           "  --loop          at the end, start again from 0 s instead of ending\n" +
+           helpWords().dataFolders + helpWords().helpOption +
            "  --version       the show's version\n"
            "\n"
            "Keys while the show plays:\n"
@@ -242,8 +240,6 @@ std::string showHelp(const std::string& program)
            "  Home            back to the start\n"
            "  f or F11        full screen or a window (the --window size)\n"
            "  l               loop on or off\n"
-           "  q or Escape     end the show\n"
-           "\n"
-           "GLUT's own options (-display NAME, -geometry WxH+X+Y, -iconic, -sync, ...) are passed\n"
-           "to GLUT.\n";
+           "  q or Escape     end the show\n" +
+           helpWords().windowSystemOptions;
 }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the show for 64-bit Windows with mingw-w64 into build-windows/ (or $SHOW_WINDOWS_BUILD_DIR)
-# and packs dist/iroiro-windows-x64.zip: the exe, iroiro/ with the data files the Linux build's
-# makedata writes (the same bytes), and README.txt. Installs what it needs when missing
+# and packs dist/iroiro-windows-x64.zip: the exe (with the Linux icon's pictures as its icon),
+# iroiro/ with the data files the Linux build's makedata writes (the same bytes), README.txt and
+# LICENSE.txt. Installs what it needs when missing
 # (scripts/setup.sh windows). freeglut for Windows is built once from Debian's source package and
 # kept under the build folder, so later runs reuse it.
 set -euo pipefail
@@ -51,14 +52,18 @@ fi
 
 # The data files: the Linux build's makedata writes them (the very bytes the Linux show reads).
 if [ -f "$linuxBuild/CMakeCache.txt" ]; then
-  cmake --build "$linuxBuild" -j"$jobs" --target iroiro_data >/dev/null
+  cmake --build "$linuxBuild" -j"$jobs" --target iroiro_data iroiro_icons >/dev/null
 else
   SHOW_BUILD_DIR="$linuxBuild" bash "$root/scripts/build.sh" programs >/dev/null
 fi
 data="$linuxBuild/iroiro"
 
+# The icon: the Linux icon's two pictures in one .ico.
+convert "$linuxBuild/icons/iroiro-256.png" "$linuxBuild/icons/iroiro-48.png" "$work/iroiro.ico"
+cmp -s "$work/iroiro.ico" "$build/iroiro.ico" 2>/dev/null || cp "$work/iroiro.ico" "$build/iroiro.ico"
+
 cmake -S "$root" -B "$build/show" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
-  -DCMAKE_BUILD_TYPE=Release -DFREEGLUT_ROOT="$freeglut" >/dev/null
+  -DCMAKE_BUILD_TYPE=Release -DFREEGLUT_ROOT="$freeglut" -DSHOW_ICON="$build/iroiro.ico" >/dev/null
 cmake --build "$build/show" -j"$jobs" >/dev/null
 exe="$build/show/iroiro.exe"
 
@@ -73,6 +78,7 @@ for f in k13.mp3 syfyd.bmp "velvetend_loop02a(0).bmp" muryw.bmp wave1.bmp; do
   cp "$data/$f" "$stage/iroiro/$f"
 done
 sed 's/$/\r/' "$root/packaging/windows/README.txt" >"$stage/README.txt"
+sed 's/$/\r/' "$root/LICENSE" >"$stage/LICENSE.txt"
 (cd "$work" && zip -q -X -r "$package.zip" "$package")
 zip="$root/dist/$package.zip"
 partial=$(mktemp "$root/dist/.$package.XXXXXX")

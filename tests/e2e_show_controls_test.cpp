@@ -405,25 +405,61 @@ TEST_F(ControlsRun, TheEndEndsTheShowUnlessTheLoopIsOn)
     }
 }
 
-TEST_F(ControlsRun, FTogglesFullScreenAndTheWindowSizeQEndsAndTheClassIsIroiro)
+// Pixels of the status line's text colour (0.9 grey) in the bottom statusLineRows rows of the
+// screen, as the root window shows it.
+int statusTextPixelsOnScreen(const PrivateXServer& x, int screenWidth, int screenHeight)
+{
+    const Picture screen = windowPicture(x, "root", screenWidth, screenHeight);
+    int count = 0;
+    for (std::size_t i = 0; i + 2 < std::size_t(screenWidth) * statusLineRows * 3 && i + 2 < screen.rgb.size(); i += 3)
+        count += screen.rgb[i] == char(230) && screen.rgb[i + 1] == char(230) && screen.rgb[i + 2] == char(230);
+    return count;
+}
+
+// On an X server without a window manager (the test's own Xvfb), full screen is the whole screen
+// from 0,0, so the status line at the window's bottom is whole on it, and the window out of full
+// screen is the --window size centred on the screen. freeglut's own full screen put the window at
+// minus its position (-100,-100), off the screen by 100 px at the top and left.
+TEST_F(ControlsRun, FTogglesFullScreenAtTheScreensCornerAndACentredWindowQEndsAndTheClassIsIroiro)
 {
     start(1280, 1024);
     window = waitForWindow(showBinary, 10000);
     ASSERT_FALSE(window.empty()) << "the title is the program's path";
     EXPECT_NE(x->run("xprop -id " + window + " WM_CLASS").find("\"iroiro\""), std::string::npos)
         << x->run("xprop -id " + window + " WM_CLASS");
-    ASSERT_TRUE(x->waitForWindowSize(window, "1280x1024", 10000)) << "not full screen: " << x->windowSize(window);
-    press("f");
-    EXPECT_TRUE(x->waitForWindowSize(window, "1280x720", 10000)) << "f: not the default window size";
-    press("F11");
-    EXPECT_TRUE(x->waitForWindowSize(window, "1280x1024", 10000)) << "F11: not full screen again";
-    press("F");
-    EXPECT_TRUE(x->waitForWindowSize(window, "1280x720", 10000)) << "F: not back in a window";
+    const std::string fullScreen = "1280x1024+0+0";
+    const std::string centred = "1280x720+0+152";
+    struct Step {
+        const char* key;
+        const std::string& geometry;
+    };
+    const Step steps[] = {{"f", centred}, {"F11", fullScreen}, {"F", centred}, {"F11", fullScreen}};
+    ASSERT_TRUE(x->waitForWindowGeometry(window, fullScreen, 10000)) << "not full screen: " << x->windowGeometry(window);
+    for (const Step& step : steps) {
+        press(step.key);
+        EXPECT_TRUE(x->waitForWindowGeometry(window, step.geometry, 10000))
+            << step.key << ": " << x->windowGeometry(window) << ", not " << step.geometry;
+    }
+    // Paused, the status line stays: its text is on the screen's bottom rows.
+    press("space");
+    int text = 0;
+    waitUntil([&] { return (text = statusTextPixelsOnScreen(*x, 1280, 1024)) > 100; }, 10000);
+    EXPECT_GT(text, 100) << "the status line's text is not on the screen's bottom rows";
     EXPECT_EQ(x->windowsNamed(showBinary).size(), 1u) << "the title stays the program's path";
     press("q");
     ASSERT_TRUE(show->waitForExit(promptExitMs)) << "q must end the show at once";
     EXPECT_EQ(show->exitStatus(), 0);
     EXPECT_EQ(showMessages(), "");
+}
+
+// A --window start opens centred on the screen, shrunk to fit a smaller screen.
+TEST_F(ControlsRun, AWindowOpensCentredAndShrunkToFitTheScreen)
+{
+    start(1024, 768, false, {"--window"});
+    window = waitForWindow(showBinary, 10000);
+    ASSERT_FALSE(window.empty());
+    EXPECT_TRUE(x->waitForWindowGeometry(window, "1024x720+0+24", 10000)) << x->windowGeometry(window);
+    pressEscapeAndExpectExitZero(window);
 }
 
 } // namespace

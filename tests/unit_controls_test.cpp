@@ -10,6 +10,7 @@
 
 #include <GL/freeglut.h>
 #include <gtest/gtest.h>
+#include <vector>
 #include <cstdint>
 #include <string>
 
@@ -220,6 +221,36 @@ TEST(ShowOptionsLoop, HelpListsTheKeys)
     const std::string help = showHelp("iroiro");
     for (const char* key : {"Space", "Right / Left", "Page Down / Up", "Home", "F11", "--loop", "Escape"})
         EXPECT_NE(help.find(key), std::string::npos) << key;
+}
+
+// Where a window goes: centred with its frame in the area, each side shrunk to fit.
+struct PlacementCase {
+    const char* why;
+    ScreenArea area;
+    FrameExtents frame;
+    int width, height;
+    WindowPlacement expected;
+};
+
+const PlacementCase placementCases[] = {
+    {"fits: centred", {0, 0, 1920, 1080}, {}, 1280, 720, {320, 180, 1280, 720}},
+    {"exactly as wide as the screen: at its left edge", {0, 0, 1280, 1024}, {}, 1280, 720, {0, 152, 1280, 720}},
+    {"wider and taller than the screen: shrunk to it", {0, 0, 1024, 600}, {}, 1280, 720, {0, 0, 1024, 600}},
+    {"a frame: the framed window centred, the inside shrunk by the frame",
+     {0, 0, 1280, 984}, {8, 31, 8, 8}, 1280, 720, {0, 112, 1264, 720}},
+    {"a work area off the screen's corner (a taskbar at the top or left)",
+     {40, 30, 1240, 994}, {}, 640, 360, {340, 347, 640, 360}},
+    {"a frame wider than the area: one pixel inside", {0, 0, 10, 10}, {8, 8, 8, 8}, 640, 360, {0, 0, 1, 1}},
+};
+
+TEST(WindowPlacement, CentredOnTheAreaWithItsFrameAndShrunkToFit)
+{
+    for (const PlacementCase& c : placementCases) {
+        const WindowPlacement p = centredWindow(c.area, c.frame, c.width, c.height);
+        EXPECT_EQ(std::vector<int>({p.x, p.y, p.width, p.height}),
+                  std::vector<int>({c.expected.x, c.expected.y, c.expected.width, c.expected.height}))
+            << c.why;
+    }
 }
 
 } // namespace

@@ -100,6 +100,30 @@ std::string PrivateXServer::windowSize(const std::string& window) const
     return width + "x" + height;
 }
 
+std::string PrivateXServer::windowGeometry(const std::string& window) const
+{
+    std::istringstream lines(run("xwininfo -id " + window));
+    std::string x, y, width, height;
+    for (std::string line; std::getline(lines, line);) {
+        if (line.find("  Absolute upper-left X: ") == 0)
+            x = line.substr(25);
+        else if (line.find("  Absolute upper-left Y: ") == 0)
+            y = line.substr(25);
+        else if (line.find("  Width: ") == 0)
+            width = line.substr(9);
+        else if (line.find("  Height: ") == 0)
+            height = line.substr(10);
+    }
+    const auto trimmed = [](const std::string& value) { return value.substr(std::min(value.size(), value.find_first_not_of(' '))); };
+    return trimmed(width) + "x" + trimmed(height) + "+" + trimmed(x) + "+" + trimmed(y);
+}
+
+bool PrivateXServer::waitForWindowGeometry(const std::string& window, const std::string& geometry,
+                                           int timeoutMs) const
+{
+    return waitUntil([&] { return windowGeometry(window) == geometry; }, timeoutMs);
+}
+
 std::string PrivateXServer::waitForWindow(const std::string& name, int timeoutMs) const
 {
     for (int waited = 0;; waited += 50) {

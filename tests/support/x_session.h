@@ -36,6 +36,13 @@ public:
     // "WIDTHxHEIGHT" of a window, from xwininfo.
     std::string windowSize(const std::string& window) const;
 
+    // "WIDTHxHEIGHT+X+Y" of a window, X and Y its inside's top-left corner on the screen (xwininfo's
+    // absolute upper-left corner).
+    std::string windowGeometry(const std::string& window) const;
+
+    // True once `window`'s geometry is `geometry`, polled for up to timeoutMs.
+    bool waitForWindowGeometry(const std::string& window, const std::string& geometry, int timeoutMs) const;
+
     // The first window named `name`, polled for up to timeoutMs; empty if none appeared.
     std::string waitForWindow(const std::string& name, int timeoutMs) const;
 

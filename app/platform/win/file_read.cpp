@@ -1,5 +1,8 @@
-// Whole-file reads of regular files, bounded, through the Windows file API.
+// Whole-file reads of regular files, bounded, through the Windows file API's wide calls (the
+// show's paths are UTF-8).
 #include "app/platform/file_read.h"
+
+#include "app/platform/win/text.h"
 
 #include <new>
 #include <windows.h>
@@ -26,13 +29,14 @@ FileRead readRegularFile(const char* path, std::size_t maxBytes, std::vector<std
 {
     bytes.clear();
     // Looked at before opening: a folder or a device is never opened.
-    const DWORD attributes = GetFileAttributesA(path);
+    const std::wstring widePath = wideFromUtf8(path);
+    const DWORD attributes = GetFileAttributesW(widePath.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES)
         return FileRead::cannotOpen;
     if (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE))
         return FileRead::notAFile;
 
-    const HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+    const HANDLE file = CreateFileW(widePath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return FileRead::cannotOpen;

@@ -4,6 +4,7 @@
 
 #include "app/platform/file_read.h"
 #include "app/platform/multimedia_command.h"
+#include "app/platform/win/text.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -14,7 +15,8 @@
 
 namespace {
 
-std::string openedDevice; // the device opened last, closed before the process ends
+std::string openedPath;   // the soundtrack's path as the show names it (UTF-8)
+std::string openedDevice; // the device it was opened as, closed before the process ends
 bool playedSinceOpen = false;
 
 void sendCommandString(const std::string& command)
@@ -33,9 +35,37 @@ void closeSoundtrack()
 
 // MCI takes a command's first word as the device: a path holding a space is quoted. Any other
 // path stays as it was given, so the command strings are the show's own.
-std::string deviceName(const std::string& path)
+std::string quoted(const std::string& path)
 {
     return path.find(' ') == std::string::npos ? path : "\"" + path + "\"";
+}
+
+// The device a path names in the command strings: the path in the ANSI code page, as it was.
+// A path the code page cannot hold (a folder named in Japanese on a Western Windows) cannot go
+// through mciSendStringA whole: the working folder is then moved to the file's folder (the wide
+// call takes any name) and the device is the file's own name, which the show's data files keep
+// in plain ASCII. The working folder rather than the folder's 8.3 short name, which Windows
+// does not make on volumes where short names are switched off.
+std::string deviceFor(const std::string& path)
+{
+    std::string ansi;
+    if (ansiFromUtf8(path, ansi))
+        return quoted(ansi);
+    const std::size_t separator = path.find_last_of("\\/");
+    std::string name;
+    if (separator == std::string::npos || !ansiFromUtf8(path.substr(separator + 1), name) ||
+        !SetCurrentDirectoryW(wideFromUtf8(path.substr(0, separator + 1)).c_str()))
+        return quoted(ansi);
+    return quoted(name);
+}
+
+std::string deviceName(const std::string& path)
+{
+    if (!openedDevice.empty() && path == openedPath)
+        return openedDevice;
+    std::string ansi;
+    ansiFromUtf8(path, ansi);
+    return quoted(ansi);
 }
 
 // Only a regular file of a bounded size that starts as an MP3 does is handed to MCI: a FIFO or a
@@ -51,10 +81,11 @@ void openDevice(const std::string& path)
     if (!isSoundtrackFile(path))
         return;
     closeSoundtrack();
-    const std::string device = deviceName(path);
+    const std::string device = deviceFor(path);
     sendCommandString("Open " + device);
     // Positions in "play ... from" are milliseconds.
     sendCommandString("set " + device + " time format milliseconds");
+    openedPath = path;
     openedDevice = device;
     playedSinceOpen = false;
     static const bool registered = std::atexit(closeSoundtrack) == 0;

@@ -1,31 +1,34 @@
-// Path queries through the Windows file API.
+// Path queries through the Windows file API's wide calls: the show's paths are UTF-8.
 #include "app/platform/paths.h"
 
-#include <windows.h>
+#include "app/platform/win/text.h"
+
 #include <vector>
+#include <windows.h>
 
 bool pathExists(const std::string& path)
 {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    return GetFileAttributesW(wideFromUtf8(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 bool isDirectory(const std::string& path)
 {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
+    const DWORD attributes = GetFileAttributesW(wideFromUtf8(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
 std::string executableFolder()
 {
     // A path longer than the buffer comes back cut short (the length equals the size): the
-    // buffer grows until it is whole.
-    std::vector<char> buffer(MAX_PATH);
+    // buffer grows until it is whole. The wide call, so that a folder named outside the ANSI
+    // code page comes back whole.
+    std::vector<wchar_t> buffer(MAX_PATH);
     for (;;) {
-        const DWORD length = GetModuleFileNameA(nullptr, buffer.data(), DWORD(buffer.size()));
+        const DWORD length = GetModuleFileNameW(nullptr, buffer.data(), DWORD(buffer.size()));
         if (length == 0)
             return {};
         if (length < buffer.size()) {
-            const std::string path(buffer.data(), length);
+            const std::string path = utf8FromWide(std::wstring(buffer.data(), length));
             const std::size_t separator = path.find_last_of("\\/");
             return separator == std::string::npos ? std::string() : path.substr(0, separator);
         }

@@ -406,10 +406,14 @@ matched = c > 0.8 and origin - 0.3 <= position <= latest
 sys.exit(0 if matched else 3 if dropouts else 1)
 EOF
 }
-record() { # record FILE: starts recording the null sink
+record() { # record FILE: starts recording the null sink, and returns once the recording runs
   recording=$1
-  parec -d cap.monitor --rate=8000 --channels=1 --format=s16le >"$recording" 2>/dev/null &
+  parec -d cap.monitor --rate=8000 --channels=1 --format=s16le --latency-msec=100 >"$recording" 2>/dev/null &
   recordPid=$!
+  # The recording is the test's clock, so the show may start only once it runs: on a cold
+  # machine parec can take a second or more to connect, and a show started meanwhile would seem
+  # to have played for longer than the recording says.
+  waitFor '[ "$(recorded)" -ge 800 ]' 30 || true
 }
 recorded() { stat -c %s "$recording"; }
 # Waits while the recording grows by $1 seconds.

@@ -6,7 +6,7 @@
 # into docs/arc_plot.png. Stretches where the picture and the music both stand still are shaded.
 # Takes several minutes. Usage: scripts/arc_plot.sh [build folder] [output]
 set -euo pipefail
-root=$(cd "$(dirname "$0")/.." && pwd)
+source "$(dirname "$0")/lib.sh"
 build=$(cd "${1:-$root/build}" && pwd)
 out=${2:-$root/docs/arc_plot.png}
 width=960
@@ -19,12 +19,7 @@ for program in showcap data/makedata bench/arc_frames; do
   [ -x "$build/$program" ] || { echo "arc_plot.sh: no $program in $build (build it first)" >&2; exit 1; }
 done
 
-work=$(mktemp -d)
-partial=
-cleanup() { rm -rf "$work"; [ -z "$partial" ] || rm -f "$partial"; }
-trap cleanup EXIT
-trap 'exit 130' INT
-trap 'exit 143' TERM
+workFolder
 
 echo "arc_plot.sh: rendering the show at ${width}x${height}, $fps fps" >&2
 "$build/showcap" video "$work/run.mp4" --size "${width}x${height}" --fps "$fps" >/dev/null

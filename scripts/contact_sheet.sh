@@ -2,7 +2,7 @@
 # Renders sixteen moments of the show through showcap and tiles them into docs/contact_sheet.png,
 # the picture at the top of the README. Usage: scripts/contact_sheet.sh [build folder] [output]
 set -euo pipefail
-root=$(cd "$(dirname "$0")/.." && pwd)
+source "$(dirname "$0")/lib.sh"
 build=$(cd "${1:-$root/build}" && pwd)
 out=${2:-$root/docs/contact_sheet.png}
 for tool in montage convert; do
@@ -13,12 +13,7 @@ done
 # Two or three moments a scene, more where the picture changes most.
 moments=(6 16 28 35 40 47 56 64 70 78 88 95 101 106 110 113)
 
-work=$(mktemp -d)
-partial=
-cleanup() { rm -rf "$work"; [ -z "$partial" ] || rm -f "$partial"; }
-trap cleanup EXIT
-trap 'exit 130' INT
-trap 'exit 143' TERM
+workFolder
 
 tiles=()
 for at in "${moments[@]}"; do

@@ -18,6 +18,17 @@ withDisplay() {
   fi
 }
 
+# workFolder: makes a private folder, $work, removed when the script ends, together with the
+# partial output the script names in $partial meanwhile; a stop signal ends the script as the
+# signal would, through that clean-up.
+workFolder() {
+  work=$(mktemp -d)
+  partial=
+  trap 'rm -rf "$work"; [ -z "$partial" ] || rm -f "$partial"' EXIT
+  trap 'exit 130' INT
+  trap 'exit 143' TERM
+}
+
 # The steps run so far: name, seconds, and passed, failed or skipped (with why).
 stepNames=()
 stepSeconds=()

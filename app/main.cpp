@@ -14,7 +14,6 @@
 
 #include <GL/freeglut.h>
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -22,13 +21,6 @@ namespace {
 
 constexpr int usageStatus = 2;
 constexpr const char* installedName = "iroiro";
-
-// The last part of the program's path: "show" for "build/show".
-const char* programName(const char* path)
-{
-    const char* slash = std::strrchr(path, '/');
-    return slash ? slash + 1 : path;
-}
 
 // Reads the command line and sets the data folder and the starting time; returns false with the
 // exit status when the show is not to run (help, or a mistake in the command line).
@@ -107,7 +99,9 @@ int main(int argc, char** argv)
         glutInitWindowSize(1000, 800);
     }
     // Titled with the program's path; grouped by the window system under the show's own class.
-    useWindowClass(programName(argv[0]), "iroiro");
+    // The window system keeps the instance name until the window is made: it outlives this call.
+    static const std::string instance = commandName(argv[0], installedName);
+    useWindowClass(instance.c_str(), installedName);
     glutCreateWindow(argv[0]);
     if (!options.window)
         glutFullScreen();

@@ -3,7 +3,7 @@
 // the show stays the one it always was.
 #pragma once
 
-#include "app/platform/window_frame.h"
+#include "platform/window_frame.h"
 
 #include <cstdint>
 

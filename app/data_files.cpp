@@ -1,7 +1,7 @@
 // Where the show's data files are read from.
 #include "app/data_files.h"
 
-#include "app/platform/paths.h"
+#include "platform/paths.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 #include "app/frame.h"
 
 #include "app/controls.h"
-#include "app/platform/timer.h"
+#include "platform/timer.h"
 #include "app/run.h"
 #include "app/show_state.h"
 #include "scenes/scenes.h"

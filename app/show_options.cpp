@@ -1,7 +1,7 @@
 // The show's command line and the options it shares with showcap.
 #include "app/show_options.h"
 
-#include "app/platform/command_line.h"
+#include "platform/command_line.h"
 #include "app/timeline.h"
 
 #include <iterator>

@@ -4,7 +4,7 @@
 
 #include "app/controls.h"
 #include "app/data_files.h"
-#include "app/platform/multimedia.h"
+#include "platform/multimedia.h"
 #include "app/replay.h"
 #include "app/run.h"
 #include "app/show_state.h"

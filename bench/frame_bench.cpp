@@ -13,7 +13,7 @@
 #include "bench_stats.h"
 
 #include "app/frame.h"
-#include "app/platform/timer.h"
+#include "platform/timer.h"
 #include "app/show_state.h"
 #include "capture/offscreen.h"
 #include "app/replay.h"

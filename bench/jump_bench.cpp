@@ -20,7 +20,7 @@
 
 #include "app/controls.h"
 #include "app/frame.h"
-#include "app/platform/timer.h"
+#include "platform/timer.h"
 #include "app/run.h"
 #include "app/show_state.h"
 #include "capture/offscreen.h"

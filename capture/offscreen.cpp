@@ -5,9 +5,9 @@
 #include "capture/system.h"
 
 #include "app/frame.h"
-#include "app/platform/allocator.h"
+#include "platform/allocator.h"
 #include "app/data_files.h"
-#include "app/platform/timer.h"
+#include "platform/timer.h"
 #include "app/run.h"
 #include "app/show_state.h"
 #include "app/startup.h"

@@ -1,6 +1,6 @@
 // The show clock and the scene schedule: boundaries, the timer's wrap, jumps and odd elapsed times.
 #include "app/frame.h"
-#include "app/platform/timer.h"
+#include "platform/timer.h"
 #include "app/run.h"
 #include "app/show_state.h"
 

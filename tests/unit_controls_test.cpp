@@ -2,7 +2,7 @@
 // jump keys' request flags and the start time they move, and the status line's text.
 #include "app/controls.h"
 #include "app/frame.h"
-#include "app/platform/timer.h"
+#include "platform/timer.h"
 #include "app/run.h"
 #include "app/show_options.h"
 #include "app/show_state.h"

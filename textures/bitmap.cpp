@@ -1,7 +1,7 @@
 // Uncompressed BMP files into GL textures: the picture read and checked, then uploaded.
 #include "textures/bitmap.h"
 
-#include "app/platform/notice.h"
+#include "platform/notice.h"
 #include "textures/picture_file.h"
 
 #include <GL/gl.h>

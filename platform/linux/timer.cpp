@@ -1,5 +1,5 @@
 // The show clock's timer, from the monotonic system clock.
-#include "app/platform/timer.h"
+#include "platform/timer.h"
 
 #include <time.h>
 

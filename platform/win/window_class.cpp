@@ -1,5 +1,5 @@
 // The window class on Windows: freeglut registers its windows under a class of its own, which
 // the shell groups them by, so there is nothing to add.
-#include "app/platform/window_class.h"
+#include "platform/window_class.h"
 
 void useWindowClass(const char*, const char*) {}

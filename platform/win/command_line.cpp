@@ -1,6 +1,6 @@
 // The command line on Windows: the wide command line read as UTF-8, the console of the program
 // that started the show, and the help's Windows words (backslash paths, no X11 options, /?).
-#include "app/platform/command_line.h"
+#include "platform/command_line.h"
 
 #include <cstdio>
 #include <windows.h>

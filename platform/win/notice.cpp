@@ -1,9 +1,9 @@
 // The modal notice, through the Windows user interface: formatted with wsprintfA, shown with
 // MessageBoxA without an owner window or a caption, with one OK button. The show's text is UTF-8;
 // the box shows it in the ANSI code page (the same bytes for a text of plain ASCII).
-#include "app/platform/notice.h"
+#include "platform/notice.h"
 
-#include "app/platform/win/text.h"
+#include "platform/win/text.h"
 
 #include <cstring>
 #include <string>

@@ -1,5 +1,5 @@
 // Reading the multimedia command strings.
-#include "app/platform/multimedia_command.h"
+#include "platform/multimedia_command.h"
 
 #include <cstring>
 

@@ -1,5 +1,5 @@
 // The show clock's timer, from the Windows multimedia timer.
-#include "app/platform/timer.h"
+#include "platform/timer.h"
 
 #include <windows.h>
 #include <mmsystem.h>

@@ -1,10 +1,10 @@
 // Multimedia commands carried out by the Windows multimedia command strings (mciSendStringA),
 // with no reply buffer and no notification window, the result discarded: failures are silent.
-#include "app/platform/multimedia.h"
+#include "platform/multimedia.h"
 
-#include "app/platform/file_read.h"
-#include "app/platform/multimedia_command.h"
-#include "app/platform/win/text.h"
+#include "platform/file_read.h"
+#include "platform/multimedia_command.h"
+#include "platform/win/text.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,7 +1,7 @@
 // Path queries through the Windows file API's wide calls: the show's paths are UTF-8.
-#include "app/platform/paths.h"
+#include "platform/paths.h"
 
-#include "app/platform/win/text.h"
+#include "platform/win/text.h"
 
 #include <vector>
 #include <windows.h>

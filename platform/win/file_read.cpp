@@ -1,8 +1,8 @@
 // Whole-file reads of regular files, bounded, through the Windows file API's wide calls (the
 // show's paths are UTF-8).
-#include "app/platform/file_read.h"
+#include "platform/file_read.h"
 
-#include "app/platform/win/text.h"
+#include "platform/win/text.h"
 
 #include <new>
 #include <windows.h>

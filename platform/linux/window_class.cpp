@@ -4,7 +4,7 @@
 // definition first) and hands the call on with the class filled in, so that the window manager
 // finds it when the window first shows. Only the class is added: everything else goes through
 // unchanged, and without a class set the call is passed on as it came.
-#include "app/platform/window_class.h"
+#include "platform/window_class.h"
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>

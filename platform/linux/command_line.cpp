@@ -1,6 +1,6 @@
 // The command line on Linux: argv as given, the console the program already has, and X11's
 // options passed to GLUT.
-#include "app/platform/command_line.h"
+#include "platform/command_line.h"
 
 std::vector<std::string> commandLineArguments(int argc, char** argv)
 {

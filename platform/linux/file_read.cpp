@@ -1,5 +1,5 @@
 // Whole-file reads of regular files, bounded and non-blocking.
-#include "app/platform/file_read.h"
+#include "platform/file_read.h"
 
 #include <cerrno>
 #include <fcntl.h>

@@ -1,5 +1,5 @@
 // Path queries through POSIX: lstat, stat and the kernel's link to the running executable.
-#include "app/platform/paths.h"
+#include "platform/paths.h"
 
 #include <climits>
 #include <sys/stat.h>

@@ -1,5 +1,5 @@
 // The allocator tuning behind tuneAllocatorForDrawing, with glibc's mallopt.
-#include "app/platform/allocator.h"
+#include "platform/allocator.h"
 
 #include <malloc.h>
 

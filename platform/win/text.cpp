@@ -1,5 +1,5 @@
 // Conversions between UTF-8, UTF-16 and the ANSI code page through the Windows text API.
-#include "app/platform/win/text.h"
+#include "platform/win/text.h"
 
 #include <windows.h>
 

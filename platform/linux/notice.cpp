@@ -1,5 +1,5 @@
 // The modal notice, through SDL's simple message box, shown from a process that ends with the show.
-#include "app/platform/notice.h"
+#include "platform/notice.h"
 
 #include <SDL.h>
 #include <cerrno>

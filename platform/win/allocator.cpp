@@ -1,5 +1,5 @@
 // The allocator tuning behind tuneAllocatorForDrawing: nothing to tune in the Windows C runtime's
 // heap, which keeps freed blocks for reuse by itself.
-#include "app/platform/allocator.h"
+#include "platform/allocator.h"
 
 void tuneAllocatorForDrawing() {}

@@ -1,8 +1,8 @@
 // Multimedia commands carried out with SDL2_mixer: one music device, addressed by its path.
-#include "app/platform/multimedia.h"
+#include "platform/multimedia.h"
 
-#include "app/platform/file_read.h"
-#include "app/platform/multimedia_command.h"
+#include "platform/file_read.h"
+#include "platform/multimedia_command.h"
 
 #include <SDL.h>
 #include <alsa/asoundlib.h>

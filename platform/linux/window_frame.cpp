@@ -1,5 +1,5 @@
 // Window placement on X11: the screen as GLUT reports it, no frame.
-#include "app/platform/window_frame.h"
+#include "platform/window_frame.h"
 
 #include <GL/freeglut.h>
 

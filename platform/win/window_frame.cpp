@@ -1,6 +1,6 @@
 // Window placement on Windows: the primary monitor's work area, and the frame of the overlapped
 // window freeglut creates.
-#include "app/platform/window_frame.h"
+#include "platform/window_frame.h"
 
 #include <windows.h>
 

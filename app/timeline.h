@@ -2,10 +2,16 @@
 // schedule, the capture's replay, the benchmarks and the soundtrack's sections all read it.
 #pragma once
 
+#include <cstdint>
+
+// A moment or a stretch of show time, in ms. The clock's own reading of the elapsed time is the
+// one unsigned form (it wraps with the timer); every moment on the timeline is one of these.
+using ShowMs = std::int32_t;
+
 struct SceneSpan {
     int scene;
-    int startMs; // first show time of the scene
-    int endMs;   // first show time after it
+    ShowMs startMs; // first show time of the scene
+    ShowMs endMs;   // first show time after it
 };
 
 inline constexpr SceneSpan sceneSpans[] = {
@@ -14,10 +20,10 @@ inline constexpr SceneSpan sceneSpans[] = {
 inline constexpr int sceneCount = int(sizeof sceneSpans / sizeof sceneSpans[0]);
 
 // 114800, not 115000: the frame that reaches it ends the show.
-inline constexpr int showEndMs = sceneSpans[sceneCount - 1].endMs;
+inline constexpr ShowMs showEndMs = sceneSpans[sceneCount - 1].endMs;
 
 constexpr const SceneSpan& sceneSpan(int scene) { return sceneSpans[scene - 1]; }
-constexpr int sceneStartMs(int scene) { return sceneSpan(scene).startMs; }
+constexpr ShowMs sceneStartMs(int scene) { return sceneSpan(scene).startMs; }
 
 namespace timelineChecks {
 constexpr bool contiguous()

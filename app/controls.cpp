@@ -1,21 +1,20 @@
-// The viewer's controls: what each key asks for, pausing on a held timer, the jumps (carried out
+// The viewer's controls: what each key asks for, pausing on a held clock, the jumps (carried out
 // after the frame that applies them, by rebuilding the run the way a start part-way through
 // does), full screen, looping and the status line's timing.
 #include "app/controls.h"
 
 #include "app/frame.h"
-#include "platform/timer.h"
+#include "app/music.h"
 #include "app/replay.h"
 #include "app/run.h"
+#include "app/show_options.h"
 #include "app/show_state.h"
-#include "app/startup.h"
 #include "app/status_line.h"
 #include "app/timeline.h"
-#include "app/visibility.h"
+#include "platform/timer.h"
 
-#include <GL/freeglut.h>
+#include <GL/freeglut.h> // the special keys' codes
 #include <algorithm>
-#include <cstdlib>
 
 namespace {
 
@@ -25,8 +24,8 @@ constexpr int statusShownMs = 1500;
 
 struct Controls {
     bool fullScreen = false;
-    int windowWidth = 1280; // the window a toggle out of full screen goes to
-    int windowHeight = 720;
+    int windowWidth = defaultWindowWidth; // the window a toggle out of full screen goes to
+    int windowHeight = defaultWindowHeight;
     bool windowSizePending = false; // out of full screen, the restored window still to come
     bool placeWindow = false;       // the restored window has come: place it after the frame
     bool loop = false;
@@ -42,7 +41,8 @@ struct Controls {
 
     bool rebuiltForNextFrame = false; // rebuilt at the next frame's moment, nothing drawn since
 
-    int statusUntilMs = 0; // GLUT's elapsed time until which the line shows; 0 when not asked for
+    bool statusAsked = false;     // a key asked for the line
+    std::uint32_t statusSinceMs = 0; // the platform timer's reading at that key
     bool mentionLoopOff = false;
 };
 
@@ -60,7 +60,7 @@ int sceneAt(std::int32_t showTimeMs)
 // The show clock where the timer is now, taken as a signed count.
 std::int32_t clockNowMs()
 {
-    return std::int32_t(readTimerMs() - showState.startTime);
+    return std::int32_t(clockReadingMs() - showState.startTime);
 }
 
 // Moves the run to `targetMs`: the values scenes hand on, the light ring and the GL state
@@ -81,7 +81,7 @@ void moveShowTo(std::int32_t targetMs)
         rebuildRunAt(std::uint32_t(targetMs));
         controls.rebuiltForNextFrame = true;
     }
-    startShowClock(readTimerMs(), std::uint32_t(targetMs));
+    startShowClock(clockReadingMs(), std::uint32_t(targetMs));
     if (targetMs >= showEndMs)
         return;
     if (controls.paused)
@@ -93,23 +93,19 @@ void moveShowTo(std::int32_t targetMs)
 void pause()
 {
     controls.paused = true;
-    controls.pausedReading = readTimerMs();
+    controls.pausedReading = clockReadingMs();
     // The clock stops: every reading until the resume is this one, so each redraw shows the same
-    // moment. Without the idle callback GLUT waits for events and draws only when the window
-    // needs it.
-    holdTimerAt(controls.pausedReading);
-    glutIdleFunc(nullptr);
+    // moment. The window takes its idle callback away (showPaused) and draws only when it needs to.
+    holdClockAt(controls.pausedReading);
     pauseMusic();
 }
 
 void resume()
 {
-    releaseTimer();
+    releaseClock();
     if (showState.clockStarted)
-        showState.startTime += readTimerMs() - controls.pausedReading; // on from the paused moment
+        showState.startTime += clockReadingMs() - controls.pausedReading; // on from the paused moment
     controls.paused = false;
-    if (!windowOutOfSight())
-        glutIdleFunc(requestRedisplay);
     if (controls.soundWaitsForZero) {
         // afterFrame starts it when the clock reaches 0
     } else if (controls.soundMoved) {
@@ -122,46 +118,46 @@ void resume()
     controls.soundMoved = false;
 }
 
-void toggleFullScreen()
+WindowChanges::Screen toggleFullScreen()
 {
     controls.fullScreen = !controls.fullScreen;
     if (controls.fullScreen) {
         controls.windowSizePending = false;
         controls.placeWindow = false;
-        glutFullScreen();
-        glutSetCursor(GLUT_CURSOR_NONE);
-    } else {
-        // GLUT puts back the window it had before full screen (at start-up, the 1000 x 800 it
-        // is created with); once that has arrived, the window of the --window size is placed.
-        glutLeaveFullScreen();
-        controls.windowSizePending = true;
-        glutSetCursor(GLUT_CURSOR_INHERIT);
+        return WindowChanges::Screen::enterFullScreen;
     }
+    // GLUT puts back the window it had before full screen (at start-up, the one it is created
+    // with); once that has arrived, the window of the --window size is placed.
+    controls.windowSizePending = true;
+    return WindowChanges::Screen::leaveFullScreen;
 }
 
-void applyControl(Control control)
+} // namespace
+
+WindowChanges applyControl(Control control)
 {
+    WindowChanges changes;
     switch (control) {
-    case Control::none: return;
-    case Control::quit: std::exit(0);
+    case Control::none: return changes;
+    case Control::quit: changes.quit = true; return changes;
     case Control::togglePause: controls.paused ? resume() : pause(); break;
     case Control::forward:
     case Control::back:
     case Control::previousScene:
     case Control::nextScene:
     case Control::restart: requestJump(control); break;
-    case Control::toggleFullScreen: toggleFullScreen(); break;
+    case Control::toggleFullScreen: changes.screen = toggleFullScreen(); break;
     case Control::toggleLoop:
         controls.loop = !controls.loop;
         controls.mentionLoopOff = !controls.loop;
         break;
     }
-    controls.statusUntilMs = glutGet(GLUT_ELAPSED_TIME) + statusShownMs;
+    controls.statusAsked = true;
+    controls.statusSinceMs = readTimerMs();
     // While paused no frame is coming by itself: this one shows the change.
-    glutPostRedisplay();
+    changes.redisplay = true;
+    return changes;
 }
-
-} // namespace
 
 Control controlForKey(unsigned char key)
 {
@@ -204,8 +200,6 @@ void initControls(bool fullScreen, int windowWidth, int windowHeight, bool loop)
     controls.windowWidth = windowWidth;
     controls.windowHeight = windowHeight;
     controls.loop = loop;
-    if (fullScreen)
-        glutSetCursor(GLUT_CURSOR_NONE);
 }
 
 void requestJump(Control control)
@@ -241,16 +235,6 @@ bool takeJumpTarget(std::int32_t frameShowTimeMs, std::int32_t& targetMs)
     return true;
 }
 
-void controlKeyPressed(unsigned char key)
-{
-    applyControl(controlForKey(key));
-}
-
-void specialKeyPressed(int key, int, int)
-{
-    applyControl(controlForSpecialKey(key));
-}
-
 WindowPlacement centredWindow(const ScreenArea& area, const FrameExtents& frame, int width, int height)
 {
     WindowPlacement placement;
@@ -263,13 +247,15 @@ WindowPlacement centredWindow(const ScreenArea& area, const FrameExtents& frame,
     return placement;
 }
 
-void windowReshaped(int, int)
+WindowChanges windowResized()
 {
+    WindowChanges changes;
     if (!controls.windowSizePending)
-        return;
+        return changes;
     controls.windowSizePending = false;
     controls.placeWindow = true;
-    glutPostRedisplay(); // while paused, the frame after which the window is placed
+    changes.redisplay = true; // while paused, the frame after which the window is placed
+    return changes;
 }
 
 bool loopAtEnd()
@@ -302,10 +288,11 @@ void drawStatusLineIfShown(std::uint32_t frameShowTimeMs)
     // counting towards it, so that the held picture is not taken for a hang.
     const bool waitingForZero = controls.soundWaitsForZero && std::int32_t(frameShowTimeMs) < 0;
     if (!controls.paused && !waitingForZero) {
-        if (controls.statusUntilMs == 0)
+        if (!controls.statusAsked)
             return;
-        if (glutGet(GLUT_ELAPSED_TIME) >= controls.statusUntilMs) {
-            controls.statusUntilMs = 0;
+        // Real time, which a pause or a jump does not move: the platform timer's.
+        if (readTimerMs() - controls.statusSinceMs >= std::uint32_t(statusShownMs)) {
+            controls.statusAsked = false;
             controls.mentionLoopOff = false;
             return;
         }
@@ -314,26 +301,27 @@ void drawStatusLineIfShown(std::uint32_t frameShowTimeMs)
                                     controls.mentionLoopOff));
 }
 
-void afterFrame(std::uint32_t frameShowTimeMs)
+WindowChanges afterFrame(std::uint32_t frameShowTimeMs)
 {
+    WindowChanges changes;
     if (controls.placeWindow) {
         controls.placeWindow = false;
-        const WindowPlacement window =
+        changes.place = true;
+        changes.placement =
             centredWindow(placementArea(), windowFrame(), controls.windowWidth, controls.windowHeight);
-        glutPositionWindow(window.x, window.y);
-        glutReshapeWindow(window.width, window.height);
     }
     controls.rebuiltForNextFrame = false;
     std::int32_t targetMs = 0;
     if (takeJumpTarget(std::int32_t(frameShowTimeMs), targetMs)) {
         moveShowTo(targetMs);
-        glutPostRedisplay(); // while paused, the frame at the new moment
-        return;
+        changes.redisplay = true; // while paused, the frame at the new moment
+        return changes;
     }
     if (controls.soundWaitsForZero && !controls.paused && std::int32_t(frameShowTimeMs) >= 0) {
         controls.soundWaitsForZero = false;
         playMusicFrom(frameShowTimeMs);
     }
+    return changes;
 }
 
 bool showPaused()

@@ -1,6 +1,10 @@
 // The viewer's controls beside Escape: pause, the jumps through the show, full screen and looping,
 // and when the status line shows. With no key pressed none of them draws or changes anything, so
 // the show stays the one it always was.
+//
+// They sit between the window and the run: they move the run (its clock, the rebuilt run, the
+// soundtrack) and hand the window what it has to do (WindowChanges); they call nothing of the
+// window's.
 #pragma once
 
 #include "platform/window_frame.h"
@@ -41,13 +45,28 @@ struct WindowPlacement {
 };
 WindowPlacement centredWindow(const ScreenArea& area, const FrameExtents& frame, int width, int height);
 
+// What the window is to do after a control or a frame hook: the window carries it out. The idle
+// callback it sets from showPaused() (and its own visibility), after every control.
+struct WindowChanges {
+    enum class Screen { unchanged, enterFullScreen, leaveFullScreen };
+    bool quit = false;      // end the show with status 0
+    bool redisplay = false; // draw a frame: while paused none comes by itself
+    Screen screen = Screen::unchanged;
+    bool place = false;     // move and size the window to `placement`
+    WindowPlacement placement;
+};
+
 // How the show was started: full screen or in a window of the given size (the size a toggle out
 // of full screen goes to), and whether it starts again at the end.
 void initControls(bool fullScreen, int windowWidth, int windowHeight, bool loop);
 
+// Carries out a key's control (the run moves at once or at the next frame) and says what the
+// window is to do.
+WindowChanges applyControl(Control control);
+
 // Sets the request that a jump key stands for, to be carried out at the next frame: skipForward
-// or skipBack for the 10 s jumps (displayFrame moves startTime for them), a target for the scene
-// jumps and Home. Other controls are not jumps and are ignored here.
+// or skipBack for the 10 s jumps (the show clock moves startTime for them), a target for the
+// scene jumps and Home. Other controls are not jumps and are ignored here.
 void requestJump(Control control);
 
 // The show time a requested jump lands on, once the frame that carries it out has been drawn
@@ -56,17 +75,14 @@ void requestJump(Control control);
 // is taken either way.
 bool takeJumpTarget(std::int32_t frameShowTimeMs, std::int32_t& targetMs);
 
-// GLUT's keyboard callback hands every key but Escape here; the special-key callback.
-void controlKeyPressed(unsigned char key);
-void specialKeyPressed(int key, int x, int y);
-
-// Called by the reshape callback with the window's new size: after a toggle out of full screen,
+// The window's reshape callback tells of every new size: after a toggle out of full screen,
 // once the window GLUT restores has arrived, the next frame places the window of the --window
-// size centred on the screen (afterFrame). Not from this callback: GLUT may call it while it is
-// still leaving full screen, and a move asked for then takes the window back to full screen.
-void windowReshaped(int width, int height);
+// size centred on the screen (afterFrame). Not now: GLUT may reshape while it is still leaving
+// full screen, and a move asked for then takes the window back to full screen.
+WindowChanges windowResized();
 
-// Frame hooks, called by the frame path; each does nothing unless a key asked for something.
+// Frame hooks, called by the show's display callback; each does nothing unless a key asked for
+// something.
 // loopAtEnd: at the end of the show with looping on, starts the run again from 0 s and returns
 // true; false (and nothing done) otherwise.
 bool loopAtEnd();
@@ -76,9 +92,8 @@ bool loopAtEnd();
 bool holdPausedMoment(std::uint32_t frameShowTimeMs);
 // Draws the status line over the finished frame while paused or shortly after a key.
 void drawStatusLineIfShown(std::uint32_t frameShowTimeMs);
-// After the frame's swap: places the window after a toggle out of full screen, carries out a
-// requested jump, and starts the soundtrack once a clock
-// sent back before 0 catches up.
-void afterFrame(std::uint32_t frameShowTimeMs);
+// After the frame's swap: the window's placement after a toggle out of full screen, a requested
+// jump carried out, and the soundtrack started once a clock sent back before 0 catches up.
+WindowChanges afterFrame(std::uint32_t frameShowTimeMs);
 
 bool showPaused();

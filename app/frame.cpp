@@ -1,13 +1,11 @@
 // The show clock, the scene schedule and the per-frame dispatch to the current scene.
 #include "app/frame.h"
 
-#include "app/controls.h"
-#include "platform/timer.h"
 #include "app/run.h"
 #include "app/show_state.h"
 #include "scenes/scenes.h"
 
-#include <GL/freeglut.h>
+#include <GL/gl.h>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -21,9 +19,9 @@ constexpr std::uint32_t skipStepMs = 10000;
 std::uint32_t advanceShowClock()
 {
     if (!showState.clockStarted)
-        startShowClock(readTimerMs(), firstFrameTime());
+        startShowClock(clockReadingMs(), firstFrameTime());
     // Unsigned 32-bit difference: a wrap of the system timer during the show does no harm.
-    const std::uint32_t showTimeMs = readTimerMs() - showState.startTime;
+    const std::uint32_t showTimeMs = clockReadingMs() - showState.startTime;
 
     // Jumps move the start time, so they show from the next frame on.
     if (showState.skipForward == 1) {
@@ -39,24 +37,10 @@ std::uint32_t advanceShowClock()
     return showTimeMs;
 }
 
-void displayFrame()
-{
-    std::uint32_t showTimeMs = advanceShowClock();
-    // The viewer's controls add to the frame only when a key asked for something.
-    if (showState.scene == 6 && loopAtEnd())
-        showTimeMs = advanceShowClock();
-    else
-        holdPausedMoment(showTimeMs);
-    renderFrame(showState.scene, showTimeMs, showState.sceneTime);
-    drawStatusLineIfShown(showTimeMs);
-    glutSwapBuffers();
-    afterFrame(showTimeMs);
-}
-
 void updateSchedule(int showTimeMs)
 {
     if (showTimeMs >= showEndMs) {
-        showState.scene = 6;
+        showState.scene = endScene;
         return;
     }
     // Latest scene first: the schedule takes the first start the show has reached.
@@ -90,7 +74,13 @@ void renderFrame(int scene, unsigned showTimeMs, double sceneTime)
     case 3: drawScene3(showTimeMs, sceneTime); break;
     case 4: drawScene4(showTimeMs, sceneTime); break;
     case 5: drawScene5(showTimeMs, sceneTime); break;
-    case 6: std::exit(0); // the end of the show: nothing drawn, nothing swapped
+    case endScene: std::exit(0); // the end of the show: nothing drawn, nothing swapped
     default: break;       // no scene yet: the frame stays black
     }
+}
+
+void drawFrameAt(std::uint32_t showTimeMs)
+{
+    updateSchedule(static_cast<std::int32_t>(showTimeMs));
+    renderFrame(showState.scene, showTimeMs, showState.sceneTime);
 }

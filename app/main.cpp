@@ -2,15 +2,14 @@
 // the one-time set-up, then GLUT's main loop for good.
 #include "app/controls.h"
 #include "app/data_files.h"
-#include "app/frame.h"
-#include "platform/allocator.h"
-#include "platform/command_line.h"
-#include "platform/window_frame.h"
-#include "platform/window_class.h"
 #include "app/run.h"
 #include "app/show_options.h"
 #include "app/startup.h"
-#include "app/visibility.h"
+#include "app/window.h"
+#include "platform/allocator.h"
+#include "platform/command_line.h"
+#include "platform/window_class.h"
+#include "platform/window_frame.h"
 
 #include <GL/freeglut.h>
 #include <cstdio>
@@ -95,25 +94,20 @@ int main(int argc, char** argv)
         glutInitWindowPosition(window.x, window.y);
         glutInitWindowSize(window.width, window.height);
     } else {
-        glutInitWindowPosition(100, 100);
-        glutInitWindowSize(1000, 800);
+        glutInitWindowPosition(fullScreenStartX, fullScreenStartY);
+        glutInitWindowSize(fullScreenStartWidth, fullScreenStartHeight);
     }
     // Titled with the program's path; grouped by the window system under the show's own class.
     // The window system keeps the instance name until the window is made: it outlives this call.
     static const std::string instance = commandName(argv[0], installedName);
     useWindowClass(instance.c_str(), installedName);
     glutCreateWindow(argv[0]);
-    if (!options.window)
+    if (!options.window) {
         glutFullScreen();
+        glutSetCursor(GLUT_CURSOR_NONE);
+    }
     initControls(!options.window, options.width, options.height, options.loop);
-
-    glutDisplayFunc(displayFrame);
-    glutKeyboardFunc(keyPressed);
-    glutReshapeFunc(reshapeWindow);
-    glutIdleFunc(requestRedisplay);
-    glutWindowStatusFunc(windowStatusChanged);
-    // The arrows, Page Up and Down, Home and F11 for the viewer's controls.
-    glutSpecialFunc(specialKeyPressed);
+    registerWindowCallbacks();
 
     initGraphics();
     // Closed while a notice was up (Windows lets the window go during the modal box): the show

@@ -7,8 +7,9 @@
 // frame before gives all three exactly as the run had them.
 #include "app/replay.h"
 
+#include "app/drawing_state.h"
+#include "app/frame.h"
 #include "app/run.h"
-#include "app/startup.h"
 #include "app/timeline.h"
 #include "elements/light_ring.h"
 
@@ -42,7 +43,7 @@ void replayRunUntil(std::uint32_t showTimeMs, int framesPerSecond)
         const std::uint32_t start = std::uint32_t(sceneStartMs(scene));
         if (start > previousTime)
             break;
-        drawRunFrame(runFrameTime(firstFrameFrom(start, framesPerSecond) - 1, framesPerSecond));
+        drawFrameAt(runFrameTime(firstFrameFrom(start, framesPerSecond) - 1, framesPerSecond));
     }
     // The ring's radius after every skipped frame from 105 s on (the rule is spent after 109 s).
     for (std::uint64_t frame = firstFrameFrom(ringShrinkStartMs, framesPerSecond); frame < previous; ++frame) {
@@ -51,7 +52,7 @@ void replayRunUntil(std::uint32_t showTimeMs, int framesPerSecond)
             break;
         advanceRingRadius(Ring::light, int(time));
     }
-    drawRunFrame(previousTime);
+    drawFrameAt(previousTime);
 }
 
 void replayShowUntil(std::uint32_t showTimeMs)

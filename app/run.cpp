@@ -1,13 +1,16 @@
 // The run's clock start, carried values and resources, next to the fields they touch.
 #include "app/run.h"
 
-#include "app/frame.h"
 #include "app/show_state.h"
 #include "elements/light_ring.h"
+#include "platform/timer.h"
 
 namespace {
 
 std::uint32_t firstFrameShowTimeMs = 0;
+
+bool clockHeld = false;
+std::uint32_t heldReadingMs = 0;
 
 } // namespace
 
@@ -15,6 +18,22 @@ void startShowClock(std::uint32_t timerMs, std::uint32_t showTimeMs)
 {
     showState.clockStarted = true;
     showState.startTime = timerMs - showTimeMs; // unsigned: wraps like the timer itself
+}
+
+std::uint32_t clockReadingMs()
+{
+    return clockHeld ? heldReadingMs : readTimerMs();
+}
+
+void holdClockAt(std::uint32_t timerMs)
+{
+    clockHeld = true;
+    heldReadingMs = timerMs;
+}
+
+void releaseClock()
+{
+    clockHeld = false;
 }
 
 void setFirstFrameTime(std::uint32_t showTimeMs)
@@ -40,12 +59,6 @@ void resetCarriedValues()
     showState.cameraTravel = 0.0;
     showState.tunnelDepth = 0.0f;
     resetRingRadii();
-}
-
-void drawRunFrame(std::uint32_t showTimeMs)
-{
-    updateSchedule(static_cast<std::int32_t>(showTimeMs));
-    renderFrame(showState.scene, showTimeMs, showState.sceneTime);
 }
 
 void releaseRun()

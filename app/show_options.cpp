@@ -225,7 +225,8 @@ std::string showHelp(const std::string& program)
            "Plays the show: five scenes over 114.8 s with the soundtrack, then ends. Escape ends it\n"
            "at once; the keys below pause, jump and loop it.\n"
            "\n"
-           "  --window[=WxH]  a normal window, 1280x720 unless given, instead of full screen\n"
+           "  --window[=WxH]  a normal window, " + std::to_string(defaultWindowWidth) + "x" +
+           std::to_string(defaultWindowHeight) + " unless given, instead of full screen\n"
            "  --at SECONDS    start at that show time (up to three decimals, below 114.8): the\n"
            "                  picture as a run carries it into that moment, the soundtrack from\n"
            "                  the same position\n"

@@ -38,13 +38,17 @@ bool applySharedOption(const std::string& name, const std::string& value, Shared
 // moved past it). False with a reason when there is none.
 bool optionValue(const std::vector<std::string>& args, std::size_t& i, std::string& value, std::string& error);
 
+// The size of the window --window opens (and a toggle out of full screen goes to) unless given.
+inline constexpr int defaultWindowWidth = 1280;
+inline constexpr int defaultWindowHeight = 720;
+
 // What the show was asked to do.
 struct ShowOptions {
     bool help = false;
     bool version = false; // --version: print the version and end
     bool window = false; // a normal window of width x height instead of full screen
-    int width = 1280;
-    int height = 720;
+    int width = defaultWindowWidth;
+    int height = defaultWindowHeight;
     bool loop = false;   // start again from 0 s at the end instead of ending
     SharedOptions shared;
     std::vector<std::string> glutArgs; // GLUT's own options (-display NAME, -geometry ..., -sync ...)

@@ -22,6 +22,9 @@ inline constexpr int sceneCount = int(sizeof sceneSpans / sizeof sceneSpans[0]);
 // 114800, not 115000: the frame that reaches it ends the show.
 inline constexpr ShowMs showEndMs = sceneSpans[sceneCount - 1].endMs;
 
+// The scene number the schedule gives from showEndMs on: the show has ended.
+inline constexpr int endScene = sceneCount + 1;
+
 constexpr const SceneSpan& sceneSpan(int scene) { return sceneSpans[scene - 1]; }
 constexpr ShowMs sceneStartMs(int scene) { return sceneSpan(scene).startMs; }
 

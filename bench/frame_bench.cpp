@@ -13,7 +13,6 @@
 #include "bench_stats.h"
 
 #include "app/frame.h"
-#include "platform/timer.h"
 #include "app/show_state.h"
 #include "capture/offscreen.h"
 #include "app/replay.h"

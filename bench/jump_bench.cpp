@@ -19,12 +19,11 @@
 #include "bench_stats.h"
 
 #include "app/controls.h"
-#include "app/frame.h"
-#include "platform/timer.h"
 #include "app/run.h"
 #include "app/show_state.h"
-#include "capture/offscreen.h"
 #include "app/timeline.h"
+#include "app/window.h"
+#include "capture/offscreen.h"
 
 #include <GL/freeglut.h>
 
@@ -132,8 +131,7 @@ int main(int argc, char** argv)
         return 1;
     }
     initControls(false, options.width, options.height, false);
-    releaseTimer();
-    startShowClock(readTimerMs(), 0);
+    startShowClock(clockReadingMs(), 0);
 
     std::printf("jumps at %dx%d, %d ms played before each; load %s", options.width, options.height, options.playMs,
                 loadAverage().c_str());
@@ -146,7 +144,7 @@ int main(int argc, char** argv)
             specialKeyPressed(jump.key, 0, 0);
             displayFrame(); // the frame that applies the jump, then the rebuild
             const double applied = monotonicMs();
-            const std::int32_t landedOn = std::int32_t(readTimerMs() - showState.startTime);
+            const std::int32_t landedOn = std::int32_t(clockReadingMs() - showState.startTime);
             displayFrame(); // the first frame at the new moment
             glFinish();
             const double ms = monotonicMs() - start;

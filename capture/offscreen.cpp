@@ -4,13 +4,11 @@
 
 #include "capture/system.h"
 
-#include "app/frame.h"
-#include "platform/allocator.h"
 #include "app/data_files.h"
-#include "platform/timer.h"
+#include "app/drawing_state.h"
+#include "app/frame.h"
 #include "app/run.h"
-#include "app/show_state.h"
-#include "app/startup.h"
+#include "platform/allocator.h"
 
 #include <GL/freeglut.h>
 #include <GL/glext.h>
@@ -238,13 +236,10 @@ bool renderOffscreenFrame(std::uint32_t showTimeMs)
 {
     if (!offscreen.open || showTimeMs >= std::uint32_t(showEndMs))
         return false;
-    // The clock starts at timer reading 0, so the held reading is the show time itself.
-    if (!showState.clockStarted)
-        startShowClock(0, 0);
-    holdTimerAt(showTimeMs);
-    // Ends with glutSwapBuffers, which swaps the hidden window's own buffers and leaves the
-    // framebuffer object's picture in place.
-    displayFrame();
+    drawFrameAt(showTimeMs);
+    // The swap the show makes after each frame: it swaps the hidden window's own buffers and
+    // leaves the framebuffer object's picture in place.
+    glutSwapBuffers();
     return true;
 }
 
@@ -265,6 +260,5 @@ void closeOffscreen()
     deleteFramebuffer();
     releaseRun();
     destroyWindow();
-    releaseTimer();
     offscreen = Offscreen{};
 }

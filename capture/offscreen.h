@@ -1,5 +1,5 @@
 // The offscreen renderer: the show's own GLUT and GL set-up in a hidden window, drawing the
-// show's frames on a held clock into a framebuffer object of any size, and reading them back.
+// show's frame at a chosen show time into a framebuffer object of any size, and reading it back.
 // One per process; used by the rendering tests, showcap and the benchmarks.
 #pragma once
 
@@ -14,9 +14,9 @@
 // nothing open.
 bool openOffscreen(int width, int height, std::string& reason);
 
-// Draws the show's frame at `showTimeMs` through displayFrame, with the show clock started at
-// timer reading 0 and the timer held at `showTimeMs`. GL state carries over from the frame drawn
-// before, as in the show. Returns false, drawing nothing, when not open or when `showTimeMs` is
+// Draws the show's frame at `showTimeMs` (drawFrameAt, then the swap the show makes after every
+// frame), without the show clock. GL state carries over from the frame drawn before, as in the
+// show. Returns false, drawing nothing, when not open or when `showTimeMs` is
 // at or past the end of the show (where the show ends the process).
 bool renderOffscreenFrame(std::uint32_t showTimeMs);
 
@@ -25,5 +25,5 @@ bool renderOffscreenFrame(std::uint32_t showTimeMs);
 // bottom row). `rgb` is resized; its storage is reused from call to call.
 void readOffscreenPixels(std::vector<std::uint8_t>& rgb);
 
-// Deletes the framebuffer, the quadric and the window, and releases the timer. Safe when closed.
+// Deletes the framebuffer, the quadric and the window. Safe when closed.
 void closeOffscreen();

@@ -4,7 +4,7 @@
 #include "support/offscreen_fixture.h"
 
 #include "app/show_state.h"
-#include "app/startup.h"
+#include "app/drawing_state.h"
 #include "elements/cube_waves.h"
 #include "elements/orbiting_cone.h"
 #include "elements/ripple_surface.h"

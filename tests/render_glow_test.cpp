@@ -4,7 +4,7 @@
 #include "support/offscreen_fixture.h"
 
 #include "app/show_state.h"
-#include "app/startup.h"
+#include "app/drawing_state.h"
 #include "elements/light_ring.h"
 #include "elements/sparkle.h"
 #include "scenes/glow_pass.h"

@@ -1,8 +1,8 @@
 // The show clock and the scene schedule: boundaries, the timer's wrap, jumps and odd elapsed times.
 #include "app/frame.h"
-#include "platform/timer.h"
 #include "app/run.h"
 #include "app/show_state.h"
+#include "platform/timer.h"
 
 #include <gtest/gtest.h>
 #include <cstdint>
@@ -14,7 +14,7 @@ protected:
     void SetUp() override { showState = ShowState{}; }
     void TearDown() override
     {
-        releaseTimer();
+        releaseClock();
         setFirstFrameTime(0);
     }
 };
@@ -74,12 +74,12 @@ TEST_F(ShowClock, SceneIsZeroBeforeTheFirstUpdate)
 
 TEST_F(ShowClock, FirstFrameStartsTheClockAtZero)
 {
-    holdTimerAt(123456);
+    holdClockAt(123456);
     EXPECT_EQ(advanceShowClock(), 0u);
     EXPECT_TRUE(showState.clockStarted);
     EXPECT_EQ(showState.startTime, 123456u);
     EXPECT_EQ(showState.scene, 1);
-    holdTimerAt(123456 + 25000);
+    holdClockAt(123456 + 25000);
     EXPECT_EQ(advanceShowClock(), 25000u);
     EXPECT_EQ(showState.scene, 2);
 }
@@ -87,19 +87,19 @@ TEST_F(ShowClock, FirstFrameStartsTheClockAtZero)
 TEST_F(ShowClock, ClockStartedPartWayShowsThatTimeOnTheFirstFrameAndRunsOnFromIt)
 {
     setFirstFrameTime(100000);
-    holdTimerAt(5000); // the start lies before the timer's zero: it wraps
+    holdClockAt(5000); // the start lies before the timer's zero: it wraps
     EXPECT_EQ(advanceShowClock(), 100000u);
     EXPECT_EQ(showState.startTime, 5000u - 100000u);
     EXPECT_EQ(showState.scene, 5);
     EXPECT_EQ(showState.sceneTime, 8000.0);
-    holdTimerAt(5000 + 14800);
+    holdClockAt(5000 + 14800);
     EXPECT_EQ(advanceShowClock(), 114800u);
     EXPECT_EQ(showState.scene, 6) << "the show ends 14.8 s after a start at 100 s";
 }
 
 TEST_F(ShowClock, ResetCarriedValuesStartsAFreshRun)
 {
-    holdTimerAt(1000);
+    holdClockAt(1000);
     advanceShowClock();
     showState.cameraShift = 1.5;
     showState.cameraX = 2.0f;
@@ -114,15 +114,15 @@ TEST_F(ShowClock, ResetCarriedValuesStartsAFreshRun)
     EXPECT_EQ(showState.cameraEndX, 0.0f);
     EXPECT_EQ(showState.cameraTravel, 0.0);
     EXPECT_EQ(showState.tunnelDepth, 0.0f);
-    holdTimerAt(7000);
+    holdClockAt(7000);
     EXPECT_EQ(advanceShowClock(), 0u) << "the next frame starts the clock again";
 }
 
 TEST_F(ShowClock, TimerWrapPast32BitsKeepsElapsedTime)
 {
-    holdTimerAt(0xFFFFF000u);
+    holdClockAt(0xFFFFF000u);
     advanceShowClock();
-    holdTimerAt(0xFFFFF000u + 50000u); // wraps to a small reading
+    holdClockAt(0xFFFFF000u + 50000u); // wraps to a small reading
     EXPECT_EQ(advanceShowClock(), 50000u);
     EXPECT_EQ(showState.scene, 3);
     EXPECT_EQ(showState.sceneTime, 8000.0);
@@ -130,10 +130,10 @@ TEST_F(ShowClock, TimerWrapPast32BitsKeepsElapsedTime)
 
 TEST_F(ShowClock, SkipForwardShowsFromTheNextFrame)
 {
-    holdTimerAt(1000);
+    holdClockAt(1000);
     advanceShowClock();
     showState.skipForward = 1;
-    holdTimerAt(2000);
+    holdClockAt(2000);
     EXPECT_EQ(advanceShowClock(), 1000u) << "the current frame was measured before the jump";
     EXPECT_EQ(showState.skipForward, 0);
     EXPECT_EQ(showState.startTime, 1000u - 10000u);
@@ -142,9 +142,9 @@ TEST_F(ShowClock, SkipForwardShowsFromTheNextFrame)
 
 TEST_F(ShowClock, SkipBackPastTheStartFreezesUntilTheClockCatchesUp)
 {
-    holdTimerAt(100000);
+    holdClockAt(100000);
     advanceShowClock();
-    holdTimerAt(105000);
+    holdClockAt(105000);
     advanceShowClock();
     showState.skipBack = 1;
     advanceShowClock();
@@ -158,7 +158,7 @@ TEST_F(ShowClock, SkipBackPastTheStartFreezesUntilTheClockCatchesUp)
 
 TEST_F(ShowClock, OnlyAFlagOfExactlyOneRequestsAJump)
 {
-    holdTimerAt(0);
+    holdClockAt(0);
     advanceShowClock();
     showState.skipForward = 2;
     advanceShowClock();
@@ -168,7 +168,6 @@ TEST_F(ShowClock, OnlyAFlagOfExactlyOneRequestsAJump)
 
 TEST(ShowTimer, RealTimerAdvancesInMilliseconds)
 {
-    releaseTimer();
     const std::uint32_t first = readTimerMs();
     const std::uint32_t second = readTimerMs();
     EXPECT_LT(second - first, 1000u) << "two readings in a row differ by less than a second";

@@ -2,7 +2,6 @@
 // jump keys' request flags and the start time they move, and the status line's text.
 #include "app/controls.h"
 #include "app/frame.h"
-#include "platform/timer.h"
 #include "app/run.h"
 #include "app/show_options.h"
 #include "app/show_state.h"
@@ -87,7 +86,7 @@ protected:
     {
         std::int32_t ignored = 0;
         takeJumpTarget(0, ignored);
-        releaseTimer();
+        releaseClock();
         setFirstFrameTime(0);
         showState = ShowState{};
     }
@@ -95,7 +94,7 @@ protected:
     // The frame path up to the frame's swap, with the timer at `timerMs`: the frame's show time.
     static std::int32_t frameAt(std::uint32_t timerMs)
     {
-        holdTimerAt(timerMs);
+        holdClockAt(timerMs);
         return std::int32_t(advanceShowClock());
     }
 };

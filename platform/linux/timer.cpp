@@ -3,29 +3,11 @@
 
 #include <time.h>
 
-namespace {
-bool held = false;
-std::uint32_t heldMs = 0;
-}
-
 std::uint32_t readTimerMs()
 {
-    if (held)
-        return heldMs;
     timespec now;
     clock_gettime(CLOCK_MONOTONIC, &now);
     // Truncated to 32 bits on purpose: callers only take differences, which survive the wrap.
     const std::uint64_t ms = std::uint64_t(now.tv_sec) * 1000u + std::uint64_t(now.tv_nsec) / 1000000u;
     return std::uint32_t(ms);
-}
-
-void holdTimerAt(std::uint32_t ms)
-{
-    held = true;
-    heldMs = ms;
-}
-
-void releaseTimer()
-{
-    held = false;
 }

@@ -1,0 +1,134 @@
+// The show's window: its GLUT callbacks, the one place that sets the idle callback, and the
+// hidden window's timer.
+#include "app/window.h"
+
+#include "app/controls.h"
+#include "app/drawing_state.h"
+#include "app/frame.h"
+#include "app/show_state.h"
+#include "app/timeline.h"
+
+#include <GL/freeglut.h>
+#include <cstdint>
+#include <cstdlib>
+
+namespace {
+
+// How often the clock is looked at while hidden; the last wait is cut to end the show on time.
+constexpr std::int32_t hiddenTickMs = 100;
+
+bool hidden = false;
+// Counts the times the window went out of sight: a timer set during an earlier time out of sight
+// finds the count moved on and stops, so at most one chain of timers runs.
+int hiddenSpell = 0;
+
+// Frames back to back while the show plays in sight; none by themselves while it is paused or
+// hidden (GLUT then waits for events and draws only when the window needs it).
+void keepFramesComing()
+{
+    glutIdleFunc(showPaused() || hidden ? nullptr : requestRedisplay);
+}
+
+void carryOut(const WindowChanges& changes)
+{
+    if (changes.quit)
+        std::exit(0);
+    switch (changes.screen) {
+    case WindowChanges::Screen::unchanged: break;
+    case WindowChanges::Screen::enterFullScreen:
+        glutFullScreen();
+        glutSetCursor(GLUT_CURSOR_NONE);
+        break;
+    case WindowChanges::Screen::leaveFullScreen:
+        glutLeaveFullScreen();
+        glutSetCursor(GLUT_CURSOR_INHERIT);
+        break;
+    }
+    if (changes.place) {
+        glutPositionWindow(changes.placement.x, changes.placement.y);
+        glutReshapeWindow(changes.placement.width, changes.placement.height);
+    }
+    if (changes.redisplay)
+        glutPostRedisplay();
+}
+
+void controlChosen(Control control)
+{
+    const WindowChanges changes = applyControl(control);
+    keepFramesComing(); // a pause or a resume
+    carryOut(changes);
+}
+
+void hiddenTick(int spell)
+{
+    if (!hidden || spell != hiddenSpell)
+        return;
+    // The same clock and schedule the frames use, so the show ends where a frame would end it.
+    const std::int32_t showTimeMs = std::int32_t(advanceShowClock());
+    if (showState.scene == endScene && !loopAtEnd())
+        std::exit(0);
+    std::int32_t wait = showEndMs - showTimeMs;
+    if (wait > hiddenTickMs || wait < 1)
+        wait = hiddenTickMs; // below 1: a jump back past the start, while the clock is negative
+    glutTimerFunc(unsigned(wait), hiddenTick, spell);
+}
+
+} // namespace
+
+void registerWindowCallbacks()
+{
+    glutDisplayFunc(displayFrame);
+    glutKeyboardFunc(keyPressed);
+    glutReshapeFunc(windowReshaped);
+    keepFramesComing();
+    glutWindowStatusFunc(windowStatusChanged);
+    glutSpecialFunc(specialKeyPressed);
+}
+
+void displayFrame()
+{
+    std::uint32_t showTimeMs = advanceShowClock();
+    // The viewer's controls add to the frame only when a key asked for something.
+    if (showState.scene == endScene && loopAtEnd())
+        showTimeMs = advanceShowClock();
+    else
+        holdPausedMoment(showTimeMs);
+    drawFrameAt(showTimeMs); // at the show's end (no loop) the process ends here, nothing swapped
+    drawStatusLineIfShown(showTimeMs);
+    glutSwapBuffers();
+    carryOut(afterFrame(showTimeMs));
+}
+
+void requestRedisplay()
+{
+    glutPostRedisplay();
+}
+
+void windowReshaped(int width, int height)
+{
+    reshapeWindow(width, height);
+    carryOut(windowResized());
+}
+
+void keyPressed(unsigned char key, int, int)
+{
+    if (key == 27)
+        std::exit(0);
+    controlChosen(controlForKey(key));
+}
+
+void specialKeyPressed(int key, int, int)
+{
+    controlChosen(controlForSpecialKey(key));
+}
+
+void windowStatusChanged(int state)
+{
+    const bool outOfSight = state == GLUT_HIDDEN || state == GLUT_FULLY_COVERED;
+    if (outOfSight == hidden)
+        return;
+    hidden = outOfSight;
+    keepFramesComing();
+    if (hidden)
+        glutTimerFunc(0, hiddenTick, ++hiddenSpell);
+}

@@ -180,6 +180,32 @@ TEST_F(JumpKeys, SceneJumpsLandWhereTheFrameThatCarriesThemOutStands)
     EXPECT_EQ(targetMs, 0);
 }
 
+// What the controls hand the window: the window carries it out, the controls call no GLUT.
+TEST(ControlsToWindow, FullScreenTogglesAndTheWindowPlacedOnlyAfterTheRestoredWindowArrives)
+{
+    initControls(true, 1280, 720, false);
+    EXPECT_EQ(windowResized().redisplay, false) << "a reshape with nothing pending changes nothing";
+
+    const WindowChanges out = applyControl(Control::toggleFullScreen);
+    EXPECT_EQ(out.screen, WindowChanges::Screen::leaveFullScreen);
+    EXPECT_TRUE(out.redisplay);
+    EXPECT_FALSE(out.place) << "not while GLUT may still be leaving full screen";
+    EXPECT_TRUE(windowResized().redisplay) << "the restored window has come: a frame to place it after";
+    EXPECT_FALSE(windowResized().redisplay) << "one placement per toggle";
+
+    const WindowChanges in = applyControl(Control::toggleFullScreen);
+    EXPECT_EQ(in.screen, WindowChanges::Screen::enterFullScreen);
+    EXPECT_FALSE(windowResized().redisplay) << "full screen again: no window to place";
+
+    const WindowChanges quit = applyControl(Control::quit);
+    EXPECT_TRUE(quit.quit);
+    EXPECT_EQ(quit.screen, WindowChanges::Screen::unchanged);
+    const WindowChanges none = applyControl(Control::none);
+    EXPECT_FALSE(none.quit || none.redisplay || none.place);
+    EXPECT_EQ(none.screen, WindowChanges::Screen::unchanged);
+    initControls(false, 1280, 720, false);
+}
+
 struct StatusCase {
     bool paused;
     std::int32_t showTimeMs;

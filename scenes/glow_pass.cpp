@@ -30,7 +30,7 @@ void endGlowPass()
     glDisable(GL_BLEND);
 }
 
-void drawLightRingTail(int sceneTimeMs, int centreZ, int showTimeMs)
+void drawLightRingTail(int sceneTimeMs, int centreZ, ShowMs showTimeMs)
 {
     beginGlowPass();
     drawLightRing(sceneTimeMs, 0, 0, centreZ, showTimeMs);

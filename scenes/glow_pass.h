@@ -2,6 +2,8 @@
 // the light-ring tail built from them.
 #pragma once
 
+#include "app/timeline.h"
+
 // Lighting off, brightening blend, no depth writes, no culling, the glow texture bound.
 void beginGlowPass();
 
@@ -10,4 +12,4 @@ void beginGlowPass();
 void endGlowPass();
 
 // The glow pass, the coloured light ring about (0, 0, centreZ), and the restore.
-void drawLightRingTail(int sceneTimeMs, int centreZ, int showTimeMs);
+void drawLightRingTail(int sceneTimeMs, int centreZ, ShowMs showTimeMs);

@@ -264,7 +264,7 @@ void computeRipple(double sceneTime)
     static RippleGrid grid;
     static RippleFrame frame;
     static bool gridReady = false;
-    const double z = rippleFloorDepth();
+    const double z = rippleSurfaceDepth();
     if (literal) {
         computeRippleFrameByStrips(0.0, 0.0, z, sceneTime, frame);
         return;
@@ -335,7 +335,7 @@ void drawRipple(std::uint32_t, double sceneTime)
 {
     setRipplePath(path);
     lookThrough(placeScene5Camera(sceneTime));
-    drawRippleFloor();
+    drawFinaleRippleSurface(sceneTime);
     setRipplePath(RipplePath::arrays);
 }
 

@@ -303,8 +303,8 @@ Picture makeWaveMap()
 {
     constexpr int size = 512;
     constexpr double radius = size / 2.0;
-    // Sphere mapping turns each normal of the ripple sheet into a point of this disc. Seen from
-    // scene 5's camera, the flat and gently sloped sheet reflects the lower half of the disc,
+    // Sphere mapping turns each normal of the ripple surface into a point of this disc. Seen from
+    // scene 5's camera, the flat and gently sloped surface reflects the lower half of the disc,
     // most of all its bottom centre: that is where the light is. The upper half is seen only on
     // the steepest flanks of the ripples and stays a dim, coloured sky.
     const Colour zenith{0.10, 0.08, 0.30};
@@ -325,7 +325,7 @@ Picture makeWaveMap()
             a *= rimRadius / r;
             b *= rimRadius / r;
         }
-        // Broad, low-frequency colour only: the sheet magnifies the map, so anything small would
+        // Broad, low-frequency colour only: the surface magnifies the map, so anything small would
         // show as blocks and dotted lines. The smallest noise cell here is about 40 texels.
         const double drift = periodicFbm(0.5 + 0.5 * a, 0.5 + 0.5 * b, 3, 2, 0.5, 31u);
         // Sky above the horizon: dusk at the horizon, deep indigo at the top.
@@ -341,7 +341,7 @@ Picture makeWaveMap()
         c = c + Colour{0.35, 0.22, 0.30} * std::exp(-(b / 0.12) * (b / 0.12));
         // Wide bands that the moving ripples turn into travelling colour.
         c = c * (0.88 + 0.12 * std::sin(twoPi * (2.5 * b + 0.6 * drift)));
-        // The sheet reflects the map dimmed by its own lighting: the whole map a little brighter
+        // The surface reflects the map dimmed by its own lighting: the whole map a little brighter
         // keeps the finale's surface lit, its highlights rolled off short of white.
         const auto lifted = [](double v) {
             v *= 1.18;

@@ -33,6 +33,6 @@ Picture makeVelvetSky();
 Picture makeNebulaSky();
 
 // Sphere environment map: a dim dusk sky in the upper half and a bright rose-to-gold glow in
-// the lower half, which the ripple sheet reflects, all in broad features; outside the inscribed
+// the lower half, which the ripple surface reflects, all in broad features; outside the inscribed
 // disc each texel carries the colour of the rim on its radius.
 Picture makeWaveMap();

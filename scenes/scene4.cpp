@@ -102,7 +102,7 @@ void drawScene4(unsigned showTimeMs, double sceneTime)
 
     glPushMatrix();
         glTranslatef(0.0f, 0.0f, -2000.0f);
-        drawStippledPath();
+        drawStippledPath(sceneTime);
     glPopMatrix();
     // The spirals inherit the path's line width of 10.
     for (const SpiralPlace& s : spirals)

@@ -31,7 +31,7 @@ void drawScene5(unsigned showTimeMs, double sceneTime)
     if (showTimeMs > whiteLightFromMs)
         applyLight0Colours(finaleLight);
 
-    drawRippleFloor();
+    drawFinaleRippleSurface(sceneTime);
 
     // The real show time lets the ring close in from 105 s.
     drawLightRingTail(int(sceneTime), int(sphereDepth), ShowMs(showTimeMs));

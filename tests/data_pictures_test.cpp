@@ -173,15 +173,15 @@ TEST(DataPictures, GlowSpriteFallsOffSmoothlyFromCentreToBlackWithNoBrightRowOrC
     }
 }
 
-// The part of the wave map the ripple sheet reflects in scene 5: sphere mapping turns the flat
-// and gently sloped sheet's normals, seen from scene 5's camera, into the lower middle of the
+// The part of the wave map the ripple surface reflects in scene 5: sphere mapping turns the flat
+// and gently sloped surface's normals, seen from scene 5's camera, into the lower middle of the
 // disc (columns 128-384, rows 320-512 of 512, row 0 at the top), most of all its bottom centre.
 struct Region {
     int left, top, right, bottom;
 };
 constexpr Region kReflectedRegion = {128, 320, 384, 512};
 
-TEST(DataPictures, WaveMapIsBrightWhereTheRippleSheetReflectsAndCarriesItsRimOutsideTheDisc)
+TEST(DataPictures, WaveMapIsBrightWhereTheRippleSurfaceReflectsAndCarriesItsRimOutsideTheDisc)
 {
     const DecodedBitmap wave = loadPicture(kWave);
     ASSERT_EQ(wave.width, kWave.width);
@@ -224,14 +224,14 @@ TEST(DataPictures, WaveMapIsBrightWhereTheRippleSheetReflectsAndCarriesItsRimOut
     EXPECT_LE(outsideDifference / outsideCount, 2.0) << "mean difference from the rim's colour, levels";
     EXPECT_LE(worstOutside, 12) << "largest difference from the rim's colour, levels";
     ASSERT_GT(reflectedCount, 0);
-    // Scene 5's finale is the sheet alone: what it reflects is what the picture shows.
-    EXPECT_GT(reflectedSum / reflectedCount, 150.0) << "a dark band where the sheet reflects darkens the finale";
+    // Scene 5's finale is the surface alone: what it reflects is what the picture shows.
+    EXPECT_GT(reflectedSum / reflectedCount, 150.0) << "a dark band where the surface reflects darkens the finale";
     EXPECT_LT(darkReflected, reflectedCount / 50) << "dark patches in the reflected region";
 }
 
 TEST(DataPictures, WaveMapHasNoFeatureSmallerThanAFewTexels)
 {
-    // The sheet magnifies the map many times: a point sun or a thin line shows as a blocky
+    // The surface magnifies the map many times: a point sun or a thin line shows as a blocky
     // rectangle or a dotted line. Inside the disc every texel stays close to the mean of the
     // 7 x 7 texels around it, as in a picture of broad shapes.
     const DecodedBitmap wave = loadPicture(kWave);

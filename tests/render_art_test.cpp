@@ -224,7 +224,7 @@ using ArtRender = ArtRenderAt<1280, 720>;
 
 TEST_F(ArtRender, FinaleStaysLitWhileTheRingClosesAndAfter)
 {
-    // From 109 s the picture is the ripple sheet alone, lit by what it reflects of the wave map.
+    // From 109 s the picture is the ripple surface alone, lit by what it reflects of the wave map.
     struct Moment {
         std::uint32_t ms;
         double atLeast;
@@ -232,7 +232,7 @@ TEST_F(ArtRender, FinaleStaysLitWhileTheRingClosesAndAfter)
     };
     constexpr Moment kMoments[] = {
         {106000, 16.0, "the finale darkens while the ring closes in"},
-        {110000, 8.0, "the sheet reflects a dark part of the wave map"},
+        {110000, 8.0, "the surface reflects a dark part of the wave map"},
         {112000, 5.0, "the closing chord lands on a black picture"},
     };
     for (const Moment& moment : kMoments) {

@@ -24,7 +24,7 @@ void drawScene3(unsigned showTimeMs, double sceneTime)
         if (showState.quadric)
             drawQuadricSphere(showState.quadric, 80.0, 50, 50);
         // The swinging moon's ellipse: x = 250 cos, z = 200 sin of show time in seconds.
-        drawMoons(showState.swingX * 0.25f, showState.swingZ * 0.2f, float(showTimeMs));
+        drawMoons(showState.swingX * 0.25f, showState.swingZ * 0.2f, ShowMs(showTimeMs));
     glPopMatrix();
     glEnable(GL_CULL_FACE);
 

@@ -91,7 +91,7 @@ void drawScene4(unsigned showTimeMs, double sceneTime)
     drawSphereAtDepth(-travel);
 
     if (travel < moonsGoneAtTravel)
-        drawMoons(showState.swingX * 0.2f, showState.swingZ * 0.2f - sceneTime * (1.0 / 6.0), float(showTimeMs));
+        drawMoons(showState.swingX * 0.2f, showState.swingZ * 0.2f - sceneTime * (1.0 / 6.0), ShowMs(showTimeMs));
     glEnable(GL_CULL_FACE);
 
     const int sceneTimeMs = int(sceneTime);

@@ -246,7 +246,7 @@ void computeRing(double sceneTime)
 
 void computeFieldSparkles(double)
 {
-    // The field's 48 sprites, at sizes and places like the scene's.
+    // The field's 48 sparkles, at sizes and places like the scene's.
     volatile float sink = 0;
     for (int i = 0; i < 48; ++i)
         sink = sink + sparkleVertices(100 + i, -500 + 20 * i, 300 - 10 * i, -1000 - 80 * i)[0].x;
@@ -280,7 +280,7 @@ void drawSky(std::uint32_t, double sceneTime)
 {
     lookThrough(placeScene3Camera(sceneTime));
     glDisable(GL_CULL_FACE);
-    drawSkyBox(showState.skyTextureB, 4000.0f);
+    drawTexturedSkyCube(showState.skyTextureB, 4000.0f);
     glEnable(GL_CULL_FACE);
 }
 

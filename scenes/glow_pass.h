@@ -1,4 +1,4 @@
-// The state blocks around glowing sprites, shared by every scene: the glow pass, its restore, and
+// The state blocks around glowing sparkles, shared by every scene: the glow pass, its restore, and
 // the light-ring tail built from them.
 #pragma once
 

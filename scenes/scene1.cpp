@@ -1,4 +1,4 @@
-// Scene 1 (0 to 25 s): seven white glow sprites circling the origin over black, seen from a fixed
+// Scene 1 (0 to 25 s): seven white sparkles circling the origin over black, seen from a fixed
 // point, fading to black from 20 s on.
 #include "scenes/scenes.h"
 

@@ -1,4 +1,4 @@
-// Scene 3 (42-67 s): a larger sky box, a sphere with three moons and the light ring; the camera
+// Scene 3 (42-67 s): a larger sky cube, a sphere with three moons and the light ring; the camera
 // backs away along x from where scene 2 left it.
 #include "scenes/scenes.h"
 
@@ -17,7 +17,7 @@ void drawScene3(unsigned showTimeMs, double sceneTime)
     lookThrough(placeScene3Camera(sceneTime));
 
     glDisable(GL_CULL_FACE);
-    drawSkyBox(showState.skyTextureB, 4000.0f);
+    drawTexturedSkyCube(showState.skyTextureB, 4000.0f);
 
     applyMaterial(moonMaterial);
     glPushMatrix();

@@ -82,9 +82,9 @@ void drawScene4(unsigned showTimeMs, double sceneTime)
     const double travel = showState.cameraTravel;
 
     glDisable(GL_CULL_FACE);
-    // The sky box stays centred on the origin: the camera leaves it through its open floor.
+    // The sky cube stays centred on the origin: the camera leaves it through its open floor.
     glPushMatrix();
-        drawSkyBox(showState.skyTextureB, 4000.0f);
+        drawTexturedSkyCube(showState.skyTextureB, 4000.0f);
     glPopMatrix();
 
     // The sphere sinks with the camera and stays at its look-at point. Scene 3's material.

@@ -21,7 +21,7 @@ void drawScene5(unsigned showTimeMs, double sceneTime)
     const double sphereDepth = scene5SphereDepth();
 
     glDisable(GL_CULL_FACE);
-    drawSkyBox(showState.skyTextureA, 2000.0f);
+    drawTexturedSkyCube(showState.skyTextureA, 2000.0f);
 
     applyMaterial(greySphereMaterial);
     drawSphereAtDepth(sphereDepth);

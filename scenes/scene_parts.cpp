@@ -13,7 +13,7 @@ namespace {
 constexpr double rippleDepthBelowStart = 930.0;
 }
 
-void drawSkyBox(std::int32_t texture, float size)
+void drawTexturedSkyCube(std::int32_t texture, float size)
 {
     useTexture(GLuint(texture));
     drawSkyCube(size, false);

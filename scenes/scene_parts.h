@@ -7,7 +7,7 @@
 // The sky cube of edge `size` under the given texture (a name as the loader returned it),
 // untextured again afterwards. Seen from inside, its faces are back faces: callers switch
 // culling off first.
-void drawSkyBox(std::int32_t texture, float size);
+void drawTexturedSkyCube(std::int32_t texture, float size);
 
 // The 80-unit quadric sphere moved `depth` along z (as a float), under showState.sphereTexture,
 // which is never loaded, so it draws untextured; nothing when there is no quadric. Leaves the

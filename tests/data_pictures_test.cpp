@@ -100,13 +100,13 @@ double lineMean(const DecodedBitmap& p, int y, bool columns)
     return sum / p.width;
 }
 
-TEST(DataPictures, GlowSpritePeaksBelowHalfWithANeutralPointedCoreAndIsDarkInItsOuterRings)
+TEST(DataPictures, GlowPicturePeaksBelowHalfWithANeutralPointedCoreAndIsDarkInItsOuterRings)
 {
     const DecodedBitmap glow = loadPicture(kGlow);
     ASSERT_EQ(glow.width, kGlow.width);
 
     // Light in the texture's two outermost rings of texels would outline the crossed squares the
-    // sprite is drawn on: every channel there stays at 2 or below.
+    // sparkle is drawn on: every channel there stays at 2 or below.
     int litOuterRings = 0;
     int brightest = 0;
     for (int y = 0; y < glow.height; ++y) {
@@ -121,8 +121,8 @@ TEST(DataPictures, GlowSpritePeaksBelowHalfWithANeutralPointedCoreAndIsDarkInIts
         }
     }
     EXPECT_EQ(litOuterRings, 0) << "texels above 2 in the two outermost rings";
-    // The glow pass screens each of a sprite's overlapping squares over the last: a peak near
-    // white clips their sum to a flat disc, a faint one leaves the sprites dim.
+    // The glow pass screens each of a sparkle's overlapping squares over the last: a peak near
+    // white clips their sum to a flat disc, a faint one leaves the sparkles dim.
     EXPECT_GE(brightest, 100);
     EXPECT_LE(brightest, 135) << "a peak near white burns out where squares overlap";
 
@@ -131,13 +131,13 @@ TEST(DataPictures, GlowSpritePeaksBelowHalfWithANeutralPointedCoreAndIsDarkInIts
     const int channels[3] = {channel(centre, 16), channel(centre, 8), channel(centre, 0)};
     EXPECT_GE(*std::min_element(channels, channels + 3), brightest - 6) << "the peak is at the centre";
     EXPECT_LE(*std::max_element(channels, channels + 3) - *std::min_element(channels, channels + 3), 6)
-        << "the show tints the sprite, so its core must be neutral";
+        << "the show tints the sparkle, so its core must be neutral";
     // A point of light has a gradient all the way in: three texels out it is clearly darker
     // than at the centre, where a plateau would leave it as bright.
     EXPECT_LE(luminance(glow.texel(c + 3, c)), luminance(centre) - 12.0) << "a flat plateau at the core";
 }
 
-TEST(DataPictures, GlowSpriteFallsOffSmoothlyFromCentreToBlackWithNoBrightRowOrColumn)
+TEST(DataPictures, GlowPictureFallsOffSmoothlyFromCentreToBlackWithNoBrightRowOrColumn)
 {
     const DecodedBitmap glow = loadPicture(kGlow);
     ASSERT_EQ(glow.width, kGlow.width);
@@ -162,13 +162,13 @@ TEST(DataPictures, GlowSpriteFallsOffSmoothlyFromCentreToBlackWithNoBrightRowOrC
     }
     EXPECT_LT(sum[kRings - 1] / count[kRings - 1], 1.0) << "fades to black at the edge";
 
-    // A square seen edge-on shows one row (or column) of the sprite as a line: no row or column
+    // A square seen edge-on shows one row (or column) of the sparkle as a line: no row or column
     // near the centre may stand out from the ones two texels either side of it.
     for (const bool columns : {false, true}) {
         for (int y = glow.width / 2 - 8; y <= glow.width / 2 + 8; ++y) {
             const double neighbours = 0.5 * (lineMean(glow, y - 2, columns) + lineMean(glow, y + 2, columns));
             EXPECT_LE(lineMean(glow, y, columns), 1.08 * neighbours + 0.2)
-                << (columns ? "column " : "row ") << y << " is a bright line through the sprite";
+                << (columns ? "column " : "row ") << y << " is a bright line through the sparkle";
         }
     }
 }

@@ -59,11 +59,11 @@ protected:
     CameraPose pose{};
 };
 
-TEST_F(SceneRender, Scene2ShowsTheSkyBoxTheSphereAndTheCubeWaves)
+TEST_F(SceneRender, Scene2ShowsTheSkyCubeTheSphereAndTheCubeWaves)
 {
     const std::uint32_t time = 30000; // scene time 5000
     const Image image = renderRunFrame(time);
-    EXPECT_GT(litShare(image), 0.95) << "the sky box surrounds the camera";
+    EXPECT_GT(litShare(image), 0.95) << "the sky cube surrounds the camera";
     EXPECT_EQ(pose.eye[0], 680.0 - 5000.0 / 30.0);
 
     const Point sphereFront = surfaceAt(projectPoint({0, 0, 0}));
@@ -96,7 +96,7 @@ TEST_F(SceneRender, Scene2ShowsTheSkyBoxTheSphereAndTheCubeWaves)
     EXPECT_GT(cubePixels, 300) << "the cube waves fill much of the view";
     EXPECT_EQ(stray, 0) << "surfaces away from every cube position";
 
-    // And every cube position in view inside the sky box is filled: nothing is seen through it.
+    // And every cube position in view inside the sky cube is filled: nothing is seen through it.
     const Point eye = this->eye();
     int seenThrough = 0, inView = 0;
     for (const Point& c : cubes) {

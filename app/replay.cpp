@@ -46,7 +46,7 @@ void replayRunUntil(std::uint32_t showTimeMs, int framesPerSecond)
         drawFrameAt(runFrameTime(firstFrameFrom(start, framesPerSecond) - 1, framesPerSecond));
     }
     // The ring's radius after every skipped frame from 105 s on (the rule is spent after 109 s).
-    for (std::uint64_t frame = firstFrameFrom(ringShrinkStartMs, framesPerSecond); frame < previous; ++frame) {
+    for (std::uint64_t frame = firstFrameFrom(ringClosingMs, framesPerSecond); frame < previous; ++frame) {
         const std::uint32_t time = runFrameTime(frame, framesPerSecond);
         if (ringRadius(Ring::light) <= 0.0)
             break;

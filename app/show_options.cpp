@@ -220,14 +220,15 @@ std::string showUsage(const std::string& program)
 
 std::string showHelp(const std::string& program)
 {
+    const std::string end = formatShowTime(showEndMs);
     return showUsage(program) +
            "\n"
-           "Plays the show: five scenes over 114.8 s with the soundtrack, then ends. Escape ends it\n"
+           "Plays the show: five scenes over " + end + " s with the soundtrack, then ends. Escape ends it\n"
            "at once; the keys below pause, jump and loop it.\n"
            "\n"
            "  --window[=WxH]  a normal window, " + std::to_string(defaultWindowWidth) + "x" +
            std::to_string(defaultWindowHeight) + " unless given, instead of full screen\n"
-           "  --at SECONDS    start at that show time (up to three decimals, below 114.8): the\n"
+           "  --at SECONDS    start at that show time (up to three decimals, below " + end + "): the\n"
            "                  picture as a run carries it into that moment, the soundtrack from\n"
            "                  the same position\n"
            "  --loop          at the end, start again from 0 s instead of ending\n" +

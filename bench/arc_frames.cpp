@@ -21,6 +21,8 @@ const char* kindName(VisualEventKind kind)
     switch (kind) {
     case VisualEventKind::cut:
         return "cut";
+    case VisualEventKind::fadeToBlack:
+        return "fade to black";
     case VisualEventKind::reveal:
         return "reveal";
     case VisualEventKind::rushStart:

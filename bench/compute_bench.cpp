@@ -18,12 +18,12 @@
 
 namespace {
 
-// Scene 5's values: the ripple spreads from the origin at the floor's depth below a full run's
-// tunnel depth (where scene 4 leaves the camera).
+// Scene 5's values: the ripple spreads from the origin at the surface's rest depth below a full
+// run's tunnel depth (where scene 4 leaves the camera).
 double fullRunRippleZ()
 {
     showState.tunnelDepth = -6249.75f;
-    return rippleFloorDepth();
+    return rippleSurfaceDepth();
 }
 const double rippleZ = fullRunRippleZ();
 constexpr double scene5LengthMs = 22800.0;

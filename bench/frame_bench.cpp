@@ -245,7 +245,7 @@ void computeRing(double sceneTime)
 
 void computeFieldSparkles(double)
 {
-    // The field's 48 sprites, at sizes and places like the scene's.
+    // The field's 48 sparkles, at sizes and places like the scene's.
     volatile float sink = 0;
     for (int i = 0; i < 48; ++i)
         sink = sink + sparkleVertices(100 + i, -500 + 20 * i, 300 - 10 * i, -1000 - 80 * i)[0].x;
@@ -263,7 +263,7 @@ void computeRipple(double sceneTime)
     static RippleGrid grid;
     static RippleFrame frame;
     static bool gridReady = false;
-    const double z = rippleFloorDepth();
+    const double z = rippleSurfaceDepth();
     if (literal) {
         computeRippleFrameByStrips(0.0, 0.0, z, sceneTime, frame);
         return;
@@ -279,7 +279,7 @@ void drawSky(std::uint32_t, double sceneTime)
 {
     lookThrough(placeScene3Camera(sceneTime));
     glDisable(GL_CULL_FACE);
-    drawSkyBox(showState.skyTextureB, 4000.0f);
+    drawTexturedSkyCube(showState.skyTextureB, 4000.0f);
     glEnable(GL_CULL_FACE);
 }
 
@@ -334,7 +334,7 @@ void drawRipple(std::uint32_t, double sceneTime)
 {
     setRipplePath(path);
     lookThrough(placeScene5Camera(sceneTime));
-    drawRippleFloor();
+    drawFinaleRippleSurface(sceneTime);
     setRipplePath(RipplePath::arrays);
 }
 

@@ -173,6 +173,7 @@ std::string captureUsage(const std::string& program)
 
 std::string captureHelp(const std::string& program)
 {
+    const std::string end = formatShowTime(showEndMs);
     return captureUsage(program) +
            "\n"
            "Renders the show without a display, on a virtual clock: frame n of a run at N frames\n"
@@ -188,7 +189,7 @@ std::string captureHelp(const std::string& program)
            "                   the picture stretches to fill it, as in the show's window\n"
            "  --fps N          frames per second of the run, 1 to 1000 (default 60)\n"
            "  --from SECONDS   start of the range of show time (default 0)\n"
-           "  --to SECONDS     end of the range, not included (default 114.8, the end of the show)\n"
+           "  --to SECONDS     end of the range, not included (default " + end + ", the end of the show)\n"
            "  --at SECONDS     the show time of the frame, for frame\n"
            "  --data DIR       the folder holding iroiro/ (default: the working directory when its\n"
            "                   iroiro/ holds the show's files, else the program's own folder, else\n"

@@ -1,5 +1,5 @@
 // The icon: sources sampled bilinearly at continuous coordinates, glows screen-blended over the sky
-// as the show blends its sprites.
+// as the show blends its sparkles.
 #include "data/icon.h"
 
 #include "data/maths.h"
@@ -31,7 +31,7 @@ Colour sample(const Picture& picture, double u, double v)
     return {c[0], c[1], c[2]};
 }
 
-// `light` screen-blended over `base`, as the show blends its sprites.
+// `light` screen-blended over `base`, as the show blends its sparkles.
 Colour screen(Colour base, Colour light)
 {
     return {1.0 - (1.0 - base.r) * (1.0 - light.r), 1.0 - (1.0 - base.g) * (1.0 - light.g),
@@ -63,7 +63,7 @@ Picture makeIcon(const Picture& sky, const Picture& glow, int size)
             // scene's lights give it, so that the glows stand out as they do on screen.
             const Colour s = sample(sky, 0.25 + u * 0.5, 0.25 + v * 0.5);
             Colour c = {0.4 * s.r, 0.4 * s.g, 0.4 * s.b};
-            // The centre glow, twice as bright as the sprite (two crossed squares overlap there).
+            // The centre glow, twice as bright as the sparkle (two crossed squares overlap there).
             const Colour centre = sample(glow, (u - 0.5) / 1.1 + 0.5, (v - 0.5) / 1.1 + 0.5);
             c = screen(c, {2 * centre.r, 2 * centre.g, 2 * centre.b});
             for (int item = 0; item < 7; ++item) {

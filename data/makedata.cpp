@@ -47,7 +47,7 @@ struct PictureMaker {
 };
 
 constexpr PictureMaker pictureMakers[] = {
-    {glowPictureFile, makeGlowSprite},
+    {glowPictureFile, makeGlowPicture},
     {skyPictureBFile, makeNebulaSky},
     {skyPictureAFile, makeVelvetSky},
     {wavePictureFile, makeWaveMap},
@@ -106,7 +106,7 @@ void makeIcons(const fs::path& folder)
 {
     makeFolder(folder);
     const Picture sky = makeNebulaSky();
-    const Picture glow = makeGlowSprite();
+    const Picture glow = makeGlowPicture();
     for (int size : {256, 48}) {
         const Picture icon = makeIcon(sky, glow, size);
         // The PNG writer takes rows bottom-up, as GL reads them back.

@@ -26,7 +26,7 @@ Colour mix(Colour a, Colour b, double t) { return a * (1.0 - t) + b * t; }
 double luminance(Colour c) { return 0.2126 * c.r + 0.7152 * c.g + 0.0722 * c.b; }
 
 // Rounds with seeded dither so that smooth gradients show no bands; zero stays exactly zero,
-// which the glow sprite's black border relies on.
+// which the glow picture's black border relies on.
 std::uint8_t quantise(double v, Random& dither)
 {
     const double scaled = std::clamp(v, 0.0, 1.0) * 255.0 + dither.uniform();
@@ -154,13 +154,13 @@ double fromFaceCentre(double s, double t)
 
 } // namespace
 
-Picture makeGlowSprite()
+Picture makeGlowPicture()
 {
-    constexpr int size = glowSpriteSize;
-    // Beyond this fraction of the half-width the sprite is exactly black, so the two outermost
+    constexpr int size = glowPictureSize;
+    // Beyond this fraction of the half-width the picture is exactly black, so the two outermost
     // texel rings stay dark and a square seen at a slant does not show its outline.
     constexpr double blackBeyond = 0.97;
-    // The glow pass screens each square over what is behind it, and a sprite's crossed squares
+    // The glow pass screens each square over what is behind it, and a sparkle's crossed squares
     // overlap at its centre: a peak below half keeps the centre from clipping to a flat disc.
     constexpr double peak = 0.48;
     return quantised(shadeCanvas(size, size, [](int x, int y) {
@@ -177,7 +177,7 @@ Picture makeGlowSprite()
         const double core = 0.26 * std::exp(-r / 0.06) + 0.18 * std::exp(-(r / 0.2) * (r / 0.2));
         // A broad halo carries the light far out over the black, fading to nothing at the edge.
         const double halo = 0.58 * std::exp(-r / 0.8);
-        // Four faint, broad rays: enough for a sprite to read as a light rather than a dot. They
+        // Four faint, broad rays: enough for a sparkle to read as a light rather than a dot. They
         // run along the diagonals, so no row or column through the centre is brighter than its
         // neighbours: a square seen edge-on shows that row as a line.
         const double angle = std::atan2(v, u);
@@ -185,7 +185,7 @@ Picture makeGlowSprite()
         const double intensity = peak * window * (core + halo + rays);
         // White at the core, warming to rose around it and cooling to violet in the outer halo:
         // over black the glows read as coloured light. Each tint keeps the luminance of the
-        // white it replaces, so what the sprite adds to a frame's light stays the same.
+        // white it replaces, so what the sparkle adds to a frame's light stays the same.
         const Colour rose{1.0, 0.5, 0.68};
         const Colour violet{0.56, 0.5, 1.0};
         const Colour tint = mix(mix(Colour{1.0, 1.0, 1.0}, rose, smoothstep(0.06, 0.22, r)), violet, smoothstep(0.25, 0.6, r));
@@ -303,8 +303,8 @@ Picture makeWaveMap()
 {
     constexpr int size = 512;
     constexpr double radius = size / 2.0;
-    // Sphere mapping turns each normal of the ripple sheet into a point of this disc. Seen from
-    // scene 5's camera, the flat and gently sloped sheet reflects the lower half of the disc,
+    // Sphere mapping turns each normal of the ripple surface into a point of this disc. Seen from
+    // scene 5's camera, the flat and gently sloped surface reflects the lower half of the disc,
     // most of all its bottom centre: that is where the light is. The upper half is seen only on
     // the steepest flanks of the ripples and stays a dim, coloured sky.
     const Colour zenith{0.10, 0.08, 0.30};
@@ -325,7 +325,7 @@ Picture makeWaveMap()
             a *= rimRadius / r;
             b *= rimRadius / r;
         }
-        // Broad, low-frequency colour only: the sheet magnifies the map, so anything small would
+        // Broad, low-frequency colour only: the surface magnifies the map, so anything small would
         // show as blocks and dotted lines. The smallest noise cell here is about 40 texels.
         const double drift = periodicFbm(0.5 + 0.5 * a, 0.5 + 0.5 * b, 3, 2, 0.5, 31u);
         // Sky above the horizon: dusk at the horizon, deep indigo at the top.
@@ -341,7 +341,7 @@ Picture makeWaveMap()
         c = c + Colour{0.35, 0.22, 0.30} * std::exp(-(b / 0.12) * (b / 0.12));
         // Wide bands that the moving ripples turn into travelling colour.
         c = c * (0.88 + 0.12 * std::sin(twoPi * (2.5 * b + 0.6 * drift)));
-        // The sheet reflects the map dimmed by its own lighting: the whole map a little brighter
+        // The surface reflects the map dimmed by its own lighting: the whole map a little brighter
         // keeps the finale's surface lit, its highlights rolled off short of white.
         const auto lifted = [](double v) {
             v *= 1.18;

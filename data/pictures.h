@@ -1,4 +1,4 @@
-// The show's four pictures, generated from seeded noise and closed-form shapes: the glow sprite,
+// The show's four pictures, generated from seeded noise and closed-form shapes: the glow picture,
 // the two sky textures and the sphere environment map of the ripple surface.
 #pragma once
 
@@ -12,16 +12,16 @@ struct Picture {
     std::vector<std::uint8_t> rgb;
 };
 
-// The glow sprite's side in texels: the sprite is soft, so a small texture keeps its look while
+// The glow picture's side in texels: the sparkle is soft, so a small texture keeps its look while
 // staying in the texture cache when it is drawn minified, as it mostly is.
-constexpr int glowSpriteSize = 128;
+constexpr int glowPictureSize = 128;
 
 // Soft glow on pure black, drawn with screen blending on crossed squares: a white core warming
 // to rose and cooling to violet in its halo, each tint at the luminance of the white it replaces;
 // its peak stays below half so overlapping squares do not clip, its broad halo reaches far out
 // over the black, and its two outermost texel rings stay black, so no square outline shows at
 // any angle.
-Picture makeGlowSprite();
+Picture makeGlowPicture();
 
 // Sky A: velvet folds in rose and violet, brightest at the middle of the face the camera sees,
 // using the full range, its bottom and top rows fading to black; tiling every way.
@@ -33,6 +33,6 @@ Picture makeVelvetSky();
 Picture makeNebulaSky();
 
 // Sphere environment map: a dim dusk sky in the upper half and a bright rose-to-gold glow in
-// the lower half, which the ripple sheet reflects, all in broad features; outside the inscribed
+// the lower half, which the ripple surface reflects, all in broad features; outside the inscribed
 // disc each texel carries the colour of the rim on its radius.
 Picture makeWaveMap();

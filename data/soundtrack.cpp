@@ -19,7 +19,7 @@
 
 namespace {
 
-constexpr double lengthSeconds = 116.0; // the show ends at 114.8 s; the rest is silence
+constexpr double lengthSeconds = 116.0; // a little past the show's end; the rest is silence
 constexpr double showEnd = showEndMs / 1000.0;
 constexpr double fadeStart = showEnd - 0.5;
 constexpr double targetLufs = -14.0;
@@ -35,8 +35,8 @@ constexpr double echoSeconds = 0.75 * beatSeconds; // a dotted eighth
 // A stretch of the show with one chord letter a bar, as on a lead sheet; the last letter also
 // covers the half bar a section may end on.
 struct Section {
-    int startMs;
-    int endMs;
+    ShowMs startMs;
+    ShowMs endMs;
     const char* chords;
 };
 
@@ -45,9 +45,9 @@ enum SectionIndex { opening, groove, lift, statement, breakdown, build, descent,
 // The finale follows the light ring and the sphere: the build while the ring closes in, a
 // descent once it has closed and the lights are gone, and the closing chord as the sphere sinks
 // out of sight.
-constexpr int buildStartMs = visualEventMs(VisualEventKind::ringClosing);
-constexpr int descentStartMs = visualEventMs(VisualEventKind::ringClosed);
-constexpr int endingStartMs = visualEventMs(VisualEventKind::sphereVanishes);
+constexpr ShowMs buildStartMs = ringClosingMs;
+constexpr ShowMs descentStartMs = ringClosedMs;
+constexpr ShowMs endingStartMs = sphereGoneMs;
 
 constexpr Section sections[] = {
     {sceneStartMs(1), sceneStartMs(2), "AAAAFFCCGGAAA"}, // a hook, then the theme slow on bells, growing
@@ -61,7 +61,7 @@ constexpr Section sections[] = {
 };
 constexpr int sectionCount = int(std::size(sections));
 
-constexpr bool onTheBeat(int ms)
+constexpr bool onTheBeat(ShowMs ms)
 {
     return ms % 500 == 0;
 }
@@ -85,6 +85,8 @@ constexpr bool sectionsFollowTheTimeline()
 }
 static_assert(sectionsFollowTheTimeline(),
               "the music's sections start with the scenes, on the beat, and end with the show");
+static_assert(withinScene(buildStartMs, 5) && withinScene(descentStartMs, 5) && withinScene(endingStartMs, 5),
+              "the finale's build, descent and closing chord follow moments of scene 5");
 
 double startOf(const Section& section) { return section.startMs / 1000.0; }
 double endOf(const Section& section) { return section.endMs / 1000.0; }
@@ -130,17 +132,20 @@ GainCurve sampledCurve(std::size_t frames, Gain gain)
     return curve;
 }
 
-// Scene 1 fades to black from 20 s; its music fades with it, to a tenth by 25 s and then out.
+// Scene 1 fades to black from its fade's moment; its music fades with it, to a tenth by the
+// scene's end and then out.
 double openingFade(double t)
 {
-    if (t < 20.0) {
+    const double fadeToBlack = openingFadeStart();
+    const double sceneEnd = sceneSpan(1).endMs / 1000.0;
+    if (t < fadeToBlack) {
         return 1.0;
     }
-    if (t < 25.0) {
-        const double c = std::cos(0.5 * pi * (t - 20.0) / 5.0);
+    if (t < sceneEnd) {
+        const double c = std::cos(0.5 * pi * (t - fadeToBlack) / (sceneEnd - fadeToBlack));
         return 0.1 + 0.9 * c * c;
     }
-    return std::max(0.0, 0.1 * (1.0 - (t - 25.0) / 1.5));
+    return std::max(0.0, 0.1 * (1.0 - (t - sceneEnd) / 1.5));
 }
 
 // Scene 3 breaks for two bars (56-60 s), where its picture is calmest: kick, bass and
@@ -149,8 +154,8 @@ double openingFade(double t)
 constexpr int liftBreakBar = 7;
 constexpr int liftBreakEndBar = 9;
 // The bars of scene 4 that hold the rush, from the bar it starts in to the bar after it ends.
-constexpr int rushFirstBar = (visualEventMs(VisualEventKind::rushStart) - sceneStartMs(4)) / 2000;
-constexpr int thinFirstBar = (visualEventMs(VisualEventKind::rushEnd) - sceneStartMs(4)) / 2000 + 1;
+constexpr int rushFirstBar = (rushStartMs - sceneStartMs(4)) / 2000;
+constexpr int thinFirstBar = (rushEndMs - sceneStartMs(4)) / 2000 + 1;
 
 // The show opens on the theme's first bar at its own speed, before scene 1 slows it down.
 constexpr double hookBeats = 4.0;
@@ -166,7 +171,7 @@ struct Stop {
 constexpr double stopSeconds = 3.0 * beatSeconds;
 constexpr Stop stops[] = {
     {sceneStartMs(4) / 1000.0 - stopSeconds, sceneStartMs(4) / 1000.0},
-    {visualEventMs(VisualEventKind::rushStart) / 1000.0 - stopSeconds, visualEventMs(VisualEventKind::rushStart) / 1000.0},
+    {rushStartMs / 1000.0 - stopSeconds, rushStartMs / 1000.0},
 };
 
 bool inStop(double t)
@@ -208,7 +213,7 @@ double arcGain(double t)
     // return; scene 4 steps back after the rush; the breakdown grows as the finale lights up.
     const double breakStart = timeAt(sections[lift], liftBreakBar * 4.0);
     const double breakEnd = timeAt(sections[lift], liftBreakEndBar * 4.0);
-    const double rushStart = visualEventMs(VisualEventKind::rushStart) / 1000.0;
+    const double rushStart = rushStartMs / 1000.0;
     const double thin = timeAt(sections[statement], thinFirstBar * 4.0);
     // Scene 1 opens on its hook, settles, and rises all the way into its fade; scene 2 fades
     // with its picture into the cut. The statement before the rush stays back, so that the rush
@@ -216,20 +221,25 @@ double arcGain(double t)
     const double hookEnd = startOf(sections[opening]) + hookBeats * beatSeconds;
     const double sceneTwoFade = endOf(sections[groove]) - 3.0;
     const double intoSceneFour = stops[0].start;
+    const double fadeToBlack = openingFadeStart();
+    const double scene2 = startOf(sections[groove]);
+    const double scene3 = startOf(sections[lift]);
+    const double scene4 = startOf(sections[statement]);
+    const double scene5 = startOf(sections[breakdown]);
     const Point points[] = {
         // Scene 1.
         {0.0, -6.0},          {hookEnd, -6.0},    {hookEnd + 2.0, -10.5}, {6.0, -10.5},   {12.0, -6.0},
-        {19.5, -2.0},         {24.0, -2.0},
+        {fadeToBlack - 0.5, -2.0}, {scene2 - 1.0, -2.0},
         // Scene 2.
-        {25.0, 0.0},          {sceneTwoFade, 0.0}, {endOf(sections[groove]) - 0.1, -6.0},
+        {scene2, 0.0},        {sceneTwoFade, 0.0}, {endOf(sections[groove]) - 0.1, -6.0},
         // Scene 3, its break, and the stop into scene 4.
-        {42.0, -1.6},         {breakStart, -1.6}, {breakStart + 0.3, -4.8}, {breakEnd - 2.5, -4.8}, {breakEnd, -1.6},
-        {intoSceneFour, -1.6}, {intoSceneFour + 0.1, -7.5}, {67.0, -7.5},
+        {scene3, -1.6},       {breakStart, -1.6}, {breakStart + 0.3, -4.8}, {breakEnd - 2.5, -4.8}, {breakEnd, -1.6},
+        {intoSceneFour, -1.6}, {intoSceneFour + 0.1, -7.5}, {scene4, -7.5},
         // Scene 4: held back until the rush.
-        {67.1, -4.5},         {rushStart - 0.5, -4.5}, {rushStart, -1.8}, {thin, -1.8},
+        {scene4 + 0.1, -4.5}, {rushStart - 0.5, -4.5}, {rushStart, -1.8}, {thin, -1.8},
         {thin + 0.5, -5.0},
         // Scene 5.
-        {92.0, -5.0},         {92.5, -10.0},       {96.0, -4.0},       {100.0, -1.5},
+        {scene5, -5.0},       {scene5 + 0.5, -10.0}, {96.0, -4.0},      {100.0, -1.5},
         {rise - 0.5, -0.5},   {rise + 0.5, -0.3}, {fall - 0.2, -0.3},  {fall + 0.3, -2.5}, {showEnd, -4.0},
     };
     double db = points[std::size(points) - 1].db;
@@ -613,7 +623,7 @@ std::vector<Hit> accentHits()
                 break;
             }
             // A reveal within the next bar takes the cymbal; the cut has the boom alone.
-            const double reveal = visualEventMs(VisualEventKind::reveal) / 1000.0;
+            const double reveal = revealMs / 1000.0;
             if (!(reveal > t && reveal - t <= 4.0 * beatSeconds)) {
                 hits.push_back({.time = t, .drum = Drum::crash, .velocity = drumLevel * 0.8});
             }
@@ -635,6 +645,7 @@ std::vector<Hit> accentHits()
         case VisualEventKind::sphereVanishes:
             hits.push_back({.time = t, .drum = Drum::boom, .velocity = drumLevel * 0.5});
             break;
+        case VisualEventKind::fadeToBlack:
         case VisualEventKind::rushEnd:
         case VisualEventKind::whiteLight:
             break;
@@ -663,7 +674,7 @@ std::vector<Hit> drumHits()
         });
     }
     // The fill into the rush: a snare roll in sixteenths over the stop's last two beats, growing.
-    const double rush = visualEventMs(VisualEventKind::rushStart) / 1000.0;
+    const double rush = rushStartMs / 1000.0;
     for (int i = 0; i < 8; ++i) {
         hits.push_back({rush - 1.0 + i * beatSeconds / 4.0, Drum::snare, drumLevel * (0.2 + 0.04 * i)});
     }
@@ -723,7 +734,7 @@ void renderClosingMelody(MixBus& bus)
     renderNotes(held, {{start, 2.0, 76.0, 0.7}}, nullptr, 0x1Bu, bus);
     Patch bloom = held;
     bloom.attack = 0.6;
-    const double whiteLight = visualEventMs(VisualEventKind::whiteLight) / 1000.0;
+    const double whiteLight = whiteLightBloomStart();
     renderNotes(bloom, {{whiteLight, showEnd - whiteLight - 1.2, 83.0, 0.45}}, nullptr, 0x1Au, bus);
 }
 

@@ -6,6 +6,7 @@
 // sphere sinks out of sight.
 #pragma once
 
+#include "app/visual_events.h"
 #include "data/audio.h"
 
 #include <vector>
@@ -18,7 +19,20 @@ struct SoundtrackStem {
 };
 
 // The whole soundtrack at 44.1 kHz, mixed and mastered to -14 LUFS with true peaks below
-// -1 dBTP; silent after the show's end at 114.8 s. With `stems`, also each instrument group's
+// -1 dBTP; silent after the show's end. With `stems`, also each instrument group's
 // track: they add up to the mix as it enters the limiter, so the mix divided by their sum is
 // the limiter's gain.
 StereoSignal composeSoundtrack(std::vector<SoundtrackStem>* stems = nullptr);
+
+// Where the music turns with the picture, in seconds of show time, each computed from its moment
+// on the timeline (and taking the moment as a parameter, so that a check can move it and hear
+// the music follow). Scene 1's music starts fading with its picture; the closing chord's ninth
+// blooms as the light turns white.
+constexpr double openingFadeStart(ShowMs fadeMs = fadeToBlackMs)
+{
+    return fadeMs / 1000.0;
+}
+constexpr double whiteLightBloomStart(ShowMs whiteMs = whiteLightMs)
+{
+    return whiteMs / 1000.0;
+}

@@ -53,7 +53,23 @@ constexpr RingLight ringLights[orbitItemCount] = {
 
 constexpr int ringSparkleSize = 100;
 constexpr int fullRadiusUnits = int(fullRingRadius);
-constexpr int ringShrinkMs = 4000; // from full to nothing
+constexpr int ringShrinkMs = ringClosedMs - ringClosingMs; // from full to nothing
+
+// The shrink rule's radius at a show time from the shrink's start on: fullRadiusUnits +
+// ((start - t) * fullRadiusUnits) / ringShrinkMs in integer arithmetic, truncating toward zero.
+// The product is formed in 64 bits, which gives the 32-bit result wherever that exists and the
+// true value where 32 bits would overflow (t beyond about 2.4 hours).
+constexpr std::int64_t shrunkRadius(ShowMs showTimeMs)
+{
+    const std::int64_t product = std::int64_t(ringClosingMs - showTimeMs) * fullRadiusUnits;
+    return fullRadiusUnits + product / ringShrinkMs;
+}
+
+static_assert(withinScene(ringClosingMs, 5) && withinScene(ringClosedMs, 5),
+              "the ring closes within scene 5, the scene that draws it with the show time");
+static_assert(shrunkRadius(ringClosingMs) == fullRadiusUnits && shrunkRadius(ringClosedMs - 1) > 0
+                  && shrunkRadius(ringClosedMs) == 0,
+              "the ring starts full and shrinks to nothing exactly at the ring-closed moment");
 
 void drawOrbitSparkle(const OrbitItem& item)
 {
@@ -78,15 +94,12 @@ void enableRingLighting()
 // shrinking, and spent for good once it reaches 0 or below.
 static double ringRadii[ringCount] = {fullRingRadius, fullRingRadius};
 
-double shrinkRingRadius(double radius, int showTimeMs)
+double shrinkRingRadius(double radius, ShowMs showTimeMs)
 {
-    if (showTimeMs < ringShrinkStartMs || !(radius > 0.0))
+    if (showTimeMs < ringClosingMs || !(radius > 0.0))
         return radius;
-    // 250 + ((105000 - t) * 250) / 4000 in integer arithmetic, truncating toward zero: one unit
-    // less per 16 ms. The product is formed in 64 bits, which gives the 32-bit result wherever
-    // that exists and the true value where 32 bits would overflow (t beyond about 2.4 hours).
-    const std::int64_t product = std::int64_t(ringShrinkStartMs - showTimeMs) * fullRadiusUnits;
-    return double(fullRadiusUnits + product / ringShrinkMs);
+    // One unit less per 16 ms.
+    return double(shrunkRadius(showTimeMs));
 }
 
 OrbitItems orbitItems(int sceneTimeMs, int centreX, int centreY, int centreZ, double radius)
@@ -111,7 +124,7 @@ OrbitItems orbitItems(int sceneTimeMs, int centreX, int centreY, int centreZ, do
     return items;
 }
 
-void drawLightRing(int sceneTimeMs, int centreX, int centreY, int centreZ, int showTimeMs)
+void drawLightRing(int sceneTimeMs, int centreX, int centreY, int centreZ, ShowMs showTimeMs)
 {
     advanceRingRadius(Ring::light, showTimeMs);
     const OrbitItems items = orbitItems(sceneTimeMs, centreX, centreY, centreZ, ringRadius(Ring::light));
@@ -133,7 +146,7 @@ void drawLightRing(int sceneTimeMs, int centreX, int centreY, int centreZ, int s
     enableRingLighting();
 }
 
-void drawGlowRing(int sceneTimeMs, int centreX, int centreY, int centreZ, int showTimeMs)
+void drawGlowRing(int sceneTimeMs, int centreX, int centreY, int centreZ, ShowMs showTimeMs)
 {
     advanceRingRadius(Ring::glow, showTimeMs);
     const OrbitItems items = orbitItems(sceneTimeMs, centreX, centreY, centreZ, ringRadius(Ring::glow));
@@ -147,7 +160,7 @@ double ringRadius(Ring ring)
     return ringRadii[int(ring)];
 }
 
-void advanceRingRadius(Ring ring, int showTimeMs)
+void advanceRingRadius(Ring ring, ShowMs showTimeMs)
 {
     double& radius = ringRadii[int(ring)];
     radius = shrinkRingRadius(radius, showTimeMs);

@@ -2,6 +2,8 @@
 // light ring, whose sparkles are also the scene's point lights, and the uncoloured glow ring.
 #pragma once
 
+#include "app/timeline.h"
+
 #include <array>
 #include <cstdint>
 
@@ -17,13 +19,13 @@ struct OrbitItem {
 inline constexpr int orbitItemCount = 7;
 using OrbitItems = std::array<OrbitItem, orbitItemCount>;
 
-// Both rings start at this radius; from 105 s of show time they shrink by one unit per 16 ms.
+// Both rings start at this radius; from the "ring closing" moment on the timeline they shrink
+// steadily, to nothing at the "ring closed" moment (one unit per 16 ms).
 inline constexpr double fullRingRadius = 250.0;
-inline constexpr int ringShrinkStartMs = 105000;
 
 // The shrink rule: the radius a ring has after a call at `showTimeMs`, given the radius before
 // it. A radius already 0 or below (or NaN) is spent and comes back unchanged.
-double shrinkRingRadius(double radius, int showTimeMs);
+double shrinkRingRadius(double radius, ShowMs showTimeMs);
 
 // The seven items at whole-millisecond scene time `sceneTimeMs`, around the given centre.
 OrbitItems orbitItems(int sceneTimeMs, int centreX, int centreY, int centreZ, double radius);
@@ -32,8 +34,8 @@ OrbitItems orbitItems(int sceneTimeMs, int centreX, int centreY, int centreZ, do
 // switching lighting and lights 0 to 7 on. The light ring also colours each sparkle and places
 // lights 0 to 6 at the sparkles in their colours; the glow ring takes the caller's colour and
 // sets no light parameter. `showTimeMs` only drives the shrink rule: 0 keeps a ring full.
-void drawLightRing(int sceneTimeMs, int centreX, int centreY, int centreZ, int showTimeMs);
-void drawGlowRing(int sceneTimeMs, int centreX, int centreY, int centreZ, int showTimeMs);
+void drawLightRing(int sceneTimeMs, int centreX, int centreY, int centreZ, ShowMs showTimeMs);
+void drawGlowRing(int sceneTimeMs, int centreX, int centreY, int centreZ, ShowMs showTimeMs);
 
 // Which ring: each has its own radius, changed only by that ring's own shrink rule.
 enum class Ring { light, glow };
@@ -43,5 +45,5 @@ inline constexpr int ringCount = 2;
 // drawing, so that a capture can start mid-show with the radius an uninterrupted run would have;
 // resetRingRadii puts every ring back to full.
 double ringRadius(Ring ring);
-void advanceRingRadius(Ring ring, int showTimeMs);
+void advanceRingRadius(Ring ring, ShowMs showTimeMs);
 void resetRingRadii();

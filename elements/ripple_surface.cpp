@@ -1,9 +1,7 @@
-// The ripple surface: heights and normals of the sheet computed per frame from cached distances,
+// The ripple surface: heights and normals of the surface computed per frame from cached distances,
 // the plain strip-by-strip form they must match, and the quad strips drawn from vertex arrays or
 // in immediate mode.
 #include "elements/ripple_surface.h"
-
-#include "app/show_state.h"
 
 #include <GL/gl.h>
 #include <algorithm>
@@ -121,8 +119,8 @@ void computeRippleFrame(const RippleGrid& grid, double z, double sceneTime, Ripp
         const double* nextRow = frame.heights[strip + 1];
         for (int pair = 0; pair < rippleGridSize - 1; ++pair)
             storePairNormal(row[pair], nextRow[pair], row[pair + 1], frame.normals[strip][pair]);
-        // The last pair has no next column on the sheet; its normal looks towards X = 480, taken
-        // from the height formula, so the far edge is shaded like the rest of the sheet.
+        // The last pair has no next column on the surface; its normal looks towards X = 480, taken
+        // from the height formula, so the far edge is shaded like the rest of the surface.
         const int last = rippleGridSize - 1;
         const double edgeHeight = frame.distanceHeights[grid.distanceOf[rippleEdgePoint + strip]];
         storePairNormal(row[last], nextRow[last], edgeHeight, frame.normals[strip][last]);
@@ -236,14 +234,13 @@ void drawImmediate(const RippleFrame& frame)
 
 } // namespace
 
-void drawRippleSurface(double x, double y, double z)
+void drawRippleSurface(double sceneTime, double x, double y, double z)
 {
     // The distances depend only on the centre, which stays put for the whole of scene 5: they are
     // computed again only when it moves. The buffers are large, so they live here, not per call.
     static RippleGrid grid;
     static bool gridReady = false;
     static RippleFrame frame;
-    const double sceneTime = showState.sceneTime;
     if (ripplePath == RipplePath::literal) {
         computeRippleFrameByStrips(x, y, z, sceneTime, frame);
     } else {

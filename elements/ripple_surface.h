@@ -1,4 +1,4 @@
-// The ripple surface: a 240 x 240 grid sheet whose height rises and falls in concentric sine
+// The ripple surface: a 240 x 240 grid surface whose height rises and falls in concentric sine
 // ripples, the pure computation of a frame's heights and normals, and its immediate-mode emitter.
 #pragma once
 
@@ -10,7 +10,7 @@ inline constexpr int rippleGridStep = 4;     // world units between neighbouring
 inline constexpr int rippleGridFirst = -480; // first X and first Y
 inline constexpr int rippleStripCount = rippleGridSize - 1;
 
-// Every point whose height the sheet needs: the drawn grid and the extra column X = 480 (rows
+// Every point whose height the surface needs: the drawn grid and the extra column X = 480 (rows
 // -480 to 472 only), which is not drawn: the last pair of every strip takes its normal towards
 // it, as every other pair does towards the next column.
 inline constexpr int rippleEdgePoint = rippleGridSize * rippleGridSize; // first X = 480 point
@@ -30,7 +30,7 @@ struct RippleGrid {
 };
 static_assert(ripplePointCount <= 65536, "every distance entry must fit distanceOf");
 
-// One frame of the sheet. heights[row][column] is the height at X = -480 + 4 * column,
+// One frame of the surface. heights[row][column] is the height at X = -480 + 4 * column,
 // Y = -480 + 4 * row. normals[strip][pair] is the unit normal shared by the two vertices of that
 // pair: the one on row `strip` and the one on the row after it.
 struct RippleFrame {
@@ -58,7 +58,7 @@ void computeRippleFrame(const RippleGrid& grid, double z, double sceneTime, Ripp
 void computeRippleFrameByStrips(double centreX, double centreY, double z, double sceneTime,
                                 RippleFrame& frame);
 
-// How drawRippleSurface computes the sheet and hands it to GL. All three give the same picture:
+// How drawRippleSurface computes the surface and hands it to GL. All three give the same picture:
 // the numbers are the same to the bit, and the arrays hold exactly the floats that GL makes of the
 // immediate-mode doubles. The literal form stays selectable so that rendering tests can hold
 // whole frames of the others to it, and benchmarks can set them side by side.
@@ -69,8 +69,8 @@ enum class RipplePath {
 };
 void setRipplePath(RipplePath path);
 
-// Draws the sheet for the current showState.sceneTime (read once) as 239 quad strips, with
-// ripples spreading from (x, y) about the rest height z. Leaves the current normal at that of the
+// Draws the surface at scene time `sceneTime` (ms) as 239 quad strips, with ripples spreading
+// from (x, y) about the rest height z. Leaves the current normal at that of the
 // last pair; issues no matrix, colour, texture or enable calls (the arrays path switches the
 // vertex and normal arrays on for its draws and off again).
-void drawRippleSurface(double x, double y, double z);
+void drawRippleSurface(double sceneTime, double x, double y, double z);

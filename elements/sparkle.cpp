@@ -1,4 +1,4 @@
-// The glow sprite's corners, computed apart from the quad batch that draws them.
+// The sparkle's corners, computed apart from the quad batch that draws them.
 #include "elements/sparkle.h"
 
 #include <GL/gl.h>
@@ -7,7 +7,7 @@
 
 namespace {
 
-// The sprite's four turning angles, in radians as they stand: 45 radians, not 45 degrees, which
+// The sparkle's four turning angles, in radians as they stand: 45 radians, not 45 degrees, which
 // spreads the four orientations almost evenly over a half turn (0, 58.3, 116.6, 174.9 degrees).
 constexpr float turnAngles[] = {0.0f, 45.0f, 90.0f, 135.0f};
 constexpr int turnCount = sizeof turnAngles / sizeof turnAngles[0];
@@ -16,7 +16,7 @@ struct Turn {
     float c, s;
 };
 
-// Cosine and sine of the fixed angles, rounded to single precision; the same for every sprite,
+// Cosine and sine of the fixed angles, rounded to single precision; the same for every sparkle,
 // so they are computed once.
 const std::array<Turn, turnCount>& turns()
 {

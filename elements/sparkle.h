@@ -1,4 +1,4 @@
-// The glow sprite: twelve textured squares crossing at one centre, so that the glow picture shows
+// The sparkle: twelve textured squares crossing at one centre, so that the glow picture shows
 // from every direction without being turned towards the camera.
 #pragma once
 
@@ -16,6 +16,6 @@ using SparkleVertices = std::array<SparkleVertex, sparkleVertexCount>;
 // and y. Squares have edge 2 * (size / 2) (integer half, truncated towards zero).
 SparkleVertices sparkleVertices(int size, int x, int y, int z);
 
-// Issues the sprite as one quad batch. Geometry only: colour, texture, blending and matrices
+// Issues the sparkle as one quad batch. Geometry only: colour, texture, blending and matrices
 // are the caller's.
 void drawSparkle(int size, int x, int y, int z);

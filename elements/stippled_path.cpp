@@ -1,8 +1,6 @@
 // The stippled path: its fixed points, its turn with the scene time and its dashed line strip.
 #include "elements/stippled_path.h"
 
-#include "app/show_state.h"
-
 #include <GL/gl.h>
 
 namespace {
@@ -23,10 +21,10 @@ double stippledPathAngle(double sceneTime)
     return sceneTime * 0.02;
 }
 
-void drawStippledPath()
+void drawStippledPath(double sceneTime)
 {
     glPushMatrix();
-        glRotated(stippledPathAngle(showState.sceneTime), 0, 1, 0);
+        glRotated(stippledPathAngle(sceneTime), 0, 1, 0);
         glEnable(GL_LINE_STIPPLE);
         glLineWidth(lineWidth);
         glLineStipple(stippleFactor, stipplePattern);

@@ -10,11 +10,11 @@
 void beginGlowPass()
 {
     glDisable(GL_LIGHTING);
-    // source * (1 - destination) + destination: brightens what lies behind a sprite and never
+    // source * (1 - destination) + destination: brightens what lies behind a sparkle and never
     // passes full intensity.
     glBlendFunc(GL_ONE_MINUS_DST_COLOR, GL_ONE);
     glEnable(GL_BLEND);
-    // Still depth-tested against what came before, but writing no depth, so sprites never hide
+    // Still depth-tested against what came before, but writing no depth, so sparkles never hide
     // one another or anything drawn later.
     glDepthMask(GL_FALSE);
     glDisable(GL_CULL_FACE);
@@ -30,7 +30,7 @@ void endGlowPass()
     glDisable(GL_BLEND);
 }
 
-void drawLightRingTail(int sceneTimeMs, int centreZ, int showTimeMs)
+void drawLightRingTail(int sceneTimeMs, int centreZ, ShowMs showTimeMs)
 {
     beginGlowPass();
     drawLightRing(sceneTimeMs, 0, 0, centreZ, showTimeMs);

@@ -1,6 +1,8 @@
-// The state blocks around glowing sprites, shared by every scene: the glow pass, its restore, and
+// The state blocks around glowing sparkles, shared by every scene: the glow pass, its restore, and
 // the light-ring tail built from them.
 #pragma once
+
+#include "app/timeline.h"
 
 // Lighting off, brightening blend, no depth writes, no culling, the glow texture bound.
 void beginGlowPass();
@@ -10,4 +12,4 @@ void beginGlowPass();
 void endGlowPass();
 
 // The glow pass, the coloured light ring about (0, 0, centreZ), and the restore.
-void drawLightRingTail(int sceneTimeMs, int centreZ, int showTimeMs);
+void drawLightRingTail(int sceneTimeMs, int centreZ, ShowMs showTimeMs);

@@ -2,5 +2,7 @@
 // circling the current origin.
 #pragma once
 
+#include "app/timeline.h"
+
 // The swinging moon stands at (swingX, 0, swingZ); showTimeMs turns the two circling moons' frames.
-void drawMoons(double swingX, double swingZ, float showTimeMs);
+void drawMoons(double swingX, double swingZ, ShowMs showTimeMs);

@@ -1,4 +1,4 @@
-// Scene 1 (0 to 25 s): seven white glow sprites circling the origin over black, seen from a fixed
+// Scene 1 (0 to 25 s): seven white sparkles circling the origin over black, seen from a fixed
 // point, fading to black from 20 s on.
 #include "scenes/scenes.h"
 
@@ -10,8 +10,9 @@
 
 namespace {
 
-constexpr double fadeStartMs = 20000.0;
-constexpr double fadePerMs = 0.0002; // opaque after 5 s
+constexpr double fadeStartMs = scene1FadeStartMs();
+constexpr double fadePerMs = scene1FadePerMs();
+static_assert(withinScene(fadeToBlackMs, 1), "scene 1 fades to black within its own span");
 
 // A black quad over the whole view, `opacity` opaque. It lies 1000 units in front of its own
 // camera and reaches 1000 units out on every side, past the ~577 the 60-degree view shows there.
@@ -53,7 +54,7 @@ void drawScene1(unsigned showTimeMs, double sceneTime)
 
     beginGlowPass();
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-    drawGlowRing(int(sceneTime), 0, 0, 0, int(showTimeMs));
+    drawGlowRing(int(sceneTime), 0, 0, 0, ShowMs(showTimeMs));
     endGlowPass();
 
     // The state scene 2 inherits when no fade follows; nothing is drawn under it here.

@@ -1,4 +1,4 @@
-// Scene 2 (25-42 s): inside a sky box, a grey sphere, a cone looping around it, the light ring
+// Scene 2 (25-42 s): inside a sky cube, a grey sphere, a cone looping around it, the light ring
 // and the cube waves, while the camera glides in along x.
 #include "scenes/scenes.h"
 
@@ -18,9 +18,9 @@ void drawScene2(unsigned showTimeMs, double sceneTime)
     const CameraPose pose = placeScene2Camera(sceneTime);
     lookThrough(pose);
 
-    // The sky box's faces face outward; seen from inside they are back faces.
+    // The sky cube's faces face outward; seen from inside they are back faces.
     glDisable(GL_CULL_FACE);
-    drawSkyBox(showState.skyTextureA, 2000.0f);
+    drawTexturedSkyCube(showState.skyTextureA, 2000.0f);
 
     applyMaterial(greySphereMaterial);
     glPushMatrix();

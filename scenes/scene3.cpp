@@ -1,4 +1,4 @@
-// Scene 3 (42-67 s): a larger sky box, a sphere with three moons and the light ring; the camera
+// Scene 3 (42-67 s): a larger sky cube, a sphere with three moons and the light ring; the camera
 // backs away along x from where scene 2 left it.
 #include "scenes/scenes.h"
 
@@ -17,14 +17,14 @@ void drawScene3(unsigned showTimeMs, double sceneTime)
     lookThrough(placeScene3Camera(sceneTime));
 
     glDisable(GL_CULL_FACE);
-    drawSkyBox(showState.skyTextureB, 4000.0f);
+    drawTexturedSkyCube(showState.skyTextureB, 4000.0f);
 
     applyMaterial(moonMaterial);
     glPushMatrix();
         if (showState.quadric)
             drawQuadricSphere(showState.quadric, 80.0, 50, 50);
         // The swinging moon's ellipse: x = 250 cos, z = 200 sin of show time in seconds.
-        drawMoons(showState.swingX * 0.25f, showState.swingZ * 0.2f, float(showTimeMs));
+        drawMoons(showState.swingX * 0.25f, showState.swingZ * 0.2f, ShowMs(showTimeMs));
     glPopMatrix();
     glEnable(GL_CULL_FACE);
 

@@ -82,16 +82,16 @@ void drawScene4(unsigned showTimeMs, double sceneTime)
     const double travel = showState.cameraTravel;
 
     glDisable(GL_CULL_FACE);
-    // The sky box stays centred on the origin: the camera leaves it through its open floor.
+    // The sky cube stays centred on the origin: the camera leaves it through its open floor.
     glPushMatrix();
-        drawSkyBox(showState.skyTextureB, 4000.0f);
+        drawTexturedSkyCube(showState.skyTextureB, 4000.0f);
     glPopMatrix();
 
     // The sphere sinks with the camera and stays at its look-at point. Scene 3's material.
     drawSphereAtDepth(-travel);
 
     if (travel < moonsGoneAtTravel)
-        drawMoons(showState.swingX * 0.2f, showState.swingZ * 0.2f - sceneTime * (1.0 / 6.0), float(showTimeMs));
+        drawMoons(showState.swingX * 0.2f, showState.swingZ * 0.2f - sceneTime * (1.0 / 6.0), ShowMs(showTimeMs));
     glEnable(GL_CULL_FACE);
 
     const int sceneTimeMs = int(sceneTime);
@@ -102,7 +102,7 @@ void drawScene4(unsigned showTimeMs, double sceneTime)
 
     glPushMatrix();
         glTranslatef(0.0f, 0.0f, -2000.0f);
-        drawStippledPath();
+        drawStippledPath(sceneTime);
     glPopMatrix();
     // The spirals inherit the path's line width of 10.
     for (const SpiralPlace& s : spirals)

@@ -1,4 +1,4 @@
-// Scene 5 (92-114.8 s): the sphere sinks towards and through a glowing, sphere-mapped ripple
+// Scene 5 (92 s to the end): the sphere sinks towards and through a glowing, sphere-mapped ripple
 // surface; the light ring goes with it and closes in from 105 s; light 0 turns white from 112 s.
 #include "scenes/scenes.h"
 
@@ -11,7 +11,8 @@
 #include <GL/gl.h>
 
 namespace {
-constexpr unsigned whiteLightFromMs = 112000; // light 0 turns white after this show time
+constexpr unsigned whiteLightFromMs = scene5WhiteLightAfterMs();
+static_assert(withinScene(whiteLightMs, 5), "the light turns white within scene 5's span");
 }
 
 void drawScene5(unsigned showTimeMs, double sceneTime)
@@ -20,7 +21,7 @@ void drawScene5(unsigned showTimeMs, double sceneTime)
     const double sphereDepth = scene5SphereDepth();
 
     glDisable(GL_CULL_FACE);
-    drawSkyBox(showState.skyTextureA, 2000.0f);
+    drawTexturedSkyCube(showState.skyTextureA, 2000.0f);
 
     applyMaterial(greySphereMaterial);
     drawSphereAtDepth(sphereDepth);
@@ -30,8 +31,8 @@ void drawScene5(unsigned showTimeMs, double sceneTime)
     if (showTimeMs > whiteLightFromMs)
         applyLight0Colours(finaleLight);
 
-    drawRippleFloor();
+    drawFinaleRippleSurface(sceneTime);
 
     // The real show time lets the ring close in from 105 s.
-    drawLightRingTail(int(sceneTime), int(sphereDepth), int(showTimeMs));
+    drawLightRingTail(int(sceneTime), int(sphereDepth), ShowMs(showTimeMs));
 }

@@ -1,4 +1,4 @@
-// The shared scene parts: sky box, sphere at a depth, ripple floor.
+// The shared scene parts: sky cube, sphere at a depth, scene 5's ripple surface.
 #include "scenes/scene_parts.h"
 
 #include "app/show_state.h"
@@ -13,7 +13,7 @@ namespace {
 constexpr double rippleDepthBelowStart = 930.0;
 }
 
-void drawSkyBox(std::int32_t texture, float size)
+void drawTexturedSkyCube(std::int32_t texture, float size)
 {
     useTexture(GLuint(texture));
     drawSkyCube(size, false);
@@ -31,12 +31,12 @@ void drawSphereAtDepth(double depth)
     glPopMatrix();
 }
 
-double rippleFloorDepth()
+double rippleSurfaceDepth()
 {
     return double(showState.tunnelDepth) - rippleDepthBelowStart;
 }
 
-void drawRippleFloor()
+void drawFinaleRippleSurface(double sceneTime)
 {
     // Purely additive and sphere-mapped: the normals make the ripples shine.
     useTexture(GLuint(showState.waveTexture));
@@ -44,7 +44,7 @@ void drawRippleFloor()
     glEnable(GL_BLEND);
     glBlendFunc(GL_ONE, GL_ONE);
     enableSphereMap(true);
-    drawRippleSurface(0.0, 0.0, rippleFloorDepth());
+    drawRippleSurface(sceneTime, 0.0, 0.0, rippleSurfaceDepth());
     enableSphereMap(false);
     glDisable(GL_BLEND);
     glEnable(GL_CULL_FACE);

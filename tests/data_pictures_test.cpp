@@ -100,13 +100,13 @@ double lineMean(const DecodedBitmap& p, int y, bool columns)
     return sum / p.width;
 }
 
-TEST(DataPictures, GlowSpritePeaksBelowHalfWithANeutralPointedCoreAndIsDarkInItsOuterRings)
+TEST(DataPictures, GlowPicturePeaksBelowHalfWithANeutralPointedCoreAndIsDarkInItsOuterRings)
 {
     const DecodedBitmap glow = loadPicture(kGlow);
     ASSERT_EQ(glow.width, kGlow.width);
 
     // Light in the texture's two outermost rings of texels would outline the crossed squares the
-    // sprite is drawn on: every channel there stays at 2 or below.
+    // sparkle is drawn on: every channel there stays at 2 or below.
     int litOuterRings = 0;
     int brightest = 0;
     for (int y = 0; y < glow.height; ++y) {
@@ -121,8 +121,8 @@ TEST(DataPictures, GlowSpritePeaksBelowHalfWithANeutralPointedCoreAndIsDarkInIts
         }
     }
     EXPECT_EQ(litOuterRings, 0) << "texels above 2 in the two outermost rings";
-    // The glow pass screens each of a sprite's overlapping squares over the last: a peak near
-    // white clips their sum to a flat disc, a faint one leaves the sprites dim.
+    // The glow pass screens each of a sparkle's overlapping squares over the last: a peak near
+    // white clips their sum to a flat disc, a faint one leaves the sparkles dim.
     EXPECT_GE(brightest, 100);
     EXPECT_LE(brightest, 135) << "a peak near white burns out where squares overlap";
 
@@ -131,13 +131,13 @@ TEST(DataPictures, GlowSpritePeaksBelowHalfWithANeutralPointedCoreAndIsDarkInIts
     const int channels[3] = {channel(centre, 16), channel(centre, 8), channel(centre, 0)};
     EXPECT_GE(*std::min_element(channels, channels + 3), brightest - 6) << "the peak is at the centre";
     EXPECT_LE(*std::max_element(channels, channels + 3) - *std::min_element(channels, channels + 3), 6)
-        << "the show tints the sprite, so its core must be neutral";
+        << "the show tints the sparkle, so its core must be neutral";
     // A point of light has a gradient all the way in: three texels out it is clearly darker
     // than at the centre, where a plateau would leave it as bright.
     EXPECT_LE(luminance(glow.texel(c + 3, c)), luminance(centre) - 12.0) << "a flat plateau at the core";
 }
 
-TEST(DataPictures, GlowSpriteFallsOffSmoothlyFromCentreToBlackWithNoBrightRowOrColumn)
+TEST(DataPictures, GlowPictureFallsOffSmoothlyFromCentreToBlackWithNoBrightRowOrColumn)
 {
     const DecodedBitmap glow = loadPicture(kGlow);
     ASSERT_EQ(glow.width, kGlow.width);
@@ -162,26 +162,26 @@ TEST(DataPictures, GlowSpriteFallsOffSmoothlyFromCentreToBlackWithNoBrightRowOrC
     }
     EXPECT_LT(sum[kRings - 1] / count[kRings - 1], 1.0) << "fades to black at the edge";
 
-    // A square seen edge-on shows one row (or column) of the sprite as a line: no row or column
+    // A square seen edge-on shows one row (or column) of the sparkle as a line: no row or column
     // near the centre may stand out from the ones two texels either side of it.
     for (const bool columns : {false, true}) {
         for (int y = glow.width / 2 - 8; y <= glow.width / 2 + 8; ++y) {
             const double neighbours = 0.5 * (lineMean(glow, y - 2, columns) + lineMean(glow, y + 2, columns));
             EXPECT_LE(lineMean(glow, y, columns), 1.08 * neighbours + 0.2)
-                << (columns ? "column " : "row ") << y << " is a bright line through the sprite";
+                << (columns ? "column " : "row ") << y << " is a bright line through the sparkle";
         }
     }
 }
 
-// The part of the wave map the ripple sheet reflects in scene 5: sphere mapping turns the flat
-// and gently sloped sheet's normals, seen from scene 5's camera, into the lower middle of the
+// The part of the wave map the ripple surface reflects in scene 5: sphere mapping turns the flat
+// and gently sloped surface's normals, seen from scene 5's camera, into the lower middle of the
 // disc (columns 128-384, rows 320-512 of 512, row 0 at the top), most of all its bottom centre.
 struct Region {
     int left, top, right, bottom;
 };
 constexpr Region kReflectedRegion = {128, 320, 384, 512};
 
-TEST(DataPictures, WaveMapIsBrightWhereTheRippleSheetReflectsAndCarriesItsRimOutsideTheDisc)
+TEST(DataPictures, WaveMapIsBrightWhereTheRippleSurfaceReflectsAndCarriesItsRimOutsideTheDisc)
 {
     const DecodedBitmap wave = loadPicture(kWave);
     ASSERT_EQ(wave.width, kWave.width);
@@ -224,14 +224,14 @@ TEST(DataPictures, WaveMapIsBrightWhereTheRippleSheetReflectsAndCarriesItsRimOut
     EXPECT_LE(outsideDifference / outsideCount, 2.0) << "mean difference from the rim's colour, levels";
     EXPECT_LE(worstOutside, 12) << "largest difference from the rim's colour, levels";
     ASSERT_GT(reflectedCount, 0);
-    // Scene 5's finale is the sheet alone: what it reflects is what the picture shows.
-    EXPECT_GT(reflectedSum / reflectedCount, 150.0) << "a dark band where the sheet reflects darkens the finale";
+    // Scene 5's finale is the surface alone: what it reflects is what the picture shows.
+    EXPECT_GT(reflectedSum / reflectedCount, 150.0) << "a dark band where the surface reflects darkens the finale";
     EXPECT_LT(darkReflected, reflectedCount / 50) << "dark patches in the reflected region";
 }
 
 TEST(DataPictures, WaveMapHasNoFeatureSmallerThanAFewTexels)
 {
-    // The sheet magnifies the map many times: a point sun or a thin line shows as a blocky
+    // The surface magnifies the map many times: a point sun or a thin line shows as a blocky
     // rectangle or a dotted line. Inside the disc every texel stays close to the mean of the
     // 7 x 7 texels around it, as in a picture of broad shapes.
     const DecodedBitmap wave = loadPicture(kWave);

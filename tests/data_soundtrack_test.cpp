@@ -320,7 +320,7 @@ TEST_F(DataSoundtrack, TheClosingChordComesAsTheSphereSinksOutOfSight)
             onset = t;
         }
     }
-    const double vanishes = visualEventMs(VisualEventKind::sphereVanishes) / 1000.0;
+    const double vanishes = sphereGoneMs / 1000.0;
     EXPECT_LE(std::fabs(onset - vanishes), 0.25) << "the closing chord at " << onset << " s, the sphere gone at "
                                                  << vanishes << " s";
 }
@@ -602,9 +602,9 @@ TEST_F(DataSoundtrack, TheSpectrumTurnsWhereThePictureDoes)
         const char* what;
     };
     const Change kChanges[] = {
-        {visualEventMs(VisualEventKind::reveal) / 1000.0, 8.0, "the nebula's reveal"},
+        {revealMs / 1000.0, 8.0, "the nebula's reveal"},
         {sceneStartMs(4) / 1000.0, 8.0, "the cut into scene 4"},
-        {visualEventMs(VisualEventKind::rushStart) / 1000.0, 8.0, "the rush through the spirals"},
+        {rushStartMs / 1000.0, 8.0, "the rush through the spirals"},
     };
     for (const Change& change : kChanges) {
         EXPECT_GE(spectralChange(samples_, change.at), change.atLeast) << change.what << " at " << change.at << " s";

@@ -49,7 +49,7 @@ enum class Soundtrack {
     garbageInsideFrames, // every frame header kept, everything inside them noise
 };
 
-enum class Picture { good, missing, fifo }; // the glow sprite, the first picture loaded
+enum class Picture { good, missing, fifo }; // the glow picture, the first picture loaded
 
 enum class Audio {
     dummy, // SDL's dummy driver: a device that plays nothing
@@ -230,12 +230,12 @@ TEST_P(ShowDependability, EndsAsAskedSilentlyAndLeavesNothingRunning)
 {
     const DependabilityCase& c = GetParam();
     ASSERT_NO_FATAL_FAILURE(spoilSoundtrack(dataPath("k13.mp3"), c.soundtrack));
-    const std::string sprite = dataPath("syfyd.bmp");
+    const std::string glowPicture = dataPath("syfyd.bmp");
     if (c.picture != Picture::good) {
-        ASSERT_EQ(std::remove(sprite.c_str()), 0);
+        ASSERT_EQ(std::remove(glowPicture.c_str()), 0);
     }
     if (c.picture == Picture::fifo) {
-        ASSERT_EQ(mkfifo(sprite.c_str(), 0600), 0);
+        ASSERT_EQ(mkfifo(glowPicture.c_str(), 0600), 0);
     }
 
     PrivateXServer x(640, 480);

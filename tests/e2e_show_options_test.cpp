@@ -103,7 +103,7 @@ TEST_F(ShowOptionsRun, WithoutDataHereItReadsTheDataBesideTheExecutableWithoutAN
     EXPECT_EQ(showMessages(), "");
     const Picture here = firstFrame({"--window=160x120", "--at", "33"});
     ASSERT_EQ(there.rgb.size(), 160u * 120u * 3u);
-    EXPECT_EQ(differingShare(there, here, 0), 0.0) << "the sky box was not textured from the build's data";
+    EXPECT_EQ(differingShare(there, here, 0), 0.0) << "the sky cube was not textured from the build's data";
 }
 
 // The GL calls of a dump with what varies from run to run masked: the program's path, call

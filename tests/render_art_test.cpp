@@ -224,7 +224,7 @@ using ArtRender = ArtRenderAt<1280, 720>;
 
 TEST_F(ArtRender, FinaleStaysLitWhileTheRingClosesAndAfter)
 {
-    // From 109 s the picture is the ripple sheet alone, lit by what it reflects of the wave map.
+    // From 109 s the picture is the ripple surface alone, lit by what it reflects of the wave map.
     struct Moment {
         std::uint32_t ms;
         double atLeast;
@@ -232,7 +232,7 @@ TEST_F(ArtRender, FinaleStaysLitWhileTheRingClosesAndAfter)
     };
     constexpr Moment kMoments[] = {
         {106000, 16.0, "the finale darkens while the ring closes in"},
-        {110000, 8.0, "the sheet reflects a dark part of the wave map"},
+        {110000, 8.0, "the surface reflects a dark part of the wave map"},
         {112000, 5.0, "the closing chord lands on a black picture"},
     };
     for (const Moment& moment : kMoments) {
@@ -242,7 +242,7 @@ TEST_F(ArtRender, FinaleStaysLitWhileTheRingClosesAndAfter)
 
 TEST_F(ArtRender, GlowsDoNotBurnOutInSceneFour)
 {
-    // At 85 s the sparkles are large and overlap: a sprite near white screens them to flat,
+    // At 85 s the sparkles are large and overlap: a sparkle near white screens them to flat,
     // saturated blobs.
     const std::vector<std::uint8_t> rgb = frameAt(85000);
     const std::size_t pixels = rgb.size() / 3;
@@ -252,9 +252,9 @@ TEST_F(ArtRender, GlowsDoNotBurnOutInSceneFour)
     EXPECT_LT(double(clipped) / pixels, 0.001) << clipped << " pixels with a channel at 255";
 }
 
-TEST_F(ArtRender, SceneOneSpritesHaveGradientCoresNotFlatPlateaus)
+TEST_F(ArtRender, SceneOneSparklesHaveGradientCoresNotFlatPlateaus)
 {
-    // Scene 1's white sprites over black: their cores must rise to a point. A sprite near
+    // Scene 1's white sparkles over black: their cores must rise to a point. A sparkle near
     // white screened over itself becomes a flat white diamond, most of its core at full level.
     const std::vector<std::uint8_t> rgb = frameAt(12000);
     const std::size_t pixels = rgb.size() / 3;
@@ -265,13 +265,13 @@ TEST_F(ArtRender, SceneOneSpritesHaveGradientCoresNotFlatPlateaus)
         core += level >= 128;
         flat += level >= 250;
     }
-    ASSERT_GT(core, 7u * 10u) << "seven sprites with visible cores";
+    ASSERT_GT(core, 7u * 10u) << "seven sparkles with visible cores";
     EXPECT_LT(double(flat) / core, 0.1) << flat << " of " << core << " core pixels at full level";
 }
 
 TEST_F(ArtRender, SceneOneGlowsLightMoreThanDotsWithoutBurningOut)
 {
-    // Scene 1 is seven sprites over black: their light must reach out over the screen (at least
+    // Scene 1 is seven sparkles over black: their light must reach out over the screen (at least
     // 1.5 % of its pixels above 20 in luma) while the brightest 0.1 % stay below 245.
     for (const std::uint32_t ms : {5000u, 10000u, 15000u}) {
         SCOPED_TRACE(std::to_string(ms) + " ms");

@@ -103,7 +103,7 @@ void lookFromOrigin(const Vec3& direction, const Vec3& up)
     gluLookAt(0, 0, 0, direction.x, direction.y, direction.z, up.x, up.y, up.z);
 }
 
-// Square frames, so that rings on the sheet stay circles in the picture.
+// Square frames, so that rings on the surface stay circles in the picture.
 class ElementRendering : public OffscreenTestOf<frameSide, frameSide> {
 protected:
     // Every test starts with lighting, culling and blending off, colour white and the show's projection.
@@ -255,16 +255,15 @@ protected:
     }
     void TearDown() override { glDeleteTextures(1, &sphereMap); }
 
-    // The sheet at rest height 0 seen straight down from 800 above the origin.
-    Picture drawSheet(double centreX, double centreY, double sceneTime)
+    // The surface at rest height 0 seen straight down from 800 above the origin.
+    Picture drawSurface(double centreX, double centreY, double sceneTime)
     {
         glLoadIdentity();
         gluLookAt(0, 0, 800, 0, 0, 0, 0, 1, 0);
         clear();
-        showState.sceneTime = sceneTime;
         useTexture(sphereMap);
         enableSphereMap(true);
-        drawRippleSurface(centreX, centreY, 0);
+        drawRippleSurface(sceneTime, centreX, centreY, 0);
         enableSphereMap(false);
         useTexture(0);
         return picture();
@@ -273,10 +272,10 @@ protected:
     GLuint sphereMap = 0;
 };
 
-TEST_F(RippleRendering, SphereMappedSheetShowsRingsAboutItsCentre)
+TEST_F(RippleRendering, SphereMappedSurfaceShowsRingsAboutItsCentre)
 {
     for (double sceneTime : {0.0, 18600.0}) {
-        const Picture seen = drawSheet(0, 0, sceneTime);
+        const Picture seen = drawSurface(0, 0, sceneTime);
         double x, y;
         projectNow({0, 0, 0}, x, y);
         const RingProfile rings = ringProfile(seen, x, y, 110);
@@ -289,10 +288,10 @@ TEST_F(RippleRendering, SphereMappedSheetShowsRingsAboutItsCentre)
 
 TEST_F(RippleRendering, RingsFollowTheCentreWhenItMoves)
 {
-    const Picture first = drawSheet(0, 0, 5000);
-    const Picture moved = drawSheet(120, -80, 5000);
-    const Picture back = drawSheet(0, 0, 5000);
-    EXPECT_TRUE(first == back) << "the sheet differs on coming back to the same centre";
+    const Picture first = drawSurface(0, 0, 5000);
+    const Picture moved = drawSurface(120, -80, 5000);
+    const Picture back = drawSurface(0, 0, 5000);
+    EXPECT_TRUE(first == back) << "the surface differs on coming back to the same centre";
     EXPECT_FALSE(first == moved);
     double x, y;
     projectNow({120, -80, 0}, x, y);
@@ -322,14 +321,13 @@ TEST_F(ElementRendering, TwinCubeIsTurnedIntoPlace)
 
 TEST_F(ElementRendering, BuildersLeaveTheMatrixStackAsTheyFoundIt)
 {
-    showState.sceneTime = 4500;
     const std::pair<const char*, std::function<void()>> builders[] = {
         {"drawSkyCube", [] { drawSkyCube(2000, true); }},
-        {"drawRippleSurface", [] { drawRippleSurface(0, 0, -930); }},
+        {"drawRippleSurface", [] { drawRippleSurface(4500, 0, 0, -930); }},
         {"drawCubeWaves", [] { drawCubeWaves(1000, allOfSpace); }},
         {"drawCubePair", [] { drawCubePair(1, 2, 3, allOfSpace); }},
         {"drawSpiral", [] { drawSpiral(100, 10, 20, 30); }},
-        {"drawStippledPath", [] { drawStippledPath(); }},
+        {"drawStippledPath", [] { drawStippledPath(4500); }},
         {"drawOrbitingCone", [] { drawOrbitingCone(12.5); }},
     };
     glPushMatrix(); // a caller's own level, so that a stray pop would show too
@@ -346,9 +344,8 @@ TEST_F(ElementRendering, BuildersLeaveTheMatrixStackAsTheyFoundIt)
 
 TEST_F(ElementRendering, StippledPathLeavesWidth10AndStippleOff)
 {
-    showState.sceneTime = 0;
     glLineWidth(1);
-    drawStippledPath();
+    drawStippledPath(0);
     GLfloat width = 0;
     GLint factor = 0, pattern = 0;
     glGetFloatv(GL_LINE_WIDTH, &width);

@@ -54,9 +54,9 @@ protected:
 
 TEST_F(FastPathPixels, SharedRippleHeightsAndVertexArraysLeaveEveryPixelOfScene5)
 {
-    // The sheet far below, the sphere sinking through it, the ring closing in, light 0 turned
+    // The surface far below, the sphere sinking through it, the ring closing in, light 0 turned
     // white, and the last frame of the show. Each frame also starts from the normal that the
-    // previous frame's sheet left current, which lights the sky cube.
+    // previous frame's surface left current, which lights the sky cube.
     for (std::uint32_t showTimeMs : {92000u, 101234u, 107777u, 110600u, 112001u, 114799u}) {
         const Image literal = frameWith(RipplePath::literal, showTimeMs);
         ASSERT_GT(literal.totalBrightness(), 0) << "nothing drawn at " << showTimeMs;
@@ -76,7 +76,7 @@ TEST_F(FastPathPixels, VertexArraysLeaveTheStateImmediateModeLeaves)
     const auto drawAndLook = [](RipplePath path) {
         setRipplePath(path);
         glNormal3f(0.25f, 0.5f, 0.75f);
-        drawRippleSurface(0, 0, -930);
+        drawRippleSurface(5000, 0, 0, -930);
         Left left{};
         glGetFloatv(GL_CURRENT_NORMAL, left.normal);
         left.vertexArray = glIsEnabled(GL_VERTEX_ARRAY);

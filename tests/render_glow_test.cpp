@@ -1,5 +1,5 @@
 // The texture-state helpers, the glow pass and the two ring builders, drawn by Mesa: untextured
-// drawing with texturing still on, the brightening blend, sprites that never hide one another,
+// drawing with texturing still on, the brightening blend, sparkles that never hide one another,
 // and the lights the light ring leaves at its sparkles.
 #include "support/offscreen_fixture.h"
 
@@ -120,8 +120,8 @@ TEST_F(GlowRender, GlowOverWhiteStaysWhiteAndOverBlackAddsItsColour)
     EXPECT_EQ(overBlack.level(5, 5), 0);
 }
 
-// A near sprite drawn first must not hide a far one drawn after it: sprites write no depth.
-TEST_F(GlowRender, GlowSpritesNeverHideOneAnother)
+// A near sparkle drawn first must not hide a far one drawn after it: sparkles write no depth.
+TEST_F(GlowRender, SparklesNeverHideOneAnother)
 {
     // (400, 0, 200) lies on the line from scene 1's eye to the origin, so the two overlap.
     const Image nearOnly = glowOver(0, 0.1f, [] { drawSparkle(100, 400, 0, 200); });

@@ -53,7 +53,7 @@ TEST(OffscreenRenderer, ReopensAtANewSizeAfterClose)
         ASSERT_TRUE(renderOffscreenFrame(5000));
         readOffscreenPixels(rgb);
         EXPECT_EQ(rgb.size(), std::size_t(width) * 40 * 3);
-        EXPECT_GT(*std::max_element(rgb.begin(), rgb.end()), 200) << "no sprites at width " << width;
+        EXPECT_GT(*std::max_element(rgb.begin(), rgb.end()), 200) << "no sparkles at width " << width;
         closeOffscreen();
     }
     closeOffscreen(); // closing twice is harmless

@@ -1,4 +1,4 @@
-// Scene 1 as drawn by the real frame path: the seven sprites where the ring puts them over black,
+// Scene 1 as drawn by the real frame path: the seven sparkles where the ring puts them over black,
 // the fade from 20 s, the state handed on to scene 2, and frames that do not drift.
 #include "support/offscreen_fixture.h"
 
@@ -31,7 +31,7 @@ protected:
     }
 };
 
-TEST_F(Scene1Render, SpritesShowWhereTheRingPutsThemAndNowhereElse)
+TEST_F(Scene1Render, SparklesShowWhereTheRingPutsThemAndNowhereElse)
 {
     for (int timeMs : {0, 10000}) {
         const Image image = renderShowFrame(std::uint32_t(timeMs));
@@ -40,13 +40,13 @@ TEST_F(Scene1Render, SpritesShowWhereTheRingPutsThemAndNowhereElse)
         for (int i = 0; i < orbitItemCount; ++i)
             centres[i] = project(scene1Eye, origin, zUp, {items[i].x, items[i].y, items[i].z});
 
-        // Each sprite's bright core lies on its projected centre.
+        // Each sparkle's bright core lies on its projected centre.
         for (int i = 0; i < orbitItemCount; ++i) {
             int brightest = 0;
             for (int dy = -3; dy <= 3; ++dy)
                 for (int dx = -3; dx <= 3; ++dx)
                     brightest = std::max(brightest, image.level(int(centres[i].x) + dx, int(centres[i].y) + dy));
-            EXPECT_GE(brightest, 200) << "no sprite at item " << i << ", frame " << timeMs;
+            EXPECT_GE(brightest, 200) << "no sparkle at item " << i << ", frame " << timeMs;
         }
         // Everything away from the seven centres stays black.
         int strayPixels = 0;

@@ -59,11 +59,11 @@ protected:
     CameraPose pose{};
 };
 
-TEST_F(SceneRender, Scene2ShowsTheSkyBoxTheSphereAndTheCubeWaves)
+TEST_F(SceneRender, Scene2ShowsTheSkyCubeTheSphereAndTheCubeWaves)
 {
     const std::uint32_t time = 30000; // scene time 5000
     const Image image = renderRunFrame(time);
-    EXPECT_GT(litShare(image), 0.95) << "the sky box surrounds the camera";
+    EXPECT_GT(litShare(image), 0.95) << "the sky cube surrounds the camera";
     EXPECT_EQ(pose.eye[0], 680.0 - 5000.0 / 30.0);
 
     const Point sphereFront = surfaceAt(projectPoint({0, 0, 0}));
@@ -96,7 +96,7 @@ TEST_F(SceneRender, Scene2ShowsTheSkyBoxTheSphereAndTheCubeWaves)
     EXPECT_GT(cubePixels, 300) << "the cube waves fill much of the view";
     EXPECT_EQ(stray, 0) << "surfaces away from every cube position";
 
-    // And every cube position in view inside the sky box is filled: nothing is seen through it.
+    // And every cube position in view inside the sky cube is filled: nothing is seen through it.
     const Point eye = this->eye();
     int seenThrough = 0, inView = 0;
     for (const Point& c : cubes) {
@@ -157,21 +157,21 @@ TEST_F(SceneRender, Scene4SparklesGlowInTheirOwnColours)
 TEST_F(SceneRender, Scene5RippleSurfaceLiesBelowTheSphere)
 {
     const Image image = renderRunFrame(95000);
-    const double sheetZ = double(showState.tunnelDepth) - 930.0;
+    const double surfaceZ = double(showState.tunnelDepth) - 930.0;
     const Point sphere{0, 0, scene5SphereDepth()};
     EXPECT_NEAR(distance(surfaceAt(projectPoint(sphere)), sphere), 80.0, 2.0);
 
-    int onSheet = 0, looked = 0;
+    int onRippleSurface = 0, looked = 0;
     for (double x = -400; x <= 400; x += 100) {
-        const Pixel at = projectPoint({-400, x, sheetZ});
+        const Pixel at = projectPoint({-400, x, surfaceZ});
         if (at.x < 0 || at.x >= frameWidth || at.y < 0 || at.y >= frameHeight)
             continue;
         ++looked;
         const Point surface = surfaceAt(at);
-        onSheet += std::abs(surface.z - sheetZ) <= 26.0 && image.level(int(at.x), int(at.y)) > 0;
+        onRippleSurface += std::abs(surface.z - surfaceZ) <= 26.0 && image.level(int(at.x), int(at.y)) > 0;
     }
     EXPECT_GT(looked, 2);
-    EXPECT_EQ(onSheet, looked) << "a visible, lit sheet 930 units below where the scene began, +-25";
+    EXPECT_EQ(onRippleSurface, looked) << "a visible, lit ripple surface 930 units below where the scene began, +-25";
 }
 
 TEST_F(SceneRender, Scene5LightZeroTurnsWhiteOnlyAfter112Seconds)

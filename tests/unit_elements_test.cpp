@@ -63,7 +63,7 @@ TEST_F(RippleSurface, HeightsMatchTheFormulaFromFirstToLastVertex)
     struct Case {
         double centreX, centreY, z, sceneTime;
     };
-    // At time 0 a folded constant (d * 0.005 for d * 0.001 * 5) changes a quarter of the sheet;
+    // At time 0 a folded constant (d * 0.005 for d * 0.001 * 5) changes a quarter of the surface;
     // the last scene-5 millisecond puts the phase term past 1.4e6 rad.
     const Case cases[] = {{0, 0, 0, 0}, {0, 0, -7179.75, 22799}, {13.5, -250.25, 40, 9001}};
     for (const Case& c : cases) {
@@ -96,7 +96,7 @@ TEST_F(RippleSurface, NormalsAreUnitVectorsTowardsPlusZ)
 TEST_F(RippleSurface, NormalsFollowTheSlopeToTheNextColumnAndRow)
 {
     // Strip 10, pair 20 from its neighbours; the last pair of the strip from the point at
-    // X = 480, which lies off the sheet and must come from the formula.
+    // X = 480, which lies off the surface and must come from the formula.
     const double z = 5, sceneTime = 777;
     const RippleFrame& f = frameFor(30, -40, z, sceneTime);
     const int strip = 10;

@@ -1,4 +1,4 @@
-// The glow sprite's corners: the integer half size, the four angles taken as radians, the three
+// The sparkle's corners: the integer half size, the four angles taken as radians, the three
 // squares per angle with their texture coordinates, all checked without a display.
 #include "elements/sparkle.h"
 
@@ -59,8 +59,8 @@ TEST(SparkleCorners, AnglesAreTakenAsRadiansNotDegrees)
     }
 }
 
-// Every square must have its centre at the sprite's centre and edges of 2h, at every angle.
-TEST(SparkleCorners, EverySquareIsCentredOnTheSpriteWithEdgeTwiceTheIntegerHalf)
+// Every square must have its centre at the sparkle's centre and edges of 2h, at every angle.
+TEST(SparkleCorners, EverySquareIsCentredOnTheSparkleWithEdgeTwiceTheIntegerHalf)
 {
     struct Case {
         int size;

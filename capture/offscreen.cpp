@@ -2,7 +2,9 @@
 // framebuffer object that the show's frames are drawn into.
 #include "capture/offscreen.h"
 
-#include "capture/system.h"
+#include "platform/paths.h"
+#include "platform/stop_signals.h"
+#include "platform/x_server.h"
 
 #include "app/frame.h"
 #include "platform/allocator.h"
@@ -20,7 +22,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <sys/mman.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -43,8 +44,7 @@ void ignoreReshape(int, int) {}
 
 bool dataFolderPresent()
 {
-    struct stat info;
-    return stat(dataFolder().c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+    return isFolder(dataFolder());
 }
 
 bool framebufferObjectsSupported()

@@ -1,13 +1,15 @@
 // showcap: renders the show offscreen on a virtual clock, with the show's own drawing code, to an
 // MP4 with the soundtrack, a folder of PNG frames, or one PNG; the same output on every run.
-#include "capture/headless.h"
 #include "capture/offscreen.h"
 #include "capture/options.h"
-#include "capture/output_files.h"
 #include "capture/png_writer.h"
 #include "capture/progress.h"
-#include "capture/system.h"
 #include "capture/video_pipe.h"
+#include "platform/children.h"
+#include "platform/output_files.h"
+#include "platform/stop_signals.h"
+#include "platform/whole_files.h"
+#include "platform/x_server.h"
 
 #include "app/data_files.h"
 #include "app/replay.h"
@@ -38,6 +40,17 @@ constexpr const char* installedName = "iroiro-capture";
 std::string program = installedName;
 constexpr const char* unresolvableWorkingFolder =
     "the working folder is gone or its path is too long (give an absolute path)";
+
+// The private X server drawn in when there is no display. The frames are drawn into a
+// framebuffer object at any size; the screen only holds a hidden 16x16 window, so a small one
+// will do. Only showcap itself is admitted.
+PrivateDisplaySetup privateDisplaySetup()
+{
+    PrivateDisplaySetup setup;
+    setup.screen = "640x480x24";
+    setup.admitThisProcessOnly = true;
+    return setup;
+}
 
 // What the run has made so far and takes away unless it completes. At file level because the X
 // connection's and GLUT's fatal error handlers, which end the process, take it away too, and so
@@ -453,7 +466,7 @@ int run(CaptureOptions& options, const CapturePlan& plan)
         return finishRun(false, std::string("the X display ") + std::getenv("DISPLAY") +
                                     " does not answer (unset DISPLAY to draw without one)");
     if (display == DisplayAnswer::stopped ||
-        (display == DisplayAnswer::none && !startPrivateDisplay(leftovers.display, error)))
+        (display == DisplayAnswer::none && !startPrivateDisplay(privateDisplaySetup(), leftovers.display, error)))
         return finishRun(false, error);
 
     // The show reads ./iroiro/ from the working directory; the output stays where it was named,

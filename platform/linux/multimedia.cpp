@@ -1,7 +1,7 @@
 // Multimedia commands carried out with SDL2_mixer: one music device, addressed by its path.
 #include "platform/multimedia.h"
 
-#include "platform/file_read.h"
+#include "platform/whole_files.h"
 #include "platform/multimedia_command.h"
 
 #include <SDL.h>

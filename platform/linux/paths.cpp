@@ -11,7 +11,7 @@ bool pathExists(const std::string& path)
     return lstat(path.c_str(), &info) == 0;
 }
 
-bool isDirectory(const std::string& path)
+bool isFolder(const std::string& path)
 {
     struct stat info;
     return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);

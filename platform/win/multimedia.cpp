@@ -2,7 +2,7 @@
 // with no reply buffer and no notification window, the result discarded: failures are silent.
 #include "platform/multimedia.h"
 
-#include "platform/file_read.h"
+#include "platform/whole_files.h"
 #include "platform/multimedia_command.h"
 #include "platform/win/text.h"
 

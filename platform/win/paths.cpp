@@ -11,7 +11,7 @@ bool pathExists(const std::string& path)
     return GetFileAttributesW(wideFromUtf8(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-bool isDirectory(const std::string& path)
+bool isFolder(const std::string& path)
 {
     const DWORD attributes = GetFileAttributesW(wideFromUtf8(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;

@@ -21,7 +21,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <sys/mman.h>
 #include <unistd.h>
 
 namespace {
@@ -93,19 +92,11 @@ bool storeFramebuffer(int width, int height)
     return stored && glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
 }
 
-// Whether the process may map the colour and depth buffers of a w x h picture (4 bytes a pixel
-// each) at once: what the renderer's allocation needs of the memory the process may use
-// (ulimit -v). Mapped without access or backing, so the try costs nothing.
+// Whether the process may hold the colour and depth buffers of a w x h picture (4 bytes a pixel
+// each) at once: what the renderer's allocation needs of the memory the process may use.
 bool mayMapBuffers(int w, int h)
 {
-    const std::size_t bytes = std::size_t(w) * std::size_t(h) * 4;
-    void* colour = mmap(nullptr, bytes, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
-    void* depth = mmap(nullptr, bytes, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
-    const bool mapped = colour != MAP_FAILED && depth != MAP_FAILED;
-    for (void* buffer : {colour, depth})
-        if (buffer != MAP_FAILED)
-            munmap(buffer, bytes);
-    return mapped;
+    return mayHoldBlocks(std::size_t(w) * std::size_t(h) * 4, 2);
 }
 
 // About the largest picture of the same shape as width x height that the process has the memory

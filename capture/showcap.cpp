@@ -7,6 +7,7 @@
 #include "capture/video_pipe.h"
 #include "platform/children.h"
 #include "platform/output_files.h"
+#include "platform/paths.h"
 #include "platform/stop_signals.h"
 #include "platform/whole_files.h"
 #include "platform/x_server.h"
@@ -24,7 +25,6 @@
 #include <iterator>
 #include <new>
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -61,8 +61,7 @@ PrivateDisplaySetup privateDisplaySetup()
 // under the same name stays.
 struct MadeFile {
     std::string name; // in the output folder
-    dev_t device = 0;
-    ino_t inode = 0;
+    FileIdentity identity;
 };
 
 struct RunLeftovers {
@@ -85,17 +84,10 @@ void takeLeftoversAway()
     const std::lock_guard<std::recursive_mutex> hold(runLock());
     abortVideoPipe(leftovers.encoder);
     discardTemporary(leftovers.folder, leftovers.video);
-    for (auto file = leftovers.files.rbegin(); file != leftovers.files.rend(); ++file) {
-        struct stat info;
-        if (fstatat(leftovers.folder.fd, file->name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 &&
-            info.st_dev == file->device && info.st_ino == file->inode)
-            unlinkat(leftovers.folder.fd, file->name.c_str(), 0);
-    }
+    for (auto file = leftovers.files.rbegin(); file != leftovers.files.rend(); ++file)
+        removeIfSame(leftovers.folder, file->name, file->identity);
     // The folder this run made goes if it is still that folder, and empty.
-    struct stat named, opened;
-    if (!leftovers.madeFolder.empty() && lstat(leftovers.madeFolder.c_str(), &named) == 0 &&
-        fstat(leftovers.folder.fd, &opened) == 0 && named.st_dev == opened.st_dev && named.st_ino == opened.st_ino)
-        rmdir(leftovers.madeFolder.c_str());
+    removeFolderIfSame(leftovers.madeFolder, leftovers.folder);
     leftovers.files.clear();
     leftovers.madeFolder.clear();
 }
@@ -225,9 +217,7 @@ bool checkData(const CaptureOptions& options, const std::string& folder, std::st
         }
     }
     const std::string soundtrack = inDataFolder(folder, soundtrackFile);
-    struct stat info;
-    if (options.mode == CaptureMode::video &&
-        (stat(soundtrack.c_str(), &info) != 0 || !S_ISREG(info.st_mode) || access(soundtrack.c_str(), R_OK) != 0)) {
+    if (options.mode == CaptureMode::video && !isReadableFile(soundtrack)) {
         error = "no soundtrack at " + soundtrack;
         return false;
     }
@@ -286,11 +276,11 @@ bool writePngFile(const std::string& name, const CaptureOptions& options, const 
     bool created = false;
     if (!writeWholeFile(leftovers.folder, name, png, created, error))
         return false;
-    struct stat written;
+    FileIdentity written;
     if (options.mode == CaptureMode::frame)
         leftovers.completed = true;
-    else if (created && fstatat(leftovers.folder.fd, name.c_str(), &written, AT_SYMLINK_NOFOLLOW) == 0)
-        leftovers.files.push_back({name, written.st_dev, written.st_ino});
+    else if (created && identityIn(leftovers.folder, name, written))
+        leftovers.files.push_back({name, written});
     return true;
 }
 

@@ -43,6 +43,22 @@ struct OutputFolder {
 bool openOutputFolder(const std::string& path, bool refuseLink, OutputFolder& folder, std::string& error);
 void closeOutputFolder(OutputFolder& folder);
 
+// Which file an entry of a folder is: another file put under the same name later is another.
+struct FileIdentity {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+};
+
+// The identity of the entry `name` in the folder itself (a link is not followed); false if none.
+bool identityIn(const OutputFolder& folder, const std::string& name, FileIdentity& identity);
+
+// Removes `name` from the folder while it is still the file `identity` names.
+void removeIfSame(const OutputFolder& folder, const std::string& name, const FileIdentity& identity);
+
+// Removes the folder at `path` while it is still the opened `folder` (not something put in its
+// place) and empty.
+void removeFolderIfSame(const std::string& path, const OutputFolder& folder);
+
 // Creates the frames folder when it is absent (`created` tells whether it did) and opens it,
 // refusing a link.
 bool makeFramesFolder(const std::string& path, OutputFolder& folder, bool& created, std::string& error);

@@ -10,5 +10,8 @@ bool pathExists(const std::string& path);
 // True when `path` is a folder, or a link to one.
 bool isFolder(const std::string& path);
 
+// True when `path` is a regular file (or a link to one) that this process may read.
+bool isReadableFile(const std::string& path);
+
 // The folder holding the running executable, without a trailing '/'; empty when unknown.
 std::string executableFolder();

@@ -382,3 +382,27 @@ bool writeWholeFile(const OutputFolder& folder, const std::string& name, const s
     }
     return placeTemporary(folder, file, name, created, error);
 }
+
+bool identityIn(const OutputFolder& folder, const std::string& name, FileIdentity& identity)
+{
+    struct stat info;
+    if (fstatat(folder.fd, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0)
+        return false;
+    identity = {std::uint64_t(info.st_dev), std::uint64_t(info.st_ino)};
+    return true;
+}
+
+void removeIfSame(const OutputFolder& folder, const std::string& name, const FileIdentity& identity)
+{
+    FileIdentity now;
+    if (identityIn(folder, name, now) && now.device == identity.device && now.inode == identity.inode)
+        unlinkat(folder.fd, name.c_str(), 0);
+}
+
+void removeFolderIfSame(const std::string& path, const OutputFolder& folder)
+{
+    struct stat named, opened;
+    if (!path.empty() && lstat(path.c_str(), &named) == 0 && fstat(folder.fd, &opened) == 0 &&
+        named.st_dev == opened.st_dev && named.st_ino == opened.st_ino)
+        rmdir(path.c_str());
+}

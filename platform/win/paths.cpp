@@ -17,6 +17,15 @@ bool isFolder(const std::string& path)
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
+bool isReadableFile(const std::string& path)
+{
+    // Told from its attributes alone, so that nothing is opened (a pipe's name would connect):
+    // a file that is not a folder or a device. Whether this process may read it, the read tells.
+    const DWORD attributes = GetFileAttributesW(wideFromUtf8(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES &&
+           (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) == 0;
+}
+
 std::string executableFolder()
 {
     // A path longer than the buffer comes back cut short (the length equals the size): the

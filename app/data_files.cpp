@@ -46,7 +46,7 @@ std::string chooseDataFolder(const std::string& requested, const std::string& wo
                              const std::string& programFolder)
 {
     if (!requested.empty())
-        return isDirectory(requested + "/" + dataFolderName) ? requested : std::string();
+        return isFolder(requested + "/" + dataFolderName) ? requested : std::string();
     if (holdsShowData(workingFolder))
         return workingFolder;
     if (programFolder.empty())

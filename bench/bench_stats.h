@@ -3,7 +3,7 @@
 #pragma once
 
 #include "app/timeline.h"
-#include "capture/system.h" // monotonicMs, the clock every figure is taken with
+#include "platform/clock.h" // monotonicMs, the clock every figure is taken with
 
 #include <cstdint>
 #include <vector>

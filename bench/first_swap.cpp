@@ -2,7 +2,7 @@
 // first frame has been swapped, and the time spent opening (or failing to open) and starting the
 // soundtrack and uploading textures; writes them to the file named by FIRST_SWAP_REPORT
 // (milliseconds of the monotonic clock frame_bench reads too) and ends the process.
-#include "capture/system.h"
+#include "platform/clock.h"
 
 #include <GL/glx.h>
 #include <dlfcn.h>

@@ -12,6 +12,9 @@
 // Run from anywhere; it works in the build folder, where ./iroiro/ holds the pictures.
 #include "bench_stats.h"
 
+#include "platform/children.h"
+#include "platform/clock.h"
+
 #include "app/frame.h"
 #include "app/show_state.h"
 #include "capture/offscreen.h"
@@ -31,7 +34,6 @@
 #include <GL/glu.h>
 #include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -43,7 +45,6 @@
 #include <string>
 #include <vector>
 
-extern char** environ;
 
 namespace {
 
@@ -65,13 +66,6 @@ struct Options {
 };
 
 // ---- timing frames ----
-
-double cpuMs(clockid_t clock)
-{
-    timespec now;
-    clock_gettime(clock, &now);
-    return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
-}
 
 // Per frame: the wall time, which is the figure; the CPU time of every thread of the process
 // (this thread and llvmpipe's rasterisers), which other load on the machine disturbs less; and
@@ -104,13 +98,13 @@ std::vector<FrameTimes> timeFrames(const std::vector<std::uint32_t>& times, int 
             glFinish();
             for (std::uint32_t t : times) {
                 const double start = monotonicMs();
-                const double cpuStart = cpuMs(CLOCK_PROCESS_CPUTIME_ID);
-                const double mainStart = cpuMs(CLOCK_THREAD_CPUTIME_ID);
+                const double cpuStart = processCpuMs();
+                const double mainStart = threadCpuMs();
                 drawFrame(t);
                 glFinish();
                 measured.wall.push_back(monotonicMs() - start);
-                measured.cpu.push_back(cpuMs(CLOCK_PROCESS_CPUTIME_ID) - cpuStart);
-                measured.mainThread.push_back(cpuMs(CLOCK_THREAD_CPUTIME_ID) - mainStart);
+                measured.cpu.push_back(processCpuMs() - cpuStart);
+                measured.mainThread.push_back(threadCpuMs() - mainStart);
             }
             const double median = summarise(measured.wall).median;
             if (pass > 0 && (pass == 1 || median < bestMedian[v])) {
@@ -141,10 +135,23 @@ struct OwnWork {
 OwnWork measureOwnWork(int frames)
 {
     OwnWork work;
-    const std::string command = std::string(FRAME_OWN_CPU_BINARY) + " --raw --frames " + std::to_string(frames);
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe)
+    int output[2];
+    if (pipe2(output, O_CLOEXEC) != 0)
         return work;
+    ChildSetup setup;
+    setup.argv = {FRAME_OWN_CPU_BINARY, "--raw", "--frames", std::to_string(frames)};
+    setup.deathSignal = SIGKILL;
+    setup.output = output[1];
+    setup.errors = STDERR_FILENO;
+    pid_t child = startChild(setup);
+    close(output[1]);
+    FILE* pipe = child > 0 ? fdopen(output[0], "r") : nullptr;
+    if (!pipe) {
+        close(output[0]);
+        if (child > 0)
+            waitForChild(child);
+        return work;
+    }
     char line[256];
     while (std::fgets(line, sizeof line, pipe)) {
         int scene = 0;
@@ -157,7 +164,8 @@ OwnWork measureOwnWork(int frames)
         else if (std::sscanf(line, "ownliteral %d %lf", &scene, &median) == 2)
             work.literalSolids[scene] = median;
     }
-    pclose(pipe);
+    std::fclose(pipe);
+    waitForChild(child);
     work.scene5ByPath["arrays"] = work.scenes[5];
     return work;
 }
@@ -402,28 +410,22 @@ StartupReport startShowOnce(const std::vector<std::string>& extraEnvironment)
 {
     const std::string reportPath = std::string(SHOW_BUILD_DIR) + "/first_swap_report.txt";
     unlink(reportPath.c_str());
-    std::vector<std::string> environment;
-    for (char** e = environ; *e; ++e)
-        environment.emplace_back(*e);
-    environment.push_back(std::string("LD_PRELOAD=") + FIRST_SWAP_LIBRARY);
-    environment.push_back("FIRST_SWAP_REPORT=" + reportPath);
-    for (const std::string& e : extraEnvironment)
-        environment.push_back(e);
-    std::vector<char*> envp;
-    for (std::string& e : environment)
-        envp.push_back(e.data());
-    envp.push_back(nullptr);
-    std::string program = SHOW_BINARY;
-    char* argv[] = {program.data(), nullptr};
-
-    // The show reads ./iroiro/ from its working directory: start it in the build folder.
-    char previous[4096];
-    if (!getcwd(previous, sizeof previous) || chdir(SHOW_BUILD_DIR) != 0)
-        return {};
+    ChildSetup setup;
+    setup.argv = {SHOW_BINARY};
+    setup.deathSignal = SIGKILL;
+    setup.output = STDOUT_FILENO;
+    setup.errors = STDERR_FILENO;
+    // The show reads ./iroiro/ from its working directory: it starts in the build folder.
+    setup.workDir = SHOW_BUILD_DIR;
+    setup.environment = {{"LD_PRELOAD", FIRST_SWAP_LIBRARY}, {"FIRST_SWAP_REPORT", reportPath}};
+    for (const std::string& e : extraEnvironment) {
+        const std::size_t equals = e.find('=');
+        if (equals != std::string::npos)
+            setup.environment.emplace_back(e.substr(0, equals), e.substr(equals + 1));
+    }
     const double startMs = monotonicMs();
-    pid_t pid = -1;
-    const int spawned = posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv, envp.data());
-    if (chdir(previous) != 0 || spawned != 0)
+    const pid_t pid = startChild(setup);
+    if (pid < 0)
         return {};
     int status = 0;
     for (int waited = 0; waitpid(pid, &status, WNOHANG) == 0; waited += 10) {

@@ -2,7 +2,9 @@
 // framebuffer object that the show's frames are drawn into.
 #include "capture/offscreen.h"
 
-#include "capture/system.h"
+#include "platform/paths.h"
+#include "platform/stop_signals.h"
+#include "platform/x_server.h"
 
 #include "app/data_files.h"
 #include "app/drawing_state.h"
@@ -17,8 +19,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <sys/mman.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -41,8 +41,7 @@ void ignoreReshape(int, int) {}
 
 bool dataFolderPresent()
 {
-    struct stat info;
-    return stat(dataFolder().c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+    return isFolder(dataFolder());
 }
 
 bool framebufferObjectsSupported()
@@ -91,19 +90,11 @@ bool storeFramebuffer(int width, int height)
     return stored && glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
 }
 
-// Whether the process may map the colour and depth buffers of a w x h picture (4 bytes a pixel
-// each) at once: what the renderer's allocation needs of the memory the process may use
-// (ulimit -v). Mapped without access or backing, so the try costs nothing.
+// Whether the process may hold the colour and depth buffers of a w x h picture (4 bytes a pixel
+// each) at once: what the renderer's allocation needs of the memory the process may use.
 bool mayMapBuffers(int w, int h)
 {
-    const std::size_t bytes = std::size_t(w) * std::size_t(h) * 4;
-    void* colour = mmap(nullptr, bytes, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
-    void* depth = mmap(nullptr, bytes, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
-    const bool mapped = colour != MAP_FAILED && depth != MAP_FAILED;
-    for (void* buffer : {colour, depth})
-        if (buffer != MAP_FAILED)
-            munmap(buffer, bytes);
-    return mapped;
+    return mayHoldBlocks(std::size_t(w) * std::size_t(h) * 4, 2);
 }
 
 // About the largest picture of the same shape as width x height that the process has the memory

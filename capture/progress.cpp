@@ -1,7 +1,7 @@
 // The progress bar: a pure formatter and the terminal side that decides when to draw.
 #include "capture/progress.h"
 
-#include "capture/system.h"
+#include "platform/clock.h"
 
 #include <algorithm>
 #include <cstdio>

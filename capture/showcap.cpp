@@ -1,13 +1,16 @@
 // showcap: renders the show offscreen on a virtual clock, with the show's own drawing code, to an
 // MP4 with the soundtrack, a folder of PNG frames, or one PNG; the same output on every run.
-#include "capture/headless.h"
 #include "capture/offscreen.h"
 #include "capture/options.h"
-#include "capture/output_files.h"
 #include "capture/png_writer.h"
 #include "capture/progress.h"
-#include "capture/system.h"
 #include "capture/video_pipe.h"
+#include "platform/children.h"
+#include "platform/output_files.h"
+#include "platform/paths.h"
+#include "platform/stop_signals.h"
+#include "platform/whole_files.h"
+#include "platform/x_server.h"
 
 #include "app/data_files.h"
 #include "app/replay.h"
@@ -22,7 +25,6 @@
 #include <iterator>
 #include <new>
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -39,6 +41,17 @@ std::string program = installedName;
 constexpr const char* unresolvableWorkingFolder =
     "the working folder is gone or its path is too long (give an absolute path)";
 
+// The private X server drawn in when there is no display. The frames are drawn into a
+// framebuffer object at any size; the screen only holds a hidden 16x16 window, so a small one
+// will do. Only showcap itself is admitted.
+PrivateDisplaySetup privateDisplaySetup()
+{
+    PrivateDisplaySetup setup;
+    setup.screen = "640x480x24";
+    setup.admitThisProcessOnly = true;
+    return setup;
+}
+
 // What the run has made so far and takes away unless it completes. At file level because the X
 // connection's and GLUT's fatal error handlers, which end the process, take it away too, and so
 // does the ending of a stopped run, from a thread of its own; all of it is changed only with
@@ -48,8 +61,7 @@ constexpr const char* unresolvableWorkingFolder =
 // under the same name stays.
 struct MadeFile {
     std::string name; // in the output folder
-    dev_t device = 0;
-    ino_t inode = 0;
+    FileIdentity identity;
 };
 
 struct RunLeftovers {
@@ -72,17 +84,10 @@ void takeLeftoversAway()
     const std::lock_guard<std::recursive_mutex> hold(runLock());
     abortVideoPipe(leftovers.encoder);
     discardTemporary(leftovers.folder, leftovers.video);
-    for (auto file = leftovers.files.rbegin(); file != leftovers.files.rend(); ++file) {
-        struct stat info;
-        if (fstatat(leftovers.folder.fd, file->name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 &&
-            info.st_dev == file->device && info.st_ino == file->inode)
-            unlinkat(leftovers.folder.fd, file->name.c_str(), 0);
-    }
+    for (auto file = leftovers.files.rbegin(); file != leftovers.files.rend(); ++file)
+        removeIfSame(leftovers.folder, file->name, file->identity);
     // The folder this run made goes if it is still that folder, and empty.
-    struct stat named, opened;
-    if (!leftovers.madeFolder.empty() && lstat(leftovers.madeFolder.c_str(), &named) == 0 &&
-        fstat(leftovers.folder.fd, &opened) == 0 && named.st_dev == opened.st_dev && named.st_ino == opened.st_ino)
-        rmdir(leftovers.madeFolder.c_str());
+    removeFolderIfSame(leftovers.madeFolder, leftovers.folder);
     leftovers.files.clear();
     leftovers.madeFolder.clear();
 }
@@ -212,9 +217,7 @@ bool checkData(const CaptureOptions& options, const std::string& folder, std::st
         }
     }
     const std::string soundtrack = inDataFolder(folder, soundtrackFile);
-    struct stat info;
-    if (options.mode == CaptureMode::video &&
-        (stat(soundtrack.c_str(), &info) != 0 || !S_ISREG(info.st_mode) || access(soundtrack.c_str(), R_OK) != 0)) {
+    if (options.mode == CaptureMode::video && !isReadableFile(soundtrack)) {
         error = "no soundtrack at " + soundtrack;
         return false;
     }
@@ -273,11 +276,11 @@ bool writePngFile(const std::string& name, const CaptureOptions& options, const 
     bool created = false;
     if (!writeWholeFile(leftovers.folder, name, png, created, error))
         return false;
-    struct stat written;
+    FileIdentity written;
     if (options.mode == CaptureMode::frame)
         leftovers.completed = true;
-    else if (created && fstatat(leftovers.folder.fd, name.c_str(), &written, AT_SYMLINK_NOFOLLOW) == 0)
-        leftovers.files.push_back({name, written.st_dev, written.st_ino});
+    else if (created && identityIn(leftovers.folder, name, written))
+        leftovers.files.push_back({name, written});
     return true;
 }
 
@@ -453,7 +456,7 @@ int run(CaptureOptions& options, const CapturePlan& plan)
         return finishRun(false, std::string("the X display ") + std::getenv("DISPLAY") +
                                     " does not answer (unset DISPLAY to draw without one)");
     if (display == DisplayAnswer::stopped ||
-        (display == DisplayAnswer::none && !startPrivateDisplay(leftovers.display, error)))
+        (display == DisplayAnswer::none && !startPrivateDisplay(privateDisplaySetup(), leftovers.display, error)))
         return finishRun(false, error);
 
     // The show reads ./iroiro/ from the working directory; the output stays where it was named,

@@ -1,7 +1,9 @@
 // The ffmpeg child process: its command line, the pipe of raw frames into it, and its outcome.
 #include "capture/video_pipe.h"
 
-#include "capture/system.h"
+#include "platform/children.h"
+#include "platform/stop_signals.h"
+#include "platform/whole_files.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -3,7 +3,8 @@
 // track as WAV files. Usage: makedata <output folder> | makedata --icons <folder> |
 // makedata --stems <folder>. Silent on success; one line on standard error on failure.
 #include "app/data_files.h"
-#include "capture/output_files.h"
+#include "platform/output_files.h"
+#include "platform/whole_files.h"
 #include "capture/png_writer.h"
 #include "data/bmp_writer.h"
 #include "data/icon.h"

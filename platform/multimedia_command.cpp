@@ -1,5 +1,9 @@
-// Reading the multimedia command strings.
+// Reading the multimedia command strings, and handing each to the system's sound device.
 #include "platform/multimedia_command.h"
+
+#include "platform/multimedia.h"
+#include "platform/multimedia_device.h"
+#include "platform/whole_files.h"
 
 #include <cstring>
 
@@ -34,4 +38,30 @@ const char* argumentOf(const char* command, const char* word)
     if (std::strncmp(command, word, n) != 0 || command[n] != ' ')
         return nullptr;
     return command + n + 1;
+}
+
+void sendMultimediaCommand(const char* command)
+{
+    if (!command)
+        return;
+    if (const char* path = argumentOf(command, "Open")) {
+        if (!soundDeviceReady())
+            return;
+        // Only a regular file is read, whole and bounded: a FIFO in the soundtrack's place would
+        // block start-up in open(), and a device would never end. Anything that does not even
+        // start as an MP3 is refused before the device.
+        std::vector<std::uint8_t> bytes;
+        if (readRegularFile(path, maxSoundtrackBytes, bytes) != FileRead::ok || !startsLikeMp3(bytes))
+            return;
+        openSoundtrack(path, bytes);
+    } else if (const char* argument = argumentOf(command, "Play")) {
+        std::string path;
+        int fromMs = 0;
+        const bool positioned = splitPlayArgument(argument, path, fromMs);
+        playSoundtrack(path, fromMs, positioned);
+    } else if (const char* path = argumentOf(command, "Pause")) {
+        pauseSoundtrack(path);
+    } else if (const char* path = argumentOf(command, "Resume")) {
+        resumeSoundtrack(path);
+    }
 }

@@ -37,23 +37,6 @@ constexpr const char* markName = "CAPTURE_TEST_MARK";
 constexpr const char* interrupted = "showcap: interrupted; the partial output is removed\n";
 const char* const dataFiles[] = {"k13.mp3", "syfyd.bmp", "muryw.bmp", "velvetend_loop02a(0).bmp", "wave1.bmp"};
 
-using Environment = std::vector<std::pair<std::string, std::string>>;
-
-// Bytes of a small file, read with a bound: /proc files and the test's own outputs.
-std::string readBounded(const std::string& path, std::size_t limit = 1 << 20)
-{
-    std::string text;
-    const int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return text;
-    char buffer[65536];
-    ssize_t n;
-    while (text.size() < limit && (n = read(fd, buffer, sizeof buffer)) > 0)
-        text.append(buffer, std::size_t(n));
-    close(fd);
-    return text;
-}
-
 // The processes, by command line, whose environment holds the mark a run's children inherit.
 std::vector<std::string> processesMarked(const std::string& mark)
 {
@@ -139,106 +122,14 @@ void writeTextFile(const std::string& path, const std::string& text, mode_t mode
     chmod(path.c_str(), mode);
 }
 
-// One run of a real binary in a process group of its own, as a shell starts a foreground job, so
-// that a signal to the group is the terminal's Ctrl-C. Its environment is the test's with
-// `env` applied (an empty value unsets) and a mark that every process it starts inherits.
-class Launched {
-public:
-    Launched(const std::vector<std::string>& argv, const std::string& workDir, const Environment& env,
-        const std::string& mark)
-        : errorsPath_(workDir + "/stderr.txt")
-    {
-        std::map<std::string, std::string> variables;
-        for (char** e = environ; *e; ++e) {
-            const std::string entry = *e;
-            const std::size_t equals = entry.find('=');
-            if (equals != std::string::npos)
-                variables[entry.substr(0, equals)] = entry.substr(equals + 1);
-        }
-        for (const auto& [name, value] : env) // later entries win
-            variables[name] = value;
-        variables[markName] = mark;
-        std::vector<std::string> environment;
-        for (const auto& [name, value] : variables)
-            if (!value.empty())
-                environment.push_back(name + "=" + value);
-        std::vector<char*> args, envp;
-        for (const std::string& a : argv)
-            args.push_back(const_cast<char*>(a.c_str()));
-        args.push_back(nullptr);
-        for (std::string& e : environment)
-            envp.push_back(e.data());
-        envp.push_back(nullptr);
-        pid_ = fork();
-        if (pid_ == 0) {
-            setpgid(0, 0);
-            if (chdir(workDir.c_str()) != 0)
-                _exit(126);
-            const int errors = open(errorsPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-            const int devNull = open("/dev/null", O_RDWR);
-            dup2(devNull, 0);
-            dup2(devNull, 1);
-            dup2(errors, 2);
-            execve(args[0], args.data(), envp.data());
-            _exit(127);
-        }
-        setpgid(pid_, pid_);
-        start_ = std::chrono::steady_clock::now();
-    }
-    ~Launched()
-    {
-        if (pid_ > 0) {
-            kill(pid_, SIGKILL);
-            waitpid(pid_, nullptr, 0);
-        }
-    }
-
-    pid_t pid() const { return pid_; } // -1 once it has been waited for
-    // Sends `signalNumber` to the process, or to its whole group (a terminal's Ctrl-C), while it
-    // has not been waited for; never to -1, which would reach every process.
-    void signal(int signalNumber, bool group = false) const
-    {
-        if (pid_ > 0)
-            kill(group ? -pid_ : pid_, signalNumber);
-    }
-    int elapsedMs() const
-    {
-        return int(std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start_)
-                       .count());
-    }
-    // The status a shell reports: the exit status, or 128 + the signal that ended it; -1 if it
-    // is still running after timeoutMs.
-    int wait(int timeoutMs)
-    {
-        for (int waited = 0; pid_ > 0; waited += 10) {
-            int status = 0;
-            if (wait4(pid_, &status, WNOHANG, &usage_) == pid_) {
-                pid_ = -1;
-                status_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-                break;
-            }
-            if (waited >= timeoutMs)
-                return -1;
-            sleepMs(10);
-        }
-        return status_;
-    }
-    std::string errors() const { return readBounded(errorsPath_); }
-    // Processor seconds the process used in all (its threads and the children it waited for),
-    // once it has been waited for.
-    double cpuSeconds() const
-    {
-        return double(usage_.ru_utime.tv_sec + usage_.ru_stime.tv_sec) +
-               double(usage_.ru_utime.tv_usec + usage_.ru_stime.tv_usec) / 1e6;
-    }
-
-private:
-    pid_t pid_ = -1;
-    int status_ = -1;
-    rusage usage_{};
-    std::string errorsPath_;
-    std::chrono::steady_clock::time_point start_;
-};
+// One run of a real binary (support/child_process.h), its environment the test's with `env`
+// applied and a mark that every process it starts inherits.
+std::unique_ptr<ChildProcess> launch(const std::vector<std::string>& argv, const std::string& workDir, Environment env,
+                                     const std::string& mark)
+{
+    env.emplace_back(markName, mark);
+    return std::make_unique<ChildProcess>(argv, workDir, env);
+}
 
 int threadCount(pid_t process)
 {
@@ -284,19 +175,8 @@ bool videoBegun(const std::string& work)
     return false;
 }
 
-class CaptureDependability : public ::testing::Test {
+class CaptureDependability : public SharedXServerTest<640, 480> {
 protected:
-    static void SetUpTestSuite() { server = std::make_unique<PrivateXServer>(640, 480); }
-    static void TearDownTestSuite() { server.reset(); }
-
-    void SetUp() override
-    {
-        ASSERT_TRUE(server && server->running()) << "Xvfb did not start";
-        ASSERT_FALSE(folder.path().empty());
-    }
-
-    std::string path(const std::string& name) const { return folder.path() + "/" + name; }
-
     // A fresh working folder for one case, named after its row.
     std::string caseFolder(int index)
     {
@@ -306,13 +186,13 @@ protected:
     }
 
     // showcap against the shared server, or with no display at all.
-    std::unique_ptr<Launched> startShowcap(const std::string& work, const std::vector<std::string>& args, bool display,
+    std::unique_ptr<ChildProcess> startShowcap(const std::string& work, const std::vector<std::string>& args, bool display,
                                       Environment env = {})
     {
         std::vector<std::string> argv{showcapBinary};
         argv.insert(argv.end(), args.begin(), args.end());
         env.insert(env.begin(), {"DISPLAY", display ? server->display() : ""});
-        return std::make_unique<Launched>(argv, work, env, work);
+        return launch(argv, work, env, work);
     }
 
     // A stand-in for ffmpeg, first on PATH for the runs given its environment.
@@ -323,12 +203,7 @@ protected:
         writeTextFile(bin + "/ffmpeg", "#!/bin/sh\n" + script + "\n", 0755);
         return {{"PATH", bin + ":" + std::getenv("PATH")}};
     }
-
-    static std::unique_ptr<PrivateXServer> server;
-    TempFolder folder;
 };
-
-std::unique_ptr<PrivateXServer> CaptureDependability::server;
 
 TEST_F(CaptureDependability, AStopSignalEndsShowcapWithItsStatusLeavingNothingAndNoProcess)
 {
@@ -337,17 +212,17 @@ TEST_F(CaptureDependability, AStopSignalEndsShowcapWithItsStatusLeavingNothingAn
         std::vector<std::string> args;
         bool display;
         const char* encoder; // a stand-in ffmpeg's script, or null for the real one
-        std::function<bool(const std::string& work, const Launched& run)> begun; // when to send it
+        std::function<bool(const std::string& work, const ChildProcess& run)> begun; // when to send it
         int signal;
         bool toGroup; // Ctrl-C: the whole foreground process group
     };
-    const auto hiddenVideoBegun = [](const std::string& work, const Launched&) { return videoBegun(work); };
-    const auto frameBegun = [](const std::string& work, const Launched&) {
+    const auto hiddenVideoBegun = [](const std::string& work, const ChildProcess&) { return videoBegun(work); };
+    const auto frameBegun = [](const std::string& work, const ChildProcess&) {
         struct stat info;
         return stat((work + "/out/" + frameName(2)).c_str(), &info) == 0;
     };
-    const auto after = [](int ms) { return [ms](const std::string&, const Launched& run) { return run.elapsedMs() >= ms; }; };
-    const auto drawing = [](const std::string&, const Launched& run) { return isDrawing(run.pid()); };
+    const auto after = [](int ms) { return [ms](const std::string&, const ChildProcess& run) { return run.elapsedMs() >= ms; }; };
+    const auto drawing = [](const std::string&, const ChildProcess& run) { return isDrawing(run.pid()); };
     const std::vector<std::string> video{"video", "out.mp4", "--size", "160x120", "--fps", "10", "--to", "60"};
     const std::vector<std::string> frames{"frames", "out", "--size", "160x120", "--fps", "10", "--to", "60"};
     const std::vector<SignalCase> cases = {
@@ -372,13 +247,13 @@ TEST_F(CaptureDependability, AStopSignalEndsShowcapWithItsStatusLeavingNothingAn
         const std::string work = caseFolder(index++);
         const Environment env = c.encoder ? fakeEncoder(work, c.encoder) : Environment{};
         const std::vector<std::string> before = entries(work);
-        std::unique_ptr<Launched> run = startShowcap(work, c.args, c.display, env);
+        std::unique_ptr<ChildProcess> run = startShowcap(work, c.args, c.display, env);
         while (!c.begun(work, *run) && run->elapsedMs() < 60000 && run->wait(0) == -1)
             sleepMs(10);
-        ASSERT_EQ(run->wait(0), -1) << "ended before the signal: " << run->errors();
+        ASSERT_EQ(run->wait(0), -1) << "ended before the signal: " << run->standardError();
         run->signal(c.signal, c.toGroup);
-        EXPECT_EQ(run->wait(20000), 128 + c.signal) << run->errors();
-        EXPECT_EQ(run->errors(), interrupted);
+        EXPECT_EQ(run->wait(20000), 128 + c.signal) << run->standardError();
+        EXPECT_EQ(run->standardError(), interrupted);
         EXPECT_EQ(entries(work), before) << "partial output left";
         EXPECT_EQ(survivors(work), std::vector<std::string>{}) << "outlived showcap";
     }
@@ -389,7 +264,7 @@ TEST_F(CaptureDependability, KilledOutrightShowcapTakesItsXServerAndEncoderWithI
     // SIGKILL cannot be caught: no process may stay, and the video being written has no name
     // until it is complete (it used to stay behind under its hidden temporary name).
     const std::string work = caseFolder(0);
-    std::unique_ptr<Launched> run =
+    std::unique_ptr<ChildProcess> run =
         startShowcap(work, {"video", "out.mp4", "--size", "160x120", "--fps", "10", "--to", "60"}, false);
     EXPECT_TRUE(waitUntil([&] { return videoBegun(work) || run->wait(0) != -1; }, 60000));
     ASSERT_NE(privateServerOf(run->pid()), -1) << "no private X server";
@@ -402,15 +277,15 @@ TEST_F(CaptureDependability, KilledOutrightShowcapTakesItsXServerAndEncoderWithI
 TEST_F(CaptureDependability, ALostXServerEndsTheRunInOneLineTakingItsOutputAway)
 {
     const std::string work = caseFolder(0);
-    std::unique_ptr<Launched> run =
+    std::unique_ptr<ChildProcess> run =
         startShowcap(work, {"video", "out.mp4", "--size", "160x120", "--fps", "10", "--to", "60"}, false);
     EXPECT_TRUE(waitUntil([&] { return videoBegun(work) || run->wait(0) != -1; }, 60000));
     const pid_t xvfb = privateServerOf(run->pid());
     ASSERT_NE(xvfb, -1) << "no private X server";
     kill(xvfb, SIGTERM); // the server goes, tidily, from under showcap
-    EXPECT_EQ(run->wait(20000), 1) << run->errors();
-    EXPECT_EQ(run->errors().rfind("showcap: lost the connection to the X display :", 0), 0u) << run->errors();
-    EXPECT_EQ(lineCount(run->errors()), 1) << run->errors();
+    EXPECT_EQ(run->wait(20000), 1) << run->standardError();
+    EXPECT_EQ(run->standardError().rfind("showcap: lost the connection to the X display :", 0), 0u) << run->standardError();
+    EXPECT_EQ(lineCount(run->standardError()), 1) << run->standardError();
     EXPECT_EQ(entries(work), std::vector<std::string>{}) << "partial output left";
     EXPECT_EQ(survivors(work), std::vector<std::string>{});
 }
@@ -420,21 +295,21 @@ TEST_F(CaptureDependability, AnInterruptedFramesRunKeepsTheFramesOfAnEarlierRun)
     // The earlier run: frames 0 to 19. The later one goes further and is stopped past them; it
     // used to take every frame it had written away, the earlier run's included.
     const std::string work = caseFolder(0);
-    std::unique_ptr<Launched> first =
+    std::unique_ptr<ChildProcess> first =
         startShowcap(work, {"frames", "out", "--size", "160x120", "--fps", "4", "--to", "5"}, true);
-    ASSERT_EQ(first->wait(120000), 0) << first->errors();
+    ASSERT_EQ(first->wait(120000), 0) << first->standardError();
     const std::vector<std::string> earlier = entries(work + "/out");
     ASSERT_EQ(earlier.size(), 20u);
 
-    std::unique_ptr<Launched> later =
+    std::unique_ptr<ChildProcess> later =
         startShowcap(work, {"frames", "out", "--size", "160x120", "--fps", "4", "--to", "60"}, true);
     struct stat info;
     while (stat((work + "/out/" + frameName(24)).c_str(), &info) != 0 && later->elapsedMs() < 60000 &&
            later->wait(0) == -1)
         sleepMs(10);
     later->signal(SIGTERM);
-    EXPECT_EQ(later->wait(20000), 128 + SIGTERM) << later->errors();
-    EXPECT_EQ(later->errors(), interrupted);
+    EXPECT_EQ(later->wait(20000), 128 + SIGTERM) << later->standardError();
+    EXPECT_EQ(later->standardError(), interrupted);
     EXPECT_EQ(entries(work + "/out"), earlier) << "the earlier run's frames must all stay, and only they";
     for (const std::string& name : earlier)
         EXPECT_GT(readBounded(work + "/out/" + name).size(), 100u) << name << " is not a whole frame";
@@ -491,10 +366,10 @@ TEST_F(CaptureDependability, ShowcapRefusesToReplaceAnythingButARegularFile)
         c.prepare(work);
         const std::vector<std::string> before = entries(work);
         const std::vector<std::string> beforeInside = entries(work + "/out");
-        std::unique_ptr<Launched> run = startShowcap(work, c.args, true);
-        EXPECT_EQ(run->wait(60000), 1) << run->errors();
-        EXPECT_EQ(run->errors().rfind(c.message, 0), 0u) << run->errors();
-        EXPECT_EQ(lineCount(run->errors()), 1) << run->errors();
+        std::unique_ptr<ChildProcess> run = startShowcap(work, c.args, true);
+        EXPECT_EQ(run->wait(60000), 1) << run->standardError();
+        EXPECT_EQ(run->standardError().rfind(c.message, 0), 0u) << run->standardError();
+        EXPECT_EQ(lineCount(run->standardError()), 1) << run->standardError();
         EXPECT_EQ(entries(work), before) << "something was replaced or left";
         EXPECT_EQ(entries(work + "/out"), beforeInside) << "something was replaced or left";
         if (access((work + "/precious").c_str(), F_OK) == 0) {
@@ -530,9 +405,9 @@ TEST_F(CaptureDependability, DeviceNodesAtTheOutputStayAsTheyAre)
         ASSERT_EQ(c.make(device), 0) << std::strerror(errno);
         struct stat before, after;
         ASSERT_EQ(lstat(device.c_str(), &before), 0);
-        std::unique_ptr<Launched> run = startShowcap(work, {"frame", device, "--size", "160x120", "--at", "3"}, true);
-        EXPECT_EQ(run->wait(60000), 1) << run->errors();
-        EXPECT_EQ(run->errors(), "showcap: cannot write " + device + ": " + c.message + "\n");
+        std::unique_ptr<ChildProcess> run = startShowcap(work, {"frame", device, "--size", "160x120", "--at", "3"}, true);
+        EXPECT_EQ(run->wait(60000), 1) << run->standardError();
+        EXPECT_EQ(run->standardError(), "showcap: cannot write " + device + ": " + c.message + "\n");
         ASSERT_EQ(lstat(device.c_str(), &after), 0);
         EXPECT_EQ(after.st_ino, before.st_ino) << "replaced";
         EXPECT_EQ(after.st_mode, before.st_mode) << "replaced";
@@ -575,12 +450,12 @@ TEST_F(CaptureDependability, ShowcapWorksAtItsEdgesAndFailsInItsOwnWords)
         const std::string work = caseFolder(index++);
         Environment env = c.encoder ? fakeEncoder(work, c.encoder) : Environment{};
         env.insert(env.end(), c.env.begin(), c.env.end());
-        std::unique_ptr<Launched> run = startShowcap(work, c.args, c.display, env);
-        EXPECT_EQ(run->wait(120000), c.status) << run->errors();
+        std::unique_ptr<ChildProcess> run = startShowcap(work, c.args, c.display, env);
+        EXPECT_EQ(run->wait(120000), c.status) << run->standardError();
         if (c.message.empty()) {
-            EXPECT_EQ(run->errors(), "");
+            EXPECT_EQ(run->standardError(), "");
         } else {
-            EXPECT_EQ(run->errors().rfind(c.message, 0), 0u) << run->errors();
+            EXPECT_EQ(run->standardError().rfind(c.message, 0), 0u) << run->standardError();
         }
         std::vector<std::string> left = entries(work);
         left.erase(std::remove(left.begin(), left.end(), "bin/"), left.end());
@@ -616,11 +491,11 @@ TEST_F(CaptureDependability, MakedataNeverWritesThroughALinkAndRefusesSpecialFil
         writeTextFile(work + "/precious", "keep me");
         c.prepare(data);
         const std::vector<std::string> before = entries(data);
-        Launched run({makedataBinary, data}, work, {}, work);
-        EXPECT_EQ(run.wait(60000), 1) << run.errors();
+        const auto run = launch({makedataBinary, data}, work, {}, work);
+        EXPECT_EQ(run->wait(60000), 1) << run->standardError();
         std::string message = c.message;
         message.replace(message.find("DATA"), 4, data);
-        EXPECT_EQ(run.errors(), message + "\n");
+        EXPECT_EQ(run->standardError(), message + "\n");
         EXPECT_EQ(entries(data), before);
         EXPECT_EQ(readBounded(work + "/precious"), "keep me");
     }
@@ -636,11 +511,11 @@ TEST_F(CaptureDependability, ConcurrentMakedataRunsBothSucceedAndIgnorePlantedPa
     writeTextFile(work + "/precious", "keep me");
     for (const char* name : dataFiles)
         ASSERT_EQ(symlink("../precious", (data + "/" + name + ".partial").c_str()), 0);
-    Launched first({makedataBinary, data}, work, {}, work);
-    Launched second({makedataBinary, data}, work, {}, work);
-    EXPECT_EQ(first.wait(300000), 0) << first.errors();
-    EXPECT_EQ(second.wait(300000), 0) << second.errors();
-    EXPECT_EQ(first.errors() + second.errors(), "");
+    const auto first = launch({makedataBinary, data}, work, {}, work);
+    const auto second = launch({makedataBinary, data}, work, {}, work);
+    EXPECT_EQ(first->wait(300000), 0) << first->standardError();
+    EXPECT_EQ(second->wait(300000), 0) << second->standardError();
+    EXPECT_EQ(first->standardError() + second->standardError(), "");
     EXPECT_EQ(readBounded(work + "/precious"), "keep me");
     for (const char* name : dataFiles)
         EXPECT_TRUE(readBounded(data + "/" + name, 1 << 24) == readBounded(buildData + "/" + name, 1 << 24)) << name;
@@ -652,11 +527,11 @@ TEST_F(CaptureDependability, AnInterruptedMakedataLeavesOnlyWholeFiles)
 {
     const std::string work = caseFolder(0);
     const std::string data = work + "/iroiro";
-    Launched run({makedataBinary, data}, work, {}, work);
+    const auto run = launch({makedataBinary, data}, work, {}, work);
     // Stopped once it has begun writing: a temporary or a finished file is in the folder.
     EXPECT_TRUE(waitUntil([&] { return !entries(data).empty(); }, 60000)) << "makedata wrote nothing";
-    run.signal(SIGTERM);
-    EXPECT_EQ(run.wait(20000), 128 + SIGTERM) << run.errors();
+    run->signal(SIGTERM);
+    EXPECT_EQ(run->wait(20000), 128 + SIGTERM) << run->standardError();
     EXPECT_FALSE(hasHiddenEntry(data)) << "a temporary file left";
     for (const std::string& name : entries(data))
         EXPECT_TRUE(readBounded(data + "/" + name, 1 << 24) == readBounded(buildData + "/" + name, 1 << 24))
@@ -667,18 +542,17 @@ TEST_F(CaptureDependability, AnInterruptedMakedataLeavesOnlyWholeFiles)
 
 // showcap through a shell that first does `prelude` (e.g. deletes its own working folder or
 // ignores a signal, as nohup does) and then becomes showcap.
-std::unique_ptr<Launched> startThroughShell(const std::string& work, const std::string& prelude,
+std::unique_ptr<ChildProcess> startThroughShell(const std::string& work, const std::string& prelude,
                                             const std::string& showcapArgs, const std::string& display,
                                             Environment env = {})
 {
     env.insert(env.begin(), {"DISPLAY", display});
-    return std::make_unique<Launched>(
-        std::vector<std::string>{"/bin/sh", "-c", prelude + "; exec '" + showcapBinary + "' " + showcapArgs}, work,
-        env, work);
+    return launch(std::vector<std::string>{"/bin/sh", "-c", prelude + "; exec '" + showcapBinary + "' " + showcapArgs},
+                  work, env, work);
 }
 
 // True once the frames folder holds frame `frame`, or the run has ended.
-bool frameWrittenOrEnded(const std::string& folder, int frame, Launched& run)
+bool frameWrittenOrEnded(const std::string& folder, int frame, ChildProcess& run)
 {
     return waitUntil(
         [&] {
@@ -702,11 +576,11 @@ TEST_F(CaptureDependability, AWorkingFolderThatCannotBeResolvedIsRefusedAndNothi
     ASSERT_NO_FATAL_FAILURE(copyShowData(data));
         writeTextFile(data + "/notes.txt", "the user's notes");
         ASSERT_EQ(mkdir((work + "/gone").c_str(), 0755), 0);
-        std::unique_ptr<Launched> run = startThroughShell(
+        std::unique_ptr<ChildProcess> run = startThroughShell(
             work, "cd gone && rmdir ../gone", std::string(output) + " --size 64x36 --data '" + data + "'",
             server->display());
-        EXPECT_EQ(run->wait(60000), 1) << run->errors();
-        EXPECT_NE(run->errors().find("the working folder is gone"), std::string::npos) << run->errors();
+        EXPECT_EQ(run->wait(60000), 1) << run->standardError();
+        EXPECT_NE(run->standardError().find("the working folder is gone"), std::string::npos) << run->standardError();
         EXPECT_EQ(readBounded(data + "/notes.txt"), "the user's notes");
         EXPECT_EQ(entries(data).size(), 2u) << "only iroiro/ and notes.txt";
         EXPECT_EQ(entries(data + "/iroiro").size(), std::size(dataFiles));
@@ -723,12 +597,12 @@ TEST_F(CaptureDependability, ASignalIgnoredAtStartStaysIgnoredAndTheRunCompletes
     for (const auto& [name, signalNumber] : cases) {
         SCOPED_TRACE(name);
         const std::string work = caseFolder(index++);
-        std::unique_ptr<Launched> run = startThroughShell(
+        std::unique_ptr<ChildProcess> run = startThroughShell(
             work, std::string("trap '' ") + name, "frames out --size 160x90 --fps 10 --to 20 --data '" + buildData + "/..'",
             server->display());
         ASSERT_TRUE(frameWrittenOrEnded(work + "/out", 2, *run));
         run->signal(signalNumber);
-        EXPECT_EQ(run->wait(60000), 0) << run->errors();
+        EXPECT_EQ(run->wait(60000), 0) << run->standardError();
         EXPECT_EQ(entries(work + "/out").size(), 200u);
         EXPECT_EQ(survivors(work), std::vector<std::string>{});
     }
@@ -741,13 +615,13 @@ TEST_F(CaptureDependability, EveryTerminatingSignalStopsTheRunWithItsCleanup)
     for (int signalNumber : {SIGQUIT, SIGUSR1, SIGALRM}) {
         SCOPED_TRACE(signalNumber);
         const std::string work = caseFolder(index++);
-        std::unique_ptr<Launched> run =
+        std::unique_ptr<ChildProcess> run =
             startShowcap(work, {"frames", "out", "--size", "64x36", "--fps", "10", "--to", "60", "--data", buildData + "/.."},
                          true);
         ASSERT_TRUE(frameWrittenOrEnded(work + "/out", 2, *run));
         run->signal(signalNumber);
-        EXPECT_EQ(run->wait(20000), 128 + signalNumber) << run->errors();
-        EXPECT_EQ(run->errors(), interrupted);
+        EXPECT_EQ(run->wait(20000), 128 + signalNumber) << run->standardError();
+        EXPECT_EQ(run->standardError(), interrupted);
         struct stat info;
         EXPECT_NE(lstat((work + "/out").c_str(), &info), 0) << "the frames and the folder this run made are taken away";
         EXPECT_EQ(survivors(work), std::vector<std::string>{});
@@ -762,21 +636,21 @@ TEST_F(CaptureDependability, AStoppedFramesRunKeepsTheFramesAConcurrentRunWroteS
     const std::vector<std::string> range{"--size", "64x36", "--fps", "20", "--data", buildData + "/.."};
     std::vector<std::string> argsA{"frames", "out", "--to", "114"};
     argsA.insert(argsA.end(), range.begin(), range.end());
-    std::unique_ptr<Launched> a = startShowcap(work, argsA, true);
+    std::unique_ptr<ChildProcess> a = startShowcap(work, argsA, true);
     ASSERT_TRUE(frameWrittenOrEnded(work + "/out", 10, *a));
-    ASSERT_EQ(a->wait(0), -1) << "run A ended early: " << a->errors();
+    ASSERT_EQ(a->wait(0), -1) << "run A ended early: " << a->standardError();
 
     const std::string workB = caseFolder(1);
     std::vector<std::string> argsB{"frames", work + "/out", "--to", "0.25"};
     argsB.insert(argsB.end(), range.begin(), range.end());
-    std::unique_ptr<Launched> b = startShowcap(workB, argsB, true);
-    ASSERT_EQ(b->wait(60000), 0) << b->errors();
+    std::unique_ptr<ChildProcess> b = startShowcap(workB, argsB, true);
+    ASSERT_EQ(b->wait(60000), 0) << b->standardError();
     std::vector<std::string> written;
     for (int frame = 0; frame < 5; ++frame)
         written.push_back(readBounded(work + "/out/" + frameName(frame)));
 
     a->signal(SIGTERM);
-    EXPECT_EQ(a->wait(20000), 128 + SIGTERM) << a->errors();
+    EXPECT_EQ(a->wait(20000), 128 + SIGTERM) << a->standardError();
     EXPECT_EQ(entries(work + "/out").size(), 5u) << "B's five frames stay, A's own go";
     for (int frame = 0; frame < 5; ++frame)
         EXPECT_EQ(readBounded(work + "/out/" + frameName(frame)), written[std::size_t(frame)]) << frame;
@@ -792,10 +666,10 @@ TEST_F(CaptureDependability, ProgramsRunOnlyFromThePathAsTheUserStartedIt)
     ASSERT_EQ(mkdir(data.c_str(), 0755), 0);
     ASSERT_NO_FATAL_FAILURE(copyShowData(data));
     writeTextFile(data + "/ffmpeg", "#!/bin/sh\ntouch '" + work + "/planted-ffmpeg-ran'\nexit 1\n", 0755);
-    std::unique_ptr<Launched> run =
+    std::unique_ptr<ChildProcess> run =
         startShowcap(work, {"video", "out.mp4", "--size", "64x36", "--to", "0.5", "--data", data}, true,
                      {{"PATH", ":/usr/bin:/bin"}});
-    EXPECT_EQ(run->wait(120000), 0) << run->errors();
+    EXPECT_EQ(run->wait(120000), 0) << run->standardError();
     EXPECT_NE(access((work + "/planted-ffmpeg-ran").c_str(), F_OK), 0) << "the ffmpeg planted in the data folder ran";
     EXPECT_GT(readBounded(work + "/out.mp4", 1 << 24).size(), 1000u);
     EXPECT_EQ(survivors(work), std::vector<std::string>{});
@@ -808,10 +682,10 @@ TEST_F(CaptureDependability, AFramesFolderThatIsALinkIsRefusedWithTrailingSlashe
     ASSERT_EQ(symlink("target", (work + "/linkdir").c_str()), 0);
     for (const char* name : {"linkdir/", "linkdir//"}) {
         SCOPED_TRACE(name);
-        std::unique_ptr<Launched> run = startShowcap(
+        std::unique_ptr<ChildProcess> run = startShowcap(
             work, {"frames", name, "--size", "64x36", "--fps", "4", "--to", "0.5", "--data", buildData + "/.."}, true);
-        EXPECT_EQ(run->wait(60000), 1) << run->errors();
-        EXPECT_NE(run->errors().find("symbolic link"), std::string::npos) << run->errors();
+        EXPECT_EQ(run->wait(60000), 1) << run->standardError();
+        EXPECT_NE(run->standardError().find("symbolic link"), std::string::npos) << run->standardError();
         EXPECT_TRUE(entries(work + "/target").empty()) << "nothing is written through the link";
     }
     EXPECT_EQ(survivors(work), std::vector<std::string>{});
@@ -827,17 +701,17 @@ TEST_F(CaptureDependability, ADisplayThatStopsAnsweringIsReportedAndAStopIsHonou
     const std::vector<std::string> frame{"frame", "x.png", "--at", "5", "--size", "64x36", "--data", buildData + "/.."};
 
     const std::string work = caseFolder(0);
-    std::unique_ptr<Launched> run = startShowcap(work, frame, true, onFrozen);
-    EXPECT_EQ(run->wait(30000), 1) << run->errors();
-    EXPECT_NE(run->errors().find("does not answer"), std::string::npos) << run->errors();
+    std::unique_ptr<ChildProcess> run = startShowcap(work, frame, true, onFrozen);
+    EXPECT_EQ(run->wait(30000), 1) << run->standardError();
+    EXPECT_NE(run->standardError().find("does not answer"), std::string::npos) << run->standardError();
 
     const std::string stopped = caseFolder(1);
-    std::unique_ptr<Launched> stop = startShowcap(stopped, frame, true, onFrozen);
+    std::unique_ptr<ChildProcess> stop = startShowcap(stopped, frame, true, onFrozen);
     // Stopped while it waits for the display: once it has a child (the connection's probe).
     const std::string children = "/proc/" + std::to_string(stop->pid()) + "/task/" + std::to_string(stop->pid()) + "/children";
     EXPECT_TRUE(waitUntil([&] { return !readBounded(children).empty(); }, 10000));
     stop->signal(SIGTERM);
-    EXPECT_EQ(stop->wait(3000), 128 + SIGTERM) << stop->errors();
+    EXPECT_EQ(stop->wait(3000), 128 + SIGTERM) << stop->standardError();
 
     kill(frozen.pid(), SIGCONT);
     for (const std::string& folder : {work, stopped}) {
@@ -852,9 +726,9 @@ TEST_F(CaptureDependability, AReplacedOutputKeepsItsPermissions)
     const std::string work = caseFolder(0);
     writeTextFile(work + "/private.png", "an earlier capture", 0600);
     ASSERT_EQ(chmod((work + "/private.png").c_str(), 0600), 0);
-    std::unique_ptr<Launched> run =
+    std::unique_ptr<ChildProcess> run =
         startShowcap(work, {"frame", "private.png", "--at", "5", "--size", "64x36", "--data", buildData + "/.."}, true);
-    ASSERT_EQ(run->wait(60000), 0) << run->errors();
+    ASSERT_EQ(run->wait(60000), 0) << run->standardError();
     struct stat info;
     ASSERT_EQ(stat((work + "/private.png").c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0600u);
@@ -887,15 +761,15 @@ TEST_F(CaptureDependability, AStopWhileTheDisplayIsFrozenMidRunEndsWithItsCleanu
     PrivateXServer freezing(320, 240);
     ASSERT_TRUE(freezing.running());
     const std::string work = caseFolder(0);
-    std::unique_ptr<Launched> run = startShowcap(
+    std::unique_ptr<ChildProcess> run = startShowcap(
         work, {"frames", "out", "--size", "64x36", "--fps", "10", "--to", "60", "--data", buildData + "/.."}, true,
         {{"DISPLAY", freezing.display()}});
     ASSERT_TRUE(frameWrittenOrEnded(work + "/out", 2, *run));
     ASSERT_EQ(kill(freezing.pid(), SIGSTOP), 0);
     EXPECT_GT(framesOnceStill(work + "/out"), 0) << "the run went on without its display";
     run->signal(SIGTERM);
-    EXPECT_EQ(run->wait(20000), 128 + SIGTERM) << run->errors();
-    EXPECT_EQ(run->errors(), interrupted);
+    EXPECT_EQ(run->wait(20000), 128 + SIGTERM) << run->standardError();
+    EXPECT_EQ(run->standardError(), interrupted);
     EXPECT_EQ(entries(work), std::vector<std::string>{}) << "the frames and the folder this run made stay";
     EXPECT_EQ(survivors(work), std::vector<std::string>{});
     kill(freezing.pid(), SIGCONT);
@@ -907,10 +781,10 @@ TEST_F(CaptureDependability, AStopDuringOneLargeFrameEndsItWithoutDrawingItToThe
     // here, 25.5 s at 16384x16384). What the run does after the signal is measured in processor
     // time, which the machine's load does not stretch: a whole frame is several seconds of it.
     const std::string work = caseFolder(0);
-    std::unique_ptr<Launched> run = startShowcap(
+    std::unique_ptr<ChildProcess> run = startShowcap(
         work, {"frame", "big.png", "--at", "100", "--size", "8192x8192", "--data", buildData + "/.."}, true);
     ASSERT_TRUE(waitUntil([&] { return isDrawing(run->pid()) || run->wait(0) != -1; }, 60000));
-    ASSERT_EQ(run->wait(0), -1) << "ended before the signal: " << run->errors();
+    ASSERT_EQ(run->wait(0), -1) << "ended before the signal: " << run->standardError();
     const std::string stat = readBounded("/proc/" + std::to_string(run->pid()) + "/stat");
     std::istringstream fields(stat.substr(stat.rfind(')') + 2));
     std::string field;
@@ -920,8 +794,8 @@ TEST_F(CaptureDependability, AStopDuringOneLargeFrameEndsItWithoutDrawingItToThe
             ticks += std::atoll(field.c_str()); // utime and stime
     const double before = double(ticks) / double(sysconf(_SC_CLK_TCK));
     run->signal(SIGTERM);
-    EXPECT_EQ(run->wait(60000), 128 + SIGTERM) << run->errors();
-    EXPECT_EQ(run->errors(), interrupted);
+    EXPECT_EQ(run->wait(60000), 128 + SIGTERM) << run->standardError();
+    EXPECT_EQ(run->standardError(), interrupted);
     EXPECT_LT(run->cpuSeconds() - before, 2.0) << "the frame was drawn on after the stop";
     EXPECT_EQ(entries(work), std::vector<std::string>{});
     EXPECT_EQ(survivors(work), std::vector<std::string>{});
@@ -958,11 +832,11 @@ TEST_F(CaptureDependability, LimitsOfTheProcessAreSaidInOneLineBeforeAnythingRun
     for (const LimitCase& c : cases) {
         SCOPED_TRACE(c.why);
         const std::string work = caseFolder(index++);
-        std::unique_ptr<Launched> run =
+        std::unique_ptr<ChildProcess> run =
             startThroughShell(work, c.prelude, c.args, c.display ? server->display() : std::string());
-        EXPECT_EQ(run->wait(120000), 1) << run->errors().substr(0, 2000);
-        EXPECT_NE(run->errors().find(c.message), std::string::npos) << run->errors().substr(0, 2000);
-        EXPECT_EQ(lineCount(run->errors()), 1) << run->errors().size() << " bytes: " << run->errors().substr(0, 2000);
+        EXPECT_EQ(run->wait(120000), 1) << run->standardError().substr(0, 2000);
+        EXPECT_NE(run->standardError().find(c.message), std::string::npos) << run->standardError().substr(0, 2000);
+        EXPECT_EQ(lineCount(run->standardError()), 1) << run->standardError().size() << " bytes: " << run->standardError().substr(0, 2000);
         EXPECT_EQ(entries(work), std::vector<std::string>{});
         EXPECT_EQ(survivors(work), std::vector<std::string>{});
     }
@@ -974,15 +848,15 @@ TEST_F(CaptureDependability, AnOutputFolderRemovedDuringAVideoRunIsNamed)
     const std::string work = caseFolder(0);
     const std::string sub = work + "/sub";
     ASSERT_EQ(mkdir(sub.c_str(), 0755), 0);
-    std::unique_ptr<Launched> run = startShowcap(
+    std::unique_ptr<ChildProcess> run = startShowcap(
         work, {"video", "sub/out.mp4", "--size", "160x120", "--fps", "10", "--to", "30", "--data", buildData + "/.."},
         true);
     ASSERT_TRUE(waitUntil([&] { return isDrawing(run->pid()) || run->wait(0) != -1; }, 60000));
-    ASSERT_EQ(run->wait(0), -1) << "ended before the folder went: " << run->errors();
+    ASSERT_EQ(run->wait(0), -1) << "ended before the folder went: " << run->standardError();
     std::error_code ignored;
     std::filesystem::remove_all(sub, ignored);
-    EXPECT_EQ(run->wait(120000), 1) << run->errors();
-    EXPECT_EQ(run->errors(), "showcap: the folder " + sub + " was removed during the run\n");
+    EXPECT_EQ(run->wait(120000), 1) << run->standardError();
+    EXPECT_EQ(run->standardError(), "showcap: the folder " + sub + " was removed during the run\n");
     EXPECT_EQ(entries(work), std::vector<std::string>{});
     EXPECT_EQ(survivors(work), std::vector<std::string>{});
 }
@@ -993,13 +867,13 @@ TEST_F(CaptureDependability, AFramesFolderSwappedForALinkDuringARunIsNotFollowed
     // used to receive the rest of the frames.
     const std::string work = caseFolder(0);
     ASSERT_EQ(mkdir((work + "/target").c_str(), 0755), 0);
-    std::unique_ptr<Launched> run = startShowcap(
+    std::unique_ptr<ChildProcess> run = startShowcap(
         work, {"frames", "out", "--size", "64x36", "--fps", "10", "--to", "20", "--data", buildData + "/.."}, true);
     ASSERT_TRUE(frameWrittenOrEnded(work + "/out", 2, *run));
-    ASSERT_EQ(run->wait(0), -1) << "ended before the swap: " << run->errors();
+    ASSERT_EQ(run->wait(0), -1) << "ended before the swap: " << run->standardError();
     ASSERT_EQ(rename((work + "/out").c_str(), (work + "/moved").c_str()), 0);
     ASSERT_EQ(symlink("target", (work + "/out").c_str()), 0);
-    EXPECT_EQ(run->wait(120000), 0) << run->errors();
+    EXPECT_EQ(run->wait(120000), 0) << run->standardError();
     EXPECT_EQ(entries(work + "/target"), std::vector<std::string>{}) << "frames written through the link";
     EXPECT_EQ(entries(work + "/moved").size(), 200u);
     EXPECT_EQ(survivors(work), std::vector<std::string>{});
@@ -1021,11 +895,11 @@ TEST_F(CaptureDependability, AnOutputThisUserMayNotReplaceIsRefusedBeforeTheRend
     writeTextFile(sticky + "/out.png", "root's picture");
     for (const std::string& own : {folder.path(), work})
         ASSERT_EQ(chmod(own.c_str(), 0755), 0); // the unprivileged user finds its way in
-    Launched run({"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", showcapBinary, "frame",
-                  sticky + "/out.png", "--at", "5", "--size", "64x36", "--data", data},
-                 sticky, {{"DISPLAY", ""}}, work);
-    EXPECT_EQ(run.wait(60000), 1) << run.errors();
-    EXPECT_EQ(run.errors(), "showcap: cannot replace " + sticky + "/out.png: it belongs to another user and its folder " +
+    const auto run = launch({"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", showcapBinary,
+                             "frame", sticky + "/out.png", "--at", "5", "--size", "64x36", "--data", data},
+                            sticky, {{"DISPLAY", ""}}, work);
+    EXPECT_EQ(run->wait(60000), 1) << run->standardError();
+    EXPECT_EQ(run->standardError(), "showcap: cannot replace " + sticky + "/out.png: it belongs to another user and its folder " +
                                 sticky + " is sticky (only the file's owner may replace it)\n");
     EXPECT_EQ(readBounded(sticky + "/out.png"), "root's picture");
     EXPECT_EQ(entries(sticky), std::vector<std::string>{"out.png"});

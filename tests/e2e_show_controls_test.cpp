@@ -392,7 +392,7 @@ TEST_F(ControlsRun, TheEndEndsTheShowUnlessTheLoopIsOn)
         setTimer(c.timerMs);
         if (!c.loops) {
             ASSERT_TRUE(show->waitForExit(10000)) << "the show did not end";
-            EXPECT_EQ(show->exitStatus(), 0);
+            EXPECT_EQ(show->status(), 0);
             continue;
         }
         double share = 1.0;
@@ -448,7 +448,7 @@ TEST_F(ControlsRun, FTogglesFullScreenAtTheScreensCornerAndACentredWindowQEndsAn
     EXPECT_EQ(x->windowsNamed(showBinary).size(), 1u) << "the title stays the program's path";
     press("q");
     ASSERT_TRUE(show->waitForExit(promptExitMs)) << "q must end the show at once";
-    EXPECT_EQ(show->exitStatus(), 0);
+    EXPECT_EQ(show->status(), 0);
     EXPECT_EQ(showMessages(), "");
 }
 

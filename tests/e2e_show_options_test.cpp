@@ -34,7 +34,7 @@ protected:
         const std::string grab = folder.path() + "/first.raw";
         start(640, 480, false, args, workDir, {{"LD_PRELOAD", framePreload()}, {"FRAME_GRAB_FILE", grab}});
         EXPECT_TRUE(show->waitForExit(30000)) << "the first frame never came";
-        EXPECT_EQ(show->exitStatus(), 0);
+        EXPECT_EQ(show->status(), 0);
         return readGrab(grab);
     }
 
@@ -77,12 +77,12 @@ TEST_F(ShowOptionsRun, AtPlaysTheSoundtrackFromThatMomentAndEndsAt114_8Seconds)
     // A data folder whose path makes the soundtrack commands longer than their 64-character
     // buffer, with a space in it.
     const std::string data = folder.path() + "/a data folder with a name long enough to overflow";
-    ASSERT_EQ(std::system(("mkdir -p '" + data + "' && mv '" + dataPath("") + "' '" + data + "/'").c_str()), 0);
+    ASSERT_EQ(runCommand("mkdir -p '" + data + "' && mv '" + dataPath("") + "' '" + data + "/'").status, 0);
     const auto started = std::chrono::steady_clock::now();
     start(320, 240, false, {"--window=160x120", "--at", "100", "--data", data});
     ASSERT_TRUE(show->waitForExit(40000)) << "the show must end by itself";
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-    EXPECT_EQ(show->exitStatus(), 0);
+    EXPECT_EQ(show->status(), 0);
     EXPECT_GE(seconds, 14.8) << "ended before 114.8 s of show time";
     EXPECT_EQ(showMessages(), "");
 

@@ -75,7 +75,7 @@ TEST_F(WholeShow, PlaysEveryScenesPictureAndEndsByItselfWithStatusZeroAt114_8Sec
     }
 
     ASSERT_TRUE(show->waitForExit(80000)) << "the show must end by itself";
-    EXPECT_EQ(show->exitStatus(), 0);
+    EXPECT_EQ(show->status(), 0);
     EXPECT_GE(secondsIn(), 114.8) << "ended before the show's last millisecond";
     EXPECT_EQ(showMessages(), "");
 }

@@ -34,7 +34,6 @@ struct Outcome {
     std::string errors; // standard error
 };
 
-using Environment = std::vector<std::pair<std::string, std::string>>;
 
 // A picture or a video decoded by ffmpeg to RGB, top row first, one string per frame. PNG
 // checksums are verified, so a damaged file fails rather than decoding to something.
@@ -155,16 +154,8 @@ bool exists(const std::string& path)
 // Each test works in a fresh folder that holds no iroiro/, so showcap finds the build's data
 // beside itself, as it does when run from the repository root. All runs share one private X
 // server, unless a test says otherwise.
-class Showcap : public ::testing::Test {
+class Showcap : public SharedXServerTest<1280, 1024> {
 protected:
-    static void SetUpTestSuite() { server = std::make_unique<PrivateXServer>(1280, 1024); }
-    static void TearDownTestSuite() { server.reset(); }
-
-    void SetUp() override
-    {
-        ASSERT_TRUE(server && server->running()) << "Xvfb did not start";
-        ASSERT_FALSE(folder.path().empty());
-    }
 
     // Runs showcap in the test's folder; `env` adds to or overrides DISPLAY (an empty value unsets).
     Outcome run(const std::vector<std::string>& args, const Environment& env = {})
@@ -181,12 +172,10 @@ protected:
         ChildProcess child(argv, workDir, environment);
         Outcome outcome;
         if (child.waitForExit(300000))
-            outcome.status = child.exitStatus();
+            outcome.status = child.status();
         outcome.errors = child.standardError();
         return outcome;
     }
-
-    std::string path(const std::string& name) const { return folder.path() + "/" + name; }
 
     // A shell script run in the test's folder against the private server; its standard output.
     std::string runScript(const std::string& script)
@@ -197,12 +186,7 @@ protected:
         std::fclose(out);
         return server->run("sh '" + file + "'");
     }
-
-    static std::unique_ptr<PrivateXServer> server;
-    TempFolder folder;
 };
-
-std::unique_ptr<PrivateXServer> Showcap::server;
 
 TEST_F(Showcap, VideoHasItsFramesSizeRateCodecsAndTheSoundtrackOfItsRange)
 {
@@ -358,7 +342,7 @@ TEST_F(Showcap, CommandLineMistakesExitWithStatusTwoAndTheUsage)
 void linkData(const std::string& folder)
 {
     const std::string command = "mkdir -p '" + folder + "/iroiro' && ln -s '" + buildData + "'/* '" + folder + "/iroiro/'";
-    ASSERT_EQ(std::system(command.c_str()), 0);
+    ASSERT_EQ(runCommand(command).status, 0);
 }
 
 void writeTextFile(const std::string& path, const std::string& text, bool executable = false)

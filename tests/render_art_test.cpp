@@ -8,6 +8,7 @@
 #include "app/run.h"
 #include "app/show_state.h"
 #include "capture/offscreen.h"
+#include "support/offscreen_fixture.h"
 #include "support/sound_measures.h"
 
 #include <gtest/gtest.h>
@@ -27,33 +28,15 @@ namespace {
 
 constexpr int kFramesPerSecond = 60;
 
-// A run's frames drawn at one size, shared by the suites of each size.
+// A run's frames drawn at one size by the offscreen renderer the rendering tests share
+// (support/offscreen_fixture.h), opened once per suite.
 template <int Width, int Height>
-class ArtRenderAt : public ::testing::Test {
+class ArtRenderAt : public OffscreenTestOf<Width, Height> {
 public:
     static constexpr int kWidth = Width;
     static constexpr int kHeight = Height;
 
-    static void SetUpTestSuite()
-    {
-        failure().clear();
-        if (access(dataFilePath(glowPictureFile).c_str(), R_OK) != 0) {
-            failure() = "no " + dataFilePath(glowPictureFile) + ": run from the build folder after a full build";
-            return;
-        }
-        if (!openOffscreen(kWidth, kHeight, failure()) && failure().empty())
-            failure() = "the offscreen renderer did not open";
-    }
-
-    static void TearDownTestSuite() { closeOffscreen(); }
-
 protected:
-    void SetUp() override
-    {
-        if (!failure().empty())
-            FAIL() << failure();
-    }
-
     // The frame at `showTimeMs` of a fresh run at 60 fps, as showcap's frame mode draws it:
     // three bytes a pixel, rows bottom-up.
     static std::vector<std::uint8_t> frameAt(std::uint32_t showTimeMs)
@@ -210,13 +193,6 @@ protected:
         for (std::size_t p = 0; p < a.size() / 3; ++p)
             sum += std::fabs(lumaAt(a, p) - lumaAt(b, p));
         return sum / double(a.size() / 3);
-    }
-
-private:
-    static std::string& failure()
-    {
-        static std::string reason;
-        return reason;
     }
 };
 

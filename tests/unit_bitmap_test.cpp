@@ -5,6 +5,8 @@
 #include "textures/bitmap.h"
 #include "textures/picture_file.h"
 
+#include "support/command.h"
+
 #include <gtest/gtest.h>
 #include <cstdlib>
 #include <cstdio>
@@ -288,7 +290,7 @@ TEST_F(PictureFileReading, OnlyRegularFilesOfAPictureSizeAreDecoded)
     // A sound picture with a tail beyond any picture's size: refused by its size, unread (the
     // file is sparse, so the test writes nothing of it).
     const std::string huge = folder + "/huge.bmp";
-    ASSERT_EQ(std::system(("cp '" + picture + "' '" + huge + "'").c_str()), 0);
+    ASSERT_EQ(runCommand("cp '" + picture + "' '" + huge + "'").status, 0);
     ASSERT_EQ(truncate(huge.c_str(), off_t(maxBitmapFileBytes) + 1), 0);
 
     struct Case {

@@ -1,7 +1,7 @@
 // A picture file read safely and decoded.
 #include "textures/picture_file.h"
 
-#include "platform/file_read.h"
+#include "platform/whole_files.h"
 
 PictureRead readPictureFile(const char* path, DecodedBitmap& picture)
 {

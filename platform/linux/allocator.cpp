@@ -1,7 +1,9 @@
-// The allocator tuning behind tuneAllocatorForDrawing, with glibc's mallopt.
+// The allocator tuning behind tuneAllocatorForDrawing, with glibc's mallopt; blocks tried with
+// mmap.
 #include "platform/allocator.h"
 
 #include <malloc.h>
+#include <sys/mman.h>
 
 void tuneAllocatorForDrawing()
 {
@@ -13,4 +15,21 @@ void tuneAllocatorForDrawing()
     mallopt(M_MMAP_THRESHOLD, 256 * 1024 * 1024);
     mallopt(M_TRIM_THRESHOLD, 512 * 1024 * 1024);
     mallopt(M_TOP_PAD, 64 * 1024 * 1024);
+}
+
+bool mayHoldBlocks(std::size_t bytes, int count)
+{
+    // No allocation of its own: the try is made when memory may be short.
+    constexpr int mostBlocks = 8;
+    void* blocks[mostBlocks];
+    const int tried = count < mostBlocks ? count : mostBlocks;
+    bool held = count <= mostBlocks;
+    for (int i = 0; i < tried; ++i) {
+        blocks[i] = mmap(nullptr, bytes, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+        held = held && blocks[i] != MAP_FAILED;
+    }
+    for (int i = 0; i < tried; ++i)
+        if (blocks[i] != MAP_FAILED)
+            munmap(blocks[i], bytes);
+    return held;
 }

@@ -1,8 +1,5 @@
 // Multimedia commands carried out with SDL2_mixer: one music device, addressed by its path.
-#include "platform/multimedia.h"
-
-#include "platform/file_read.h"
-#include "platform/multimedia_command.h"
+#include "platform/multimedia_device.h"
 
 #include <SDL.h>
 #include <alsa/asoundlib.h>
@@ -84,16 +81,15 @@ bool openAudio()
     return true;
 }
 
-void openDevice(const char* path)
+} // namespace
+
+bool soundDeviceReady()
 {
-    if (!openAudio())
-        return;
-    // Only a regular file is read, whole and bounded: a FIFO in the soundtrack's place would
-    // block start-up in open(), and a device would never end. Anything that does not even start
-    // as an MP3 is refused before the decoder.
-    std::vector<std::uint8_t> bytes;
-    if (readRegularFile(path, maxSoundtrackBytes, bytes) != FileRead::ok || !startsLikeMp3(bytes))
-        return;
+    return openAudio();
+}
+
+void openSoundtrack(const std::string& path, std::vector<std::uint8_t>& bytes)
+{
     SDL_RWops* file = SDL_RWFromConstMem(bytes.data(), int(bytes.size()));
     if (!file)
         return;
@@ -107,7 +103,7 @@ void openDevice(const char* path)
     devicePath = path;
 }
 
-void playDevice(const std::string& path, int fromMs)
+void playSoundtrack(const std::string& path, int fromMs, bool)
 {
     if (!music || devicePath != path)
         return;
@@ -117,34 +113,14 @@ void playDevice(const std::string& path, int fromMs)
         Mix_FadeInMusicPos(music, 0, 0, fromMs / 1000.0); // no fade: straight in at the position
 }
 
-void pauseDevice(const std::string& path)
+void pauseSoundtrack(const std::string& path)
 {
     if (music && devicePath == path)
         Mix_PauseMusic();
 }
 
-void resumeDevice(const std::string& path)
+void resumeSoundtrack(const std::string& path)
 {
     if (music && devicePath == path)
         Mix_ResumeMusic();
-}
-
-} // namespace
-
-void sendMultimediaCommand(const char* command)
-{
-    if (!command)
-        return;
-    if (const char* path = argumentOf(command, "Open"))
-        openDevice(path);
-    else if (const char* argument = argumentOf(command, "Play")) {
-        std::string path;
-        int fromMs = 0;
-        splitPlayArgument(argument, path, fromMs);
-        playDevice(path, fromMs);
-    } else if (const char* path = argumentOf(command, "Pause")) {
-        pauseDevice(path);
-    } else if (const char* path = argumentOf(command, "Resume")) {
-        resumeDevice(path);
-    }
 }

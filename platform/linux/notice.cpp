@@ -1,11 +1,12 @@
 // The modal notice, through SDL's simple message box, shown from a process that ends with the show.
 #include "platform/notice.h"
 
+#include "platform/children.h"
+
 #include <SDL.h>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
-#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -31,16 +32,13 @@ void showNotice(const char* text)
     // SDL shows the box from a forked copy of the caller, which a show ended by a signal would
     // leave on screen for good. So the box is shown from a process group of our own, told by the
     // kernel when the show ends, however it ends.
-    const pid_t show = getpid();
-    const pid_t notice = fork();
-    if (notice == 0) {
-        setpgid(0, 0);
+    ChildSetup setup;
+    setup.deathSignal = SIGTERM;
+    setup.body = [text] {
         std::signal(SIGTERM, endNoticeGroup);
-        prctl(PR_SET_PDEATHSIG, SIGTERM);
-        if (getppid() != show)
-            _exit(2); // the show ended before the parent-death signal was set
-        _exit(showMessageBox(text) ? 0 : 1);
-    }
+        return showMessageBox(text) ? 0 : 1;
+    };
+    const pid_t notice = startChild(setup);
     bool shown = false;
     if (notice < 0) {
         shown = showMessageBox(text);

@@ -11,10 +11,16 @@ bool pathExists(const std::string& path)
     return lstat(path.c_str(), &info) == 0;
 }
 
-bool isDirectory(const std::string& path)
+bool isFolder(const std::string& path)
 {
     struct stat info;
     return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+bool isReadableFile(const std::string& path)
+{
+    struct stat info;
+    return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && access(path.c_str(), R_OK) == 0;
 }
 
 std::string executableFolder()

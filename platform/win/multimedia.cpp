@@ -1,9 +1,7 @@
 // Multimedia commands carried out by the Windows multimedia command strings (mciSendStringA),
 // with no reply buffer and no notification window, the result discarded: failures are silent.
-#include "platform/multimedia.h"
+#include "platform/multimedia_device.h"
 
-#include "platform/file_read.h"
-#include "platform/multimedia_command.h"
 #include "platform/win/text.h"
 
 #include <cstdint>
@@ -68,18 +66,17 @@ std::string deviceName(const std::string& path)
     return quoted(ansi);
 }
 
-// Only a regular file of a bounded size that starts as an MP3 does is handed to MCI: a FIFO or a
-// device in the soundtrack's place never is.
-bool isSoundtrackFile(const std::string& path)
+} // namespace
+
+bool soundDeviceReady()
 {
-    std::vector<std::uint8_t> bytes;
-    return readRegularFile(path.c_str(), maxSoundtrackBytes, bytes) == FileRead::ok && startsLikeMp3(bytes);
+    return true;
 }
 
-void openDevice(const std::string& path)
+// MCI opens the file by its path: the dispatch has already checked it is a regular file of a
+// bounded size that starts as an MP3 does, so a FIFO or a device in its place never reaches MCI.
+void openSoundtrack(const std::string& path, std::vector<std::uint8_t>&)
 {
-    if (!isSoundtrackFile(path))
-        return;
     closeSoundtrack();
     const std::string device = deviceFor(path);
     sendCommandString("Open " + device);
@@ -92,30 +89,22 @@ void openDevice(const std::string& path)
     (void)registered;
 }
 
-void playDevice(const char* argument)
+void playSoundtrack(const std::string& path, int fromMs, bool positioned)
 {
-    std::string path;
-    int fromMs = 0;
     // The first play after the open goes as it came. A later "Play <path>" (back to the start, a
     // loop) plays from the start as the interface says, where MCI's bare play would go on from
     // the device's position.
-    const bool from = splitPlayArgument(argument, path, fromMs) || playedSinceOpen;
+    const bool from = positioned || playedSinceOpen;
     sendCommandString("Play " + deviceName(path) + (from ? " from " + std::to_string(fromMs) : ""));
     playedSinceOpen = true;
 }
 
-} // namespace
-
-void sendMultimediaCommand(const char* command)
+void pauseSoundtrack(const std::string& path)
 {
-    if (!command)
-        return;
-    if (const char* path = argumentOf(command, "Open"))
-        openDevice(path);
-    else if (const char* argument = argumentOf(command, "Play"))
-        playDevice(argument);
-    else if (const char* path = argumentOf(command, "Pause"))
-        sendCommandString("Pause " + deviceName(path));
-    else if (const char* path = argumentOf(command, "Resume"))
-        sendCommandString("Resume " + deviceName(path));
+    sendCommandString("Pause " + deviceName(path));
+}
+
+void resumeSoundtrack(const std::string& path)
+{
+    sendCommandString("Resume " + deviceName(path));
 }

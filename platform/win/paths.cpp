@@ -11,10 +11,19 @@ bool pathExists(const std::string& path)
     return GetFileAttributesW(wideFromUtf8(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-bool isDirectory(const std::string& path)
+bool isFolder(const std::string& path)
 {
     const DWORD attributes = GetFileAttributesW(wideFromUtf8(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+bool isReadableFile(const std::string& path)
+{
+    // Told from its attributes alone, so that nothing is opened (a pipe's name would connect):
+    // a file that is not a folder or a device. Whether this process may read it, the read tells.
+    const DWORD attributes = GetFileAttributesW(wideFromUtf8(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES &&
+           (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) == 0;
 }
 
 std::string executableFolder()

@@ -1,4 +1,5 @@
-// A shell command run from a test: its exit status and everything it wrote to standard output.
+// A shell command run from a test (/bin/sh -c): its exit status and everything it wrote to standard
+// output; what it writes to standard error goes to the test's.
 #pragma once
 
 #include <string>

@@ -13,7 +13,7 @@ void copyShowData(const std::string& folder)
 {
     ASSERT_FALSE(folder.empty());
     const std::string data = std::string(SHOW_BUILD_DIR) + "/" + dataFolderName;
-    ASSERT_EQ(std::system(("cp -r '" + data + "' '" + folder + "/'").c_str()), 0)
+    ASSERT_EQ(runCommand("cp -r '" + data + "' '" + folder + "/'").status, 0)
         << "the build writes " << data << " beside the show";
 }
 
@@ -92,7 +92,7 @@ void ShowRun::pressEscapeAndExpectExitZero(const std::string& window)
 {
     x->run("xdotool key --window " + window + " Escape");
     ASSERT_TRUE(show->waitForExit(promptExitMs)) << "Escape must end the show at once";
-    EXPECT_EQ(show->exitStatus(), 0);
+    EXPECT_EQ(show->status(), 0);
 }
 
 std::vector<std::int16_t> decodeMp3(const std::string& path, double fromSeconds, double seconds)

@@ -1,4 +1,4 @@
-// A private Xvfb and child processes for the end-to-end tests.
+// A private Xvfb for the end-to-end tests, and the X tools run against it.
 #include "support/x_session.h"
 
 #include <algorithm>
@@ -18,55 +18,25 @@
 PrivateXServer::PrivateXServer(int width, int height, const std::string& fontPath,
                                const std::vector<std::string>& extraArguments)
 {
-    int fds[2];
-    if (pipe(fds) != 0)
-        return;
-    const std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x24";
-    pid_ = fork();
-    if (pid_ == 0) {
-        close(fds[0]);
-        const int devNull = open("/dev/null", O_WRONLY);
-        dup2(devNull, 1);
-        dup2(devNull, 2);
-        const std::string fd = std::to_string(fds[1]);
-        // -noreset: without it the server resets whenever its last client leaves, as each
-        // xwininfo poll before the show connects does, and refuses connections meanwhile.
-        std::vector<const char*> args = {"Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(),
-                                         "-nolisten", "tcp", "-noreset"};
-        if (!fontPath.empty())
-            args.insert(args.end(), {"-fp", fontPath.c_str()});
-        for (const std::string& argument : extraArguments)
-            args.push_back(argument.c_str());
-        args.push_back(nullptr);
-        execvp("Xvfb", const_cast<char* const*>(args.data()));
-        _exit(127);
-    }
-    close(fds[1]);
-    // Xvfb writes its display number to the pipe once it accepts connections.
-    char number[32] = {};
-    std::size_t got = 0;
-    ssize_t n;
-    while (got < sizeof number - 1 && (n = read(fds[0], number + got, sizeof number - 1 - got)) > 0) {
-        got += std::size_t(n);
-        if (std::strchr(number, '\n'))
-            break;
-    }
-    close(fds[0]);
-    if (got > 0)
-        display_ = ":" + std::string(number, std::strcspn(number, "\n"));
+    PrivateDisplaySetup setup;
+    setup.screen = std::to_string(width) + "x" + std::to_string(height) + "x24";
+    // Any local client: the X tools the tests run look at its windows and type into them.
+    setup.admitThisProcessOnly = false;
+    setup.fontPath = fontPath;
+    setup.arguments = extraArguments;
+    std::string error;
+    if (!startPrivateDisplay(setup, server_, error))
+        std::fprintf(stderr, "%s\n", error.c_str());
 }
 
 PrivateXServer::~PrivateXServer()
 {
-    if (pid_ > 0) {
-        kill(pid_, SIGTERM);
-        waitpid(pid_, nullptr, 0);
-    }
+    stopPrivateDisplay(server_);
 }
 
 std::string PrivateXServer::run(const std::string& command) const
 {
-    return runCommand("DISPLAY=" + display_ + " " + command + " 2>/dev/null").output;
+    return runCommand("DISPLAY=" + server_.display + " " + command + " 2>/dev/null").output;
 }
 
 std::vector<std::string> PrivateXServer::windowsNamed(const std::string& name) const
@@ -163,77 +133,6 @@ bool PrivateXServer::dismissWindow(const std::string& name, const std::string& w
             return false;
         sleepMs(50);
     }
-}
-
-ChildProcess::ChildProcess(const std::vector<std::string>& argv, const std::string& workDir,
-                           const std::vector<std::pair<std::string, std::string>>& env)
-{
-    stderrPath_ = workDir + "/stderr.txt";
-    pid_ = fork();
-    if (pid_ == 0) {
-        if (chdir(workDir.c_str()) != 0)
-            _exit(126);
-        // The program starts as from a terminal, whatever the test runner ignores or blocks: a
-        // shell's background job, for one, ignores SIGINT, and so would the child.
-        for (int s : {SIGINT, SIGQUIT, SIGTERM, SIGHUP, SIGPIPE})
-            signal(s, SIG_DFL);
-        sigset_t none;
-        sigemptyset(&none);
-        sigprocmask(SIG_SETMASK, &none, nullptr);
-        for (const auto& [name, value] : env) {
-            if (value.empty())
-                unsetenv(name.c_str());
-            else
-                setenv(name.c_str(), value.c_str(), 1);
-        }
-        const int err = open(stderrPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        const int devNull = open("/dev/null", O_RDWR);
-        dup2(devNull, 0);
-        dup2(devNull, 1);
-        dup2(err, 2);
-        std::vector<char*> args;
-        for (const std::string& a : argv)
-            args.push_back(const_cast<char*>(a.c_str()));
-        args.push_back(nullptr);
-        execv(args[0], args.data());
-        _exit(127);
-    }
-}
-
-ChildProcess::~ChildProcess()
-{
-    if (pid_ > 0) {
-        kill(pid_, SIGKILL);
-        waitpid(pid_, nullptr, 0);
-    }
-}
-
-bool ChildProcess::waitForExit(int timeoutMs)
-{
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (pid_ > 0) {
-        int status = 0;
-        if (waitpid(pid_, &status, WNOHANG) == pid_) {
-            status_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-            signal_ = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
-            pid_ = -1;
-            return true;
-        }
-        if (std::chrono::steady_clock::now() >= deadline)
-            return false;
-        sleepMs(10);
-    }
-    return true;
-}
-
-bool ChildProcess::running()
-{
-    return !waitForExit(0);
-}
-
-std::string ChildProcess::standardError() const
-{
-    return readWholeFile(stderrPath_);
 }
 
 std::string readWholeFile(const std::string& path)

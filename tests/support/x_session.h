@@ -2,10 +2,15 @@
 // look at its windows and type into them.
 #pragma once
 
+#include "platform/x_server.h"
+#include "support/child_process.h"
 #include "support/command.h"
 #include "support/temp_folder.h"
 
+#include <gtest/gtest.h>
+
 #include <functional>
+#include <memory>
 #include <string>
 #include <sys/types.h>
 #include <utility>
@@ -23,9 +28,9 @@ public:
     PrivateXServer(const PrivateXServer&) = delete;
     PrivateXServer& operator=(const PrivateXServer&) = delete;
 
-    bool running() const { return pid_ > 0 && !display_.empty(); }
-    pid_t pid() const { return pid_; } // e.g. to stop the server with SIGSTOP, as a frozen one
-    const std::string& display() const { return display_; }
+    bool running() const { return server_.server > 0 && !server_.display.empty(); }
+    pid_t pid() const { return server_.server; } // e.g. to stop the server with SIGSTOP, as a frozen one
+    const std::string& display() const { return server_.display; }
 
     // Runs a shell command with DISPLAY set to this server; returns its standard output.
     std::string run(const std::string& command) const;
@@ -56,8 +61,26 @@ public:
                        int timeoutMs) const;
 
 private:
-    pid_t pid_ = -1;
-    std::string display_;
+    PrivateDisplay server_;
+};
+
+// A test suite whose runs all share one private X server of Width x Height, started once.
+template <int Width, int Height>
+class SharedXServerTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { server = std::make_unique<PrivateXServer>(Width, Height); }
+    static void TearDownTestSuite() { server.reset(); }
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(server && server->running()) << "Xvfb did not start";
+        ASSERT_FALSE(folder.path().empty());
+    }
+
+    std::string path(const std::string& name) const { return folder.path() + "/" + name; }
+
+    static inline std::unique_ptr<PrivateXServer> server;
+    TempFolder folder; // the test's own working folder
 };
 
 // How long a show asked to end (a key, a signal) may take to be gone. It takes a fraction of a
@@ -66,32 +89,6 @@ private:
 // that waits on it is far from the show's own end (or holds the show's clock), so an end that
 // came by itself does not pass for one.
 constexpr int promptExitMs = 20000;
-
-// A child process with its own working directory and extra environment; standard error goes
-// to a file the test can read.
-class ChildProcess {
-public:
-    ChildProcess(const std::vector<std::string>& argv, const std::string& workDir,
-                 const std::vector<std::pair<std::string, std::string>>& env);
-    ~ChildProcess();
-    ChildProcess(const ChildProcess&) = delete;
-    ChildProcess& operator=(const ChildProcess&) = delete;
-
-    // Waits up to timeoutMs; true once the process has ended, with its exit status (-1 if it
-    // was ended by a signal, which terminatingSignal then names; 0 otherwise).
-    bool waitForExit(int timeoutMs);
-    bool running();
-    int exitStatus() const { return status_; }
-    int terminatingSignal() const { return signal_; }
-    pid_t pid() const { return pid_; } // -1 once the process has been waited for
-    std::string standardError() const;
-
-private:
-    pid_t pid_ = -1;
-    int status_ = -1;
-    int signal_ = 0;
-    std::string stderrPath_;
-};
 
 std::string readWholeFile(const std::string& path);
 

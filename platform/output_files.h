@@ -1,5 +1,6 @@
-// Output files on disk, for showcap and makedata: checks made before the work, temporary files
-// renamed into place only when complete, and the numbered frames of a frames folder. Only a
+// Output files on disk, for showcap and makedata: checks made before the work, nameless (or
+// hidden) temporary files placed at their names only when complete, and the numbered frames of a
+// frames folder. Only a
 // regular file is ever replaced: a symbolic link, FIFO, device or socket at an output's name is
 // refused, and nothing is written through one.
 #pragma once
@@ -11,8 +12,6 @@
 // `path` made absolute against the working directory, so that it survives a change of folder;
 // empty when the working directory cannot be resolved (deleted, or its path too long).
 std::string absolutePath(const std::string& path);
-
-bool isFolder(const std::string& path);
 
 // The folder part of `path` ("." when it has none) and its last part.
 std::string folderOf(const std::string& path);
@@ -43,6 +42,22 @@ struct OutputFolder {
 // folder). False with `error` set.
 bool openOutputFolder(const std::string& path, bool refuseLink, OutputFolder& folder, std::string& error);
 void closeOutputFolder(OutputFolder& folder);
+
+// Which file an entry of a folder is: another file put under the same name later is another.
+struct FileIdentity {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+};
+
+// The identity of the entry `name` in the folder itself (a link is not followed); false if none.
+bool identityIn(const OutputFolder& folder, const std::string& name, FileIdentity& identity);
+
+// Removes `name` from the folder while it is still the file `identity` names.
+void removeIfSame(const OutputFolder& folder, const std::string& name, const FileIdentity& identity);
+
+// Removes the folder at `path` while it is still the opened `folder` (not something put in its
+// place) and empty.
+void removeFolderIfSame(const std::string& path, const OutputFolder& folder);
 
 // Creates the frames folder when it is absent (`created` tells whether it did) and opens it,
 // refusing a link.
@@ -83,6 +98,3 @@ bool placeTemporary(const OutputFolder& folder, TemporaryFile& file, const std::
 bool writeWholeFile(const OutputFolder& folder, const std::string& name, const std::vector<std::uint8_t>& bytes,
                     bool& created, std::string& error);
 
-// The same for a file named by its path.
-bool writeWholeFile(const std::string& path, const std::vector<std::uint8_t>& bytes, bool& created,
-                    std::string& error);

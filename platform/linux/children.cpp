@@ -1,12 +1,12 @@
-// The operating system's side of the capture programs: signals, writes, PATH, children, X.
-#include "capture/system.h"
+// Child processes through fork and exec, process groups and the parent-death signal.
+#include "platform/children.h"
 
-#include "capture/output_files.h"
+#include "platform/output_files.h"
+#include "platform/stop_signals.h"
 
-#include <X11/Xlib.h>
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
+#include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
 #include <map>
@@ -18,48 +18,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+extern char** environ;
+
 namespace {
 
-// Every signal whose default is to end the process and that can be caught: each ends a run with
-// its cleanup. (SIGPIPE and SIGXFSZ are ignored instead: a failed write says why.)
-constexpr int stopSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGUSR1, SIGUSR2,
-                               SIGALRM, SIGVTALRM, SIGPROF, SIGXCPU};
-
-volatile std::sig_atomic_t requestedStop = 0;
-// The stop's wake-up call to the ending's thread: the handler writes a byte, the thread reads it.
-int stopPipe[2] = {-1, -1};
-void (*stopEnding)() = nullptr;
-
 constexpr off_t messagesLimit = 64 * 1024;
-
-void noteStop(int signalNumber)
-{
-    requestedStop = signalNumber;
-    if (stopPipe[1] >= 0) {
-        const int saved = errno;
-        const char byte = 1;
-        [[maybe_unused]] const ssize_t ignored = write(stopPipe[1], &byte, 1);
-        errno = saved;
-    }
-}
-
-void* waitForStop(void*)
-{
-    char byte;
-    while (read(stopPipe[0], &byte, 1) < 0 && errno == EINTR) {
-    }
-    stopEnding();
-    return nullptr;
-}
-
-sigset_t stopSignalSet()
-{
-    sigset_t set;
-    sigemptyset(&set);
-    for (int signalNumber : stopSignals)
-        sigaddset(&set, signalNumber);
-    return set;
-}
 
 void killGroup(pid_t child, int signalNumber)
 {
@@ -67,101 +30,33 @@ void killGroup(pid_t child, int signalNumber)
     kill(child, signalNumber);
 }
 
-} // namespace
-
-void catchStopSignals()
+// The parent's environment with `changes` made: a variable set, or unset by an empty value.
+std::vector<std::string> changedEnvironment(const std::vector<std::pair<std::string, std::string>>& changes)
 {
-    std::signal(SIGPIPE, SIG_IGN);
-    std::signal(SIGXFSZ, SIG_IGN);
-    struct sigaction action {};
-    action.sa_handler = noteStop;
-    action.sa_flags = SA_RESETHAND;
-    sigemptyset(&action.sa_mask);
-    for (int signalNumber : stopSignals) {
-        // A signal ignored when the program started stays ignored: nohup ignores SIGHUP, and a
-        // shell's background job SIGINT and SIGQUIT, so that they outlive the terminal.
-        struct sigaction inherited {};
-        if (sigaction(signalNumber, nullptr, &inherited) == 0 && inherited.sa_handler == SIG_IGN)
+    std::map<std::string, std::string> variables;
+    std::vector<std::string> order;
+    for (char** entry = environ; *entry; ++entry) {
+        const std::string text = *entry;
+        const std::size_t equals = text.find('=');
+        if (equals == std::string::npos)
             continue;
-        sigaction(signalNumber, &action, nullptr);
+        const std::string name = text.substr(0, equals);
+        if (variables.emplace(name, text.substr(equals + 1)).second)
+            order.push_back(name);
     }
-}
-
-int stopSignal()
-{
-    return requestedStop;
-}
-
-void endByStopSignal()
-{
-    const int signalNumber = requestedStop;
-    if (signalNumber == 0)
-        return;
-    std::fflush(stderr);
-    std::signal(signalNumber, SIG_DFL);
-    sigset_t set;
-    sigemptyset(&set);
-    sigaddset(&set, signalNumber);
-    pthread_sigmask(SIG_UNBLOCK, &set, nullptr);
-    raise(signalNumber);
-    _exit(128 + signalNumber);
-}
-
-void endOnStop(void (*ending)())
-{
-    if (stopEnding || pipe2(stopPipe, O_CLOEXEC | O_NONBLOCK) != 0)
-        return;
-    // The reading end waits; only the writing end, the handler's, must never block.
-    fcntl(stopPipe[0], F_SETFL, 0);
-    stopEnding = ending;
-    const StopSignalsHeld held; // the thread starts with them held, and keeps them so
-    pthread_t thread;
-    pthread_attr_t attributes;
-    pthread_attr_init(&attributes);
-    pthread_attr_setdetachstate(&attributes, PTHREAD_CREATE_DETACHED);
-    if (pthread_create(&thread, &attributes, waitForStop, nullptr) != 0)
-        stopEnding = nullptr;
-    pthread_attr_destroy(&attributes);
-    if (requestedStop != 0) // a stop that came before the thread listened
-        noteStop(requestedStop);
-}
-
-std::recursive_mutex& runLock()
-{
-    static std::recursive_mutex lock;
-    return lock;
-}
-
-StopSignalsHeld::StopSignalsHeld()
-{
-    const sigset_t set = stopSignalSet();
-    pthread_sigmask(SIG_BLOCK, &set, &previous_);
-}
-
-StopSignalsHeld::~StopSignalsHeld()
-{
-    pthread_sigmask(SIG_SETMASK, &previous_, nullptr);
-}
-
-bool writeAll(int fd, const void* data, std::size_t size)
-{
-    const char* next = static_cast<const char*>(data);
-    while (size > 0) {
-        if (requestedStop != 0) {
-            errno = EINTR;
-            return false;
-        }
-        const ssize_t written = write(fd, next, size);
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        next += written;
-        size -= std::size_t(written);
+    for (const auto& [name, value] : changes) {
+        if (!variables.count(name))
+            order.push_back(name);
+        variables[name] = value;
     }
-    return true;
+    std::vector<std::string> environment;
+    for (const std::string& name : order)
+        if (!variables[name].empty())
+            environment.push_back(name + "=" + variables[name]);
+    return environment;
 }
+
+} // namespace
 
 bool allowOpenFiles(int needed, std::string& error)
 {
@@ -216,13 +111,23 @@ pid_t startChild(const ChildSetup& setup)
     for (const std::string& word : setup.argv)
         argv.push_back(const_cast<char*>(word.c_str()));
     argv.push_back(nullptr);
+    const bool changesEnvironment = !setup.environment.empty();
+    std::vector<std::string> environment;
+    std::vector<char*> envp;
+    if (changesEnvironment) {
+        environment = changedEnvironment(setup.environment);
+        for (std::string& entry : environment)
+            envp.push_back(entry.data());
+        envp.push_back(nullptr);
+    }
     constexpr int mostPassed = 16;
     const int passed = int(setup.passedFiles.size());
-    if (passed > mostPassed) {
+    if (passed > mostPassed || (!setup.body && argv.size() < 2)) {
         errno = EINVAL;
         return -1;
     }
     const int* files = setup.passedFiles.data();
+    const char* workDir = setup.workDir.empty() ? nullptr : setup.workDir.c_str();
     const pid_t parent = getpid();
 
     const pid_t child = fork();
@@ -236,11 +141,18 @@ pid_t startChild(const ChildSetup& setup)
         prctl(PR_SET_PDEATHSIG, setup.deathSignal);
     if (getppid() != parent) // the parent died before the request took hold
         _exit(1);
+    if (setup.body)
+        _exit(setup.body());
     std::signal(SIGPIPE, SIG_DFL);
     std::signal(SIGXFSZ, SIG_DFL);
+    if (setup.defaultSignals)
+        for (int signalNumber : {SIGINT, SIGQUIT, SIGTERM, SIGHUP})
+            std::signal(signalNumber, SIG_DFL);
     sigset_t none;
     sigemptyset(&none);
     pthread_sigmask(SIG_SETMASK, &none, nullptr);
+    if (workDir && chdir(workDir) != 0)
+        _exit(126);
 
     // Each descriptor is first copied above the numbers being filled, so that none is
     // overwritten before it has been copied.
@@ -248,7 +160,7 @@ pid_t startChild(const ChildSetup& setup)
     const int devNull = open("/dev/null", O_RDWR);
     const int input = fcntl(setup.input >= 0 ? setup.input : devNull, F_DUPFD, spare);
     const int errors = fcntl(setup.errors >= 0 ? setup.errors : devNull, F_DUPFD, spare);
-    const int output = fcntl(devNull, F_DUPFD, spare);
+    const int output = fcntl(setup.output >= 0 ? setup.output : devNull, F_DUPFD, spare);
     int moved[mostPassed];
     bool ready = devNull >= 0 && input >= 0 && errors >= 0 && output >= 0;
     for (int i = 0; i < passed; ++i) {
@@ -265,9 +177,13 @@ pid_t startChild(const ChildSetup& setup)
     for (int i = 0; i < passed; ++i)
         dup2(moved[i], 3 + i);
     close_range(unsigned(spare), ~0U, 0);
-    execv(argv[0], argv.data());
+    if (changesEnvironment)
+        execve(argv[0], argv.data(), envp.data());
+    else
+        execv(argv[0], argv.data());
     _exit(127);
 }
+
 
 int openMessagesFile()
 {
@@ -307,7 +223,7 @@ int waitForChild(pid_t& child)
     while (waitid(P_PID, id_t(child), &info, WEXITED | WNOWAIT) != 0) {
         if (errno != EINTR)
             return -1;
-        if (requestedStop != 0 && !killed) {
+        if (stopSignal() != 0 && !killed) {
             killGroup(child, SIGKILL);
             killed = true;
         }
@@ -318,6 +234,24 @@ int waitForChild(pid_t& child)
         status = -1;
     child = -1;
     return status;
+}
+
+bool reapIfEnded(pid_t child, int& status, struct rusage* usage)
+{
+    if (child <= 0)
+        return false;
+    int waited = 0;
+    if (wait4(child, &waited, WNOHANG, usage) != child)
+        return false;
+    status = waited;
+    return true;
+}
+
+int shellStatus(int waitStatus)
+{
+    if (WIFEXITED(waitStatus))
+        return WEXITSTATUS(waitStatus);
+    return WIFSIGNALED(waitStatus) ? 128 + WTERMSIG(waitStatus) : -1;
 }
 
 void stopChild(pid_t child, int signalNumber, int graceMs)
@@ -346,17 +280,4 @@ void stopChild(pid_t child, int signalNumber, int graceMs)
     int status = 0;
     while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
     }
-}
-
-Display* connectToDisplay()
-{
-    const char* name = std::getenv("DISPLAY");
-    if (!name || !*name)
-        return nullptr;
-    for (int attempt = 0; attempt < 20; ++attempt) {
-        if (Display* display = XOpenDisplay(nullptr))
-            return display;
-        usleep(50000);
-    }
-    return nullptr;
 }

@@ -1,7 +1,11 @@
-// Whole-file reads of regular files, bounded and non-blocking.
-#include "platform/file_read.h"
+// Whole-file reads of regular files, bounded and non-blocking; whole writes, resumed until done.
+#include "platform/whole_files.h"
+
+#include "platform/output_files.h"
+#include "platform/stop_signals.h"
 
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <new>
 #include <sys/stat.h>
@@ -63,4 +67,39 @@ FileRead readRegularFile(const char* path, std::size_t maxBytes, std::vector<std
     if (result != FileRead::ok)
         bytes = {};
     return result;
+}
+
+bool writeAll(int fd, const void* data, std::size_t size)
+{
+    const char* next = static_cast<const char*>(data);
+    while (size > 0) {
+        if (stopSignal() != 0) {
+            errno = EINTR;
+            return false;
+        }
+        const ssize_t written = write(fd, next, size);
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        next += written;
+        size -= std::size_t(written);
+    }
+    return true;
+}
+
+bool writeWholeFile(const std::string& path, const std::vector<std::uint8_t>& bytes, bool& created,
+                    std::string& error)
+{
+    OutputFolder folder;
+    folder.path = folderOf(path);
+    folder.fd = open(folder.path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder.fd < 0) {
+        error = "cannot write " + path + ": " + std::strerror(errno);
+        return false;
+    }
+    const bool written = writeWholeFile(folder, nameOf(path), bytes, created, error);
+    closeOutputFolder(folder);
+    return written;
 }

@@ -1,7 +1,9 @@
 // Output files: checks, temporary names, and renaming complete files into place.
-#include "capture/output_files.h"
+#include "platform/output_files.h"
 
-#include "capture/system.h"
+#include "platform/paths.h"
+#include "platform/stop_signals.h"
+#include "platform/whole_files.h"
 
 #include <cerrno>
 #include <climits>
@@ -140,12 +142,6 @@ bool renameToFreeName(int folder, const std::string& temporary, const std::strin
 }
 
 } // namespace
-
-bool isFolder(const std::string& path)
-{
-    struct stat info;
-    return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
 
 std::string absolutePath(const std::string& path)
 {
@@ -387,17 +383,26 @@ bool writeWholeFile(const OutputFolder& folder, const std::string& name, const s
     return placeTemporary(folder, file, name, created, error);
 }
 
-bool writeWholeFile(const std::string& path, const std::vector<std::uint8_t>& bytes, bool& created,
-                    std::string& error)
+bool identityIn(const OutputFolder& folder, const std::string& name, FileIdentity& identity)
 {
-    OutputFolder folder;
-    folder.path = folderOf(path);
-    folder.fd = open(folder.path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folder.fd < 0) {
-        error = "cannot write " + path + ": " + reasonFromErrno();
+    struct stat info;
+    if (fstatat(folder.fd, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0)
         return false;
-    }
-    const bool written = writeWholeFile(folder, nameOf(path), bytes, created, error);
-    closeOutputFolder(folder);
-    return written;
+    identity = {std::uint64_t(info.st_dev), std::uint64_t(info.st_ino)};
+    return true;
+}
+
+void removeIfSame(const OutputFolder& folder, const std::string& name, const FileIdentity& identity)
+{
+    FileIdentity now;
+    if (identityIn(folder, name, now) && now.device == identity.device && now.inode == identity.inode)
+        unlinkat(folder.fd, name.c_str(), 0);
+}
+
+void removeFolderIfSame(const std::string& path, const OutputFolder& folder)
+{
+    struct stat named, opened;
+    if (!path.empty() && lstat(path.c_str(), &named) == 0 && fstat(folder.fd, &opened) == 0 &&
+        named.st_dev == opened.st_dev && named.st_ino == opened.st_ino)
+        rmdir(path.c_str());
 }

@@ -1,6 +1,6 @@
 // Whole-file reads of regular files, bounded, through the Windows file API's wide calls (the
 // show's paths are UTF-8).
-#include "platform/file_read.h"
+#include "platform/whole_files.h"
 
 #include "platform/win/text.h"
 

@@ -1,7 +1,10 @@
-// The private X server: the check for a display, and Xvfb started, admitted to and ended.
-#include "capture/headless.h"
+// The X display through Xlib, and the private X server: Xvfb started, admitted to and ended.
+#include "platform/x_server.h"
 
-#include "capture/system.h"
+#include "platform/children.h"
+#include "platform/clock.h"
+#include "platform/stop_signals.h"
+#include "platform/whole_files.h"
 
 #include <X11/Xlib.h>
 #include <cerrno>
@@ -12,7 +15,6 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/mman.h>
-#include <sys/prctl.h>
 #include <sys/random.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -22,9 +24,6 @@ namespace {
 
 constexpr char cookieName[] = "MIT-MAGIC-COOKIE-1";
 constexpr int cookieBytes = 16;
-// The frames are drawn into a framebuffer object at any size; the screen only holds a hidden
-// 16x16 window, so a small one will do.
-constexpr const char* screenSize = "640x480x24";
 constexpr int startTimeoutMs = 30000;
 constexpr int stopGraceMs = 3000;
 // How long a display may take to accept a connection before it counts as not answering.
@@ -79,16 +78,28 @@ std::string readDisplayNumber(int ready)
 
 } // namespace
 
+Display* connectToDisplay()
+{
+    const char* name = std::getenv("DISPLAY");
+    if (!name || !*name)
+        return nullptr;
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        if (Display* display = XOpenDisplay(nullptr))
+            return display;
+        usleep(50000);
+    }
+    return nullptr;
+}
+
 DisplayAnswer checkDisplay()
 {
     const char* name = std::getenv("DISPLAY");
     if (!name || !*name)
         return DisplayAnswer::none;
-    const pid_t probe = fork();
-    if (probe == 0) {
-        prctl(PR_SET_PDEATHSIG, SIGKILL);
-        _exit(connectToDisplay() ? 0 : 1);
-    }
+    ChildSetup setup;
+    setup.deathSignal = SIGKILL;
+    setup.body = [] { return connectToDisplay() ? 0 : 1; };
+    const pid_t probe = startChild(setup);
     if (probe < 0) {
         Display* display = connectToDisplay();
         if (display)
@@ -110,37 +121,53 @@ DisplayAnswer checkDisplay()
     }
 }
 
-bool startPrivateDisplay(PrivateDisplay& display, std::string& error)
+bool startPrivateDisplay(const PrivateDisplaySetup& setup, PrivateDisplay& display, std::string& error)
 {
     const std::string xvfb = findProgram("Xvfb");
     if (xvfb.empty()) {
         error = "no X display, and no Xvfb to start a private one: install xvfb, or set DISPLAY";
         return false;
     }
+    const bool admitting = setup.admitThisProcessOnly;
     std::uint8_t cookie[cookieBytes];
-    if (getrandom(cookie, sizeof cookie, 0) != ssize_t(sizeof cookie)) {
+    if (admitting && getrandom(cookie, sizeof cookie, 0) != ssize_t(sizeof cookie)) {
         error = std::string("cannot make a key for a private X server: ") + std::strerror(errno);
         return false;
     }
-    const std::vector<std::uint8_t> entry = authorityEntry(cookie);
-    const int authority = memfd_create("showcap-xauthority", MFD_CLOEXEC);
+    int authority = -1;
+    if (admitting) {
+        const std::vector<std::uint8_t> entry = authorityEntry(cookie);
+        authority = memfd_create("showcap-xauthority", MFD_CLOEXEC);
+        if (authority >= 0 && !writeAll(authority, entry.data(), entry.size())) {
+            close(authority);
+            authority = -1;
+        }
+    }
     const int messages = openMessagesFile();
     int ready[2] = {-1, -1};
-    const bool prepared = authority >= 0 && messages >= 0 && writeAll(authority, entry.data(), entry.size()) &&
-                          pipe2(ready, O_CLOEXEC) == 0;
+    const bool prepared = (!admitting || authority >= 0) && messages >= 0 && pipe2(ready, O_CLOEXEC) == 0;
 
-    ChildSetup setup;
-    // Descriptor 3 is the authority file, 4 the pipe the display number comes back through.
-    setup.argv = {xvfb, "-displayfd", "4", "-auth", "/proc/self/fd/3", "-nolisten", "tcp", "-noreset",
-                  "-screen", "0", screenSize};
-    setup.deathSignal = SIGTERM;
-    setup.errors = messages;
-    setup.passedFiles = {authority, ready[1]};
+    ChildSetup child;
+    // Handed on as descriptors 3, 4, ...: the authority file when admitting, then the pipe the
+    // display number comes back through.
+    const std::string readyFd = admitting ? "4" : "3";
+    child.argv = {xvfb, "-displayfd", readyFd};
+    if (admitting)
+        child.argv.insert(child.argv.end(), {"-auth", "/proc/self/fd/3"});
+    child.argv.insert(child.argv.end(), {"-nolisten", "tcp", "-noreset", "-screen", "0", setup.screen});
+    if (!setup.fontPath.empty())
+        child.argv.insert(child.argv.end(), {"-fp", setup.fontPath});
+    child.argv.insert(child.argv.end(), setup.arguments.begin(), setup.arguments.end());
+    child.deathSignal = SIGTERM;
+    child.errors = messages;
+    if (admitting)
+        child.passedFiles.push_back(authority);
+    child.passedFiles.push_back(ready[1]);
     pid_t server = -1;
     int failure = errno;
     if (prepared) {
         const std::lock_guard<std::recursive_mutex> hold(runLock());
-        server = startChild(setup);
+        server = startChild(child);
         failure = errno;
         display.server = server;
     }
@@ -170,9 +197,11 @@ bool startPrivateDisplay(PrivateDisplay& display, std::string& error)
     close(messages);
     const std::lock_guard<std::recursive_mutex> hold(runLock());
     display.display = ":" + number;
-    setenv("DISPLAY", display.display.c_str(), 1);
-    XSetAuthorization(const_cast<char*>(cookieName), int(sizeof cookieName - 1),
-                      reinterpret_cast<char*>(cookie), cookieBytes);
+    if (admitting) {
+        setenv("DISPLAY", display.display.c_str(), 1);
+        XSetAuthorization(const_cast<char*>(cookieName), int(sizeof cookieName - 1),
+                          reinterpret_cast<char*>(cookie), cookieBytes);
+    }
     return true;
 }
 

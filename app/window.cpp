@@ -5,6 +5,7 @@
 #include "app/controls.h"
 #include "app/drawing_state.h"
 #include "app/frame.h"
+#include "app/run.h"
 #include "app/show_state.h"
 #include "app/timeline.h"
 
@@ -52,21 +53,30 @@ void carryOut(const WindowChanges& changes)
         glutPostRedisplay();
 }
 
+void hiddenTick(int spell);
+
 void controlChosen(Control control)
 {
     const WindowChanges changes = applyControl(control);
     keepFramesComing(); // a pause or a resume
     carryOut(changes);
+    // Out of sight no frame comes to carry a jump out: the timer's next step does, at once, so
+    // picture and sound move as they would in sight. A new chain; the running one stops.
+    if (hidden && control != Control::none)
+        glutTimerFunc(0, hiddenTick, ++hiddenSpell);
 }
 
 void hiddenTick(int spell)
 {
     if (!hidden || spell != hiddenSpell)
         return;
-    // The same clock and schedule the frames use, so the show ends where a frame would end it.
-    const std::int32_t showTimeMs = std::int32_t(advanceShowClock());
+    // The same clock step and schedule the frames use, so the show ends where a frame would end
+    // it, and a key's jump is carried out as after a frame: the clock and the sound together.
+    const std::uint32_t stepTimeMs = advanceShowClock();
     if (showState.scene == endScene && !loopAtEnd())
         std::exit(0);
+    carryOut(afterClockStep(stepTimeMs));
+    const std::int32_t showTimeMs = std::int32_t(clockReadingMs() - showState.startTime);
     std::int32_t wait = showEndMs - showTimeMs;
     if (wait > hiddenTickMs || wait < 1)
         wait = hiddenTickMs; // below 1: a jump back past the start, while the clock is negative

@@ -8,6 +8,7 @@
 #include "app/run.h"
 #include "app/show_state.h"
 #include "app/timeline.h"
+#include "platform/allocator.h"
 
 #include <GL/freeglut.h>
 #include <cstdint>
@@ -17,6 +18,13 @@ namespace {
 
 // How often the clock is looked at while hidden; the last wait is cut to end the show on time.
 constexpr std::int32_t hiddenTickMs = 100;
+
+// A window this large (8192 x 4096 pixels and up) has drawing buffers of hundreds of megabytes;
+// freed, the allocator's tuning keeps them. Left for a window a quarter of its size or less, the
+// freed memory goes back to the system once the smaller window's frames have replaced them.
+constexpr long long largeWindowPixels = 8192LL * 4096;
+long long largestPixels = 0; // the largest window since the memory was last released
+int framesUntilRelease = 0;  // frames still to come before the release; 0: none pending
 
 bool hidden = false;
 // Counts the times the window went out of sight: a timer set during an earlier time out of sight
@@ -106,6 +114,9 @@ void displayFrame()
     drawFrameAt(showTimeMs); // at the show's end (no loop) the process ends here, nothing swapped
     drawStatusLineIfShown(showTimeMs);
     glutSwapBuffers();
+    // The renderer replaces the large buffers at the first frames of the new size.
+    if (framesUntilRelease > 0 && --framesUntilRelease == 0)
+        releaseFreedMemory();
     carryOut(afterFrame(showTimeMs));
 }
 
@@ -117,6 +128,13 @@ void requestRedisplay()
 void windowReshaped(int width, int height)
 {
     reshapeWindow(width, height);
+    const long long pixels = (long long)width * height;
+    if (pixels > largestPixels) {
+        largestPixels = pixels;
+    } else if (largestPixels >= largeWindowPixels && pixels * 4 <= largestPixels) {
+        largestPixels = pixels;
+        framesUntilRelease = 2;
+    }
     carryOut(windowResized());
 }
 

@@ -3,3 +3,7 @@
 
 // Call first thing in main (and when the offscreen renderer opens), before any GL work.
 void tuneAllocatorForDrawing();
+
+// Hands the freed memory the tuning keeps back to the system: for after a very large drawing
+// surface is left (its buffers, hundreds of megabytes, would otherwise stay resident).
+void releaseFreedMemory();

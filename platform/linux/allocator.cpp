@@ -14,3 +14,8 @@ void tuneAllocatorForDrawing()
     mallopt(M_TRIM_THRESHOLD, 512 * 1024 * 1024);
     mallopt(M_TOP_PAD, 64 * 1024 * 1024);
 }
+
+void releaseFreedMemory()
+{
+    malloc_trim(0);
+}

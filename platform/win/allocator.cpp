@@ -3,3 +3,6 @@
 #include "platform/allocator.h"
 
 void tuneAllocatorForDrawing() {}
+
+// The C runtime's heap gives large freed blocks back by itself.
+void releaseFreedMemory() {}

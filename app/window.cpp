@@ -12,6 +12,7 @@
 
 #include <GL/freeglut.h>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 
 namespace {
@@ -33,6 +34,16 @@ int hiddenSpell = 0;
 
 // Frames back to back while the show plays in sight; none by themselves while it is paused or
 // hidden (GLUT then waits for events and draws only when the window needs it).
+// q and Escape: the viewer asked for the end, and the process ends at once with status 0, as a
+// stop signal ends it. Shutting the sound down in order waits for the mixer's thread and SDL's
+// device thread, a quarter of a second and more; ending the process stops the sound with it, and
+// writes nothing but what the standard streams still buffer.
+[[noreturn]] void endAtTheViewersKey()
+{
+    std::fflush(nullptr);
+    std::_Exit(0);
+}
+
 void keepFramesComing()
 {
     glutIdleFunc(showPaused() || hidden ? nullptr : requestRedisplay);
@@ -41,7 +52,7 @@ void keepFramesComing()
 void carryOut(const WindowChanges& changes)
 {
     if (changes.quit)
-        std::exit(0);
+        endAtTheViewersKey();
     switch (changes.screen) {
     case WindowChanges::Screen::unchanged: break;
     case WindowChanges::Screen::enterFullScreen:
@@ -141,7 +152,7 @@ void windowReshaped(int width, int height)
 void keyPressed(unsigned char key, int, int)
 {
     if (key == 27)
-        std::exit(0);
+        endAtTheViewersKey();
     controlChosen(controlForKey(key));
 }
 

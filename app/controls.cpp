@@ -15,8 +15,20 @@
 
 #include <GL/freeglut.h> // the special keys' codes
 #include <algorithm>
+#include <climits>
 
 namespace {
+
+constexpr std::int64_t jumpStepMs = 10000;
+
+// Where a flag's step and the presses beyond it put the clock: the presses each count one step.
+std::int32_t withExtraPresses(std::int32_t clockMs, int forwardPresses, int backPresses)
+{
+    const std::int64_t extra = std::int64_t(std::max(0, forwardPresses - 1)) - std::max(0, backPresses - 1);
+    const std::int64_t target = std::int64_t(clockMs) + extra * jumpStepMs;
+    // Far enough back to wait a long time for 0 s, never so far that the clock's arithmetic wraps.
+    return std::int32_t(std::clamp<std::int64_t>(target, INT_MIN / 2, showEndMs));
+}
 
 // How long the status line stays after a key, in ms of real time (not show time, which a pause
 // or a jump moves).
@@ -34,6 +46,11 @@ struct Controls {
     std::uint32_t pausedReading = 0; // the timer reading the show clock is held at
 
     bool stepRequested = false;        // skipForward or skipBack set by a key, not yet followed
+    // Presses of Right and Left since the last jump was carried out. The flags move the clock by
+    // one step each, however many presses came before the clock step took them; the presses
+    // beyond the first each add their own step when the jump is carried out.
+    int forwardPresses = 0;
+    int backPresses = 0;
     Control sceneJump = Control::none; // previousScene, nextScene or restart, not yet carried out
 
     bool soundMoved = false;        // the show time moved while paused: on resume, play from there
@@ -73,6 +90,7 @@ void moveShowTo(std::int32_t targetMs)
 {
     controls.soundWaitsForZero = false;
     if (targetMs < 0) {
+        startShowClock(clockReadingMs(), std::uint32_t(targetMs)); // unsigned: wraps to before 0
         pauseMusic();
         controls.soundWaitsForZero = true;
         return;
@@ -207,10 +225,12 @@ void requestJump(Control control)
     switch (control) {
     case Control::forward:
         showState.skipForward = 1;
+        controls.forwardPresses = std::min(controls.forwardPresses + 1, INT_MAX / 2);
         controls.stepRequested = true;
         break;
     case Control::back:
         showState.skipBack = 1;
+        controls.backPresses = std::min(controls.backPresses + 1, INT_MAX / 2);
         controls.stepRequested = true;
         break;
     case Control::previousScene:
@@ -226,12 +246,14 @@ bool takeJumpTarget(std::int32_t frameShowTimeMs, std::int32_t& targetMs)
         targetMs = sceneJumpTarget(controls.sceneJump, frameShowTimeMs);
         controls.sceneJump = Control::none;
         controls.stepRequested = false;
+        controls.forwardPresses = controls.backPresses = 0;
         return true;
     }
     if (!controls.stepRequested || showState.skipForward == 1 || showState.skipBack == 1)
         return false;
     controls.stepRequested = false;
-    targetMs = clockNowMs();
+    targetMs = withExtraPresses(clockNowMs(), controls.forwardPresses, controls.backPresses);
+    controls.forwardPresses = controls.backPresses = 0;
     return true;
 }
 
@@ -311,6 +333,14 @@ WindowChanges afterFrame(std::uint32_t frameShowTimeMs)
             centredWindow(placementArea(), windowFrame(), controls.windowWidth, controls.windowHeight);
     }
     controls.rebuiltForNextFrame = false;
+    const WindowChanges moved = afterClockStep(frameShowTimeMs);
+    changes.redisplay = moved.redisplay;
+    return changes;
+}
+
+WindowChanges afterClockStep(std::uint32_t frameShowTimeMs)
+{
+    WindowChanges changes;
     std::int32_t targetMs = 0;
     if (takeJumpTarget(std::int32_t(frameShowTimeMs), targetMs)) {
         moveShowTo(targetMs);

@@ -64,14 +64,16 @@ void initControls(bool fullScreen, int windowWidth, int windowHeight, bool loop)
 // window is to do.
 WindowChanges applyControl(Control control);
 
-// Sets the request that a jump key stands for, to be carried out at the next frame: skipForward
-// or skipBack for the 10 s jumps (the show clock moves startTime for them), a target for the
-// scene jumps and Home. Other controls are not jumps and are ignored here.
+// Sets the request that a jump key stands for, to be carried out at the next step of the show
+// clock: skipForward or skipBack for the 10 s jumps (the show clock moves startTime for them), a
+// target for the scene jumps and Home. Every press of Right or Left counts: presses that come
+// before the clock has taken the flag each add 10 s when the jump is carried out. Other controls
+// are not jumps and are ignored here.
 void requestJump(Control control);
 
-// The show time a requested jump lands on, once the frame that carries it out has been drawn
-// (`frameShowTimeMs` is that frame's show time): for the 10 s jumps, where the moved start time
-// puts the clock now. False when no jump was requested or its frame is still to come; the request
+// The show time a requested jump lands on, once the clock step that carries it out has been
+// taken (`frameShowTimeMs` is that step's show time): for the 10 s jumps, where the moved start
+// time puts the clock now, plus 10 s for each press beyond the one the flag stood for. False when no jump was requested or its frame is still to come; the request
 // is taken either way.
 bool takeJumpTarget(std::int32_t frameShowTimeMs, std::int32_t& targetMs);
 
@@ -95,5 +97,9 @@ void drawStatusLineIfShown(std::uint32_t frameShowTimeMs);
 // After the frame's swap: the window's placement after a toggle out of full screen, a requested
 // jump carried out, and the soundtrack started once a clock sent back before 0 catches up.
 WindowChanges afterFrame(std::uint32_t frameShowTimeMs);
+// After any step of the show clock (a frame's, or the hidden window's timer, where no frame is
+// drawn): a requested jump carried out, picture and sound together, and the soundtrack started
+// once a clock sent back before 0 catches up. `showTimeMs` is the time that step read.
+WindowChanges afterClockStep(std::uint32_t showTimeMs);
 
 bool showPaused();

@@ -45,7 +45,8 @@ bool applyCommandLine(int argc, char** argv, ShowOptions& options, int& status)
         return false;
     }
     const std::string& requested = options.shared.dataFolder;
-    const std::string folder = locateDataFolder(requested);
+    std::string passedOver;
+    const std::string folder = locateDataFolder(requested, &passedOver);
     if (folder.empty() && !requested.empty()) {
         std::fprintf(stderr, "%s: --data %s: no %s/ folder there\n%s", name, requested.c_str(), dataFolderName,
                      showUsage(program).c_str());
@@ -56,6 +57,9 @@ bool applyCommandLine(int argc, char** argv, ShowOptions& options, int& status)
     // line here on where the show looked and how to point it elsewhere.
     if (!folder.empty())
         setDataFolder(folder + "/" + dataFolderName + "/");
+    if (!passedOver.empty())
+        std::fprintf(stderr, "%s: reading the data from %s (%s/%s/ holds only some of the files)\n", name,
+                     dataFolder().c_str(), passedOver.c_str(), dataFolderName);
     const std::vector<std::string> missing = missingPictures();
     if (!missing.empty()) {
         std::string names;

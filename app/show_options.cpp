@@ -56,7 +56,10 @@ bool parseSize(const std::string& text, int largestSide, int& width, int& height
 bool parseShowTime(const std::string& text, std::uint32_t& ms)
 {
     const std::size_t dot = text.find('.');
-    const std::string whole = text.substr(0, dot);
+    std::string whole = text.substr(0, dot);
+    // Leading zeros say nothing; at least one digit stays.
+    while (whole.size() > 1 && whole[0] == '0')
+        whole.erase(0, 1);
     const std::string fraction = dot == std::string::npos ? std::string() : text.substr(dot + 1);
     if (whole.empty() || whole.size() > 7 || fraction.size() > 3 || (dot != std::string::npos && fraction.empty()))
         return false;
@@ -92,6 +95,14 @@ std::string formatShowTime(std::uint32_t ms)
     return text + "." + decimals;
 }
 
+std::string echoed(const std::string& text)
+{
+    constexpr std::size_t longest = 64;
+    if (text.size() <= longest)
+        return text;
+    return text.substr(0, longest) + "... (" + std::to_string(text.size()) + " characters)";
+}
+
 bool isSharedOption(const std::string& name)
 {
     return name == "--at" || name == "--data";
@@ -102,7 +113,7 @@ bool applySharedOption(const std::string& name, const std::string& value, Shared
 {
     if (name == "--at") {
         if (!parseShowTime(value, options.atMs)) {
-            error = "--at " + value + ": give seconds of show time, such as 25 or 95.5 (at most three decimals)";
+            error = "--at " + echoed(value) + ": give seconds of show time, such as 25 or 95.5 (at most three decimals)";
             return false;
         }
         if (options.atMs >= std::uint32_t(showEndMs)) {
@@ -133,7 +144,7 @@ bool optionValue(const std::vector<std::string>& args, std::size_t& i, std::stri
         value = args[++i];
         return true;
     }
-    error = arg + " needs a value";
+    error = echoed(arg) + " needs a value";
     return false;
 }
 
@@ -142,6 +153,14 @@ bool parseShowOptions(const std::vector<std::string>& args, ShowOptions& options
     options = ShowOptions{};
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
+        if (endsOptions(arg)) {
+            // The show takes no arguments beside its options.
+            if (i + 1 < args.size()) {
+                error = "unexpected argument " + echoed(args[i + 1]);
+                return false;
+            }
+            return true;
+        }
         const std::string name = arg.substr(0, arg.find('='));
         if (name == "--help" || name == "-h" || (arg == "/?" && helpWords().slashQuestionMark)) {
             options.help = true;
@@ -156,7 +175,7 @@ bool parseShowOptions(const std::vector<std::string>& args, ShowOptions& options
             if (name.size() < arg.size()) {
                 const std::string size = arg.substr(name.size() + 1);
                 if (!parseSize(size, largestWindowSide, options.width, options.height)) {
-                    error = arg + ": give --window=WIDTHxHEIGHT, each side from 1 to " +
+                    error = echoed(arg) + ": give --window=WIDTHxHEIGHT, each side from 1 to " +
                             std::to_string(largestWindowSide) + " pixels";
                     return false;
                 }
@@ -169,7 +188,7 @@ bool parseShowOptions(const std::vector<std::string>& args, ShowOptions& options
                 return false;
         } else if (listed(arg, glutOptionsWithValue, std::size(glutOptionsWithValue))) {
             if (i + 1 >= args.size()) {
-                error = arg + " needs a value";
+                error = echoed(arg) + " needs a value";
                 return false;
             }
             options.glutArgs.push_back(arg);
@@ -177,11 +196,11 @@ bool parseShowOptions(const std::vector<std::string>& args, ShowOptions& options
         } else if (listed(arg, glutFlags, std::size(glutFlags))) {
             options.glutArgs.push_back(arg);
         } else {
-            error = (arg.size() > 1 && arg[0] == '-' ? "unknown option " : "unexpected argument ") + arg;
+            error = (arg.size() > 1 && arg[0] == '-' ? "unknown option " : "unexpected argument ") + echoed(arg);
             // "--window 800x450": the size belongs to the option only after '='.
             int width = 0, height = 0;
             if (i > 0 && args[i - 1] == "--window" && parseSize(arg, largestWindowSide, width, height))
-                error += " (for a window of that size, write --window=" + arg + ")";
+                error += " (for a window of that size, write --window=" + echoed(arg) + ")";
             return false;
         }
     }

@@ -14,7 +14,8 @@ bool parseSize(const std::string& text, int largestSide, int& width, int& height
 
 // Seconds of show time written as a decimal ("95.5", "25", "0.125") to whole milliseconds. The
 // text is read digit by digit so that no binary rounding moves a time to the millisecond before.
-// More than three decimals, signs, exponents or anything else are refused.
+// Leading zeros are fine ("0005" is 5 s). More than three decimals, signs, exponents or anything
+// else are refused.
 bool parseShowTime(const std::string& text, std::uint32_t& ms);
 
 // Milliseconds as seconds with the decimals they need: 95500 -> "95.5", 25000 -> "25".
@@ -33,6 +34,17 @@ bool isSharedOption(const std::string& name);
 // Applies --at or --data with its value. False with a one-line reason when the value is refused.
 bool applySharedOption(const std::string& name, const std::string& value, SharedOptions& options,
                        std::string& error);
+
+// "--" ends the options, as for other programs: what follows is arguments, even if it starts with
+// '-'.
+inline bool endsOptions(const std::string& arg)
+{
+    return arg == "--";
+}
+
+// `text` as a message repeats it: whole when short, else its start and how long it was, so that a
+// mistyped huge argument does not fill the terminal.
+std::string echoed(const std::string& text);
 
 // The value of the option at args[i]: after '=' in "--name=value", else the next argument (i is
 // moved past it). False with a reason when there is none.

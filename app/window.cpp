@@ -5,17 +5,27 @@
 #include "app/controls.h"
 #include "app/drawing_state.h"
 #include "app/frame.h"
+#include "app/run.h"
 #include "app/show_state.h"
 #include "app/timeline.h"
+#include "platform/allocator.h"
 
 #include <GL/freeglut.h>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 
 namespace {
 
 // How often the clock is looked at while hidden; the last wait is cut to end the show on time.
 constexpr std::int32_t hiddenTickMs = 100;
+
+// A window this large (8192 x 4096 pixels and up) has drawing buffers of hundreds of megabytes;
+// freed, the allocator's tuning keeps them. Left for a window a quarter of its size or less, the
+// freed memory goes back to the system once the smaller window's frames have replaced them.
+constexpr long long largeWindowPixels = 8192LL * 4096;
+long long largestPixels = 0; // the largest window since the memory was last released
+int framesUntilRelease = 0;  // frames still to come before the release; 0: none pending
 
 bool hidden = false;
 // Counts the times the window went out of sight: a timer set during an earlier time out of sight
@@ -24,6 +34,16 @@ int hiddenSpell = 0;
 
 // Frames back to back while the show plays in sight; none by themselves while it is paused or
 // hidden (GLUT then waits for events and draws only when the window needs it).
+// q and Escape: the viewer asked for the end, and the process ends at once with status 0, as a
+// stop signal ends it. Shutting the sound down in order waits for the mixer's thread and SDL's
+// device thread, a quarter of a second and more; ending the process stops the sound with it, and
+// writes nothing but what the standard streams still buffer.
+[[noreturn]] void endAtTheViewersKey()
+{
+    std::fflush(nullptr);
+    std::_Exit(0);
+}
+
 void keepFramesComing()
 {
     glutIdleFunc(showPaused() || hidden ? nullptr : requestRedisplay);
@@ -32,7 +52,7 @@ void keepFramesComing()
 void carryOut(const WindowChanges& changes)
 {
     if (changes.quit)
-        std::exit(0);
+        endAtTheViewersKey();
     switch (changes.screen) {
     case WindowChanges::Screen::unchanged: break;
     case WindowChanges::Screen::enterFullScreen:
@@ -52,21 +72,30 @@ void carryOut(const WindowChanges& changes)
         glutPostRedisplay();
 }
 
+void hiddenTick(int spell);
+
 void controlChosen(Control control)
 {
     const WindowChanges changes = applyControl(control);
     keepFramesComing(); // a pause or a resume
     carryOut(changes);
+    // Out of sight no frame comes to carry a jump out: the timer's next step does, at once, so
+    // picture and sound move as they would in sight. A new chain; the running one stops.
+    if (hidden && control != Control::none)
+        glutTimerFunc(0, hiddenTick, ++hiddenSpell);
 }
 
 void hiddenTick(int spell)
 {
     if (!hidden || spell != hiddenSpell)
         return;
-    // The same clock and schedule the frames use, so the show ends where a frame would end it.
-    const std::int32_t showTimeMs = std::int32_t(advanceShowClock());
+    // The same clock step and schedule the frames use, so the show ends where a frame would end
+    // it, and a key's jump is carried out as after a frame: the clock and the sound together.
+    const std::uint32_t stepTimeMs = advanceShowClock();
     if (showState.scene == endScene && !loopAtEnd())
         std::exit(0);
+    carryOut(afterClockStep(stepTimeMs));
+    const std::int32_t showTimeMs = std::int32_t(clockReadingMs() - showState.startTime);
     std::int32_t wait = showEndMs - showTimeMs;
     if (wait > hiddenTickMs || wait < 1)
         wait = hiddenTickMs; // below 1: a jump back past the start, while the clock is negative
@@ -96,6 +125,9 @@ void displayFrame()
     drawFrameAt(showTimeMs); // at the show's end (no loop) the process ends here, nothing swapped
     drawStatusLineIfShown(showTimeMs);
     glutSwapBuffers();
+    // The renderer replaces the large buffers at the first frames of the new size.
+    if (framesUntilRelease > 0 && --framesUntilRelease == 0)
+        releaseFreedMemory();
     carryOut(afterFrame(showTimeMs));
 }
 
@@ -107,13 +139,20 @@ void requestRedisplay()
 void windowReshaped(int width, int height)
 {
     reshapeWindow(width, height);
+    const long long pixels = (long long)width * height;
+    if (pixels > largestPixels) {
+        largestPixels = pixels;
+    } else if (largestPixels >= largeWindowPixels && pixels * 4 <= largestPixels) {
+        largestPixels = pixels;
+        framesUntilRelease = 2;
+    }
     carryOut(windowResized());
 }
 
 void keyPressed(unsigned char key, int, int)
 {
     if (key == 27)
-        std::exit(0);
+        endAtTheViewersKey();
     controlChosen(controlForKey(key));
 }
 

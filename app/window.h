@@ -24,7 +24,8 @@ void requestRedisplay();
 // GLUT reshape callback: the viewport and projection (reshapeWindow), then the controls are told.
 void windowReshaped(int width, int height);
 
-// GLUT keyboard callback: Escape ends the show with status 0; other keys go to the controls.
+// GLUT keyboard callback: Escape ends the show with status 0 at once (the process ends, the sound
+// with it); other keys go to the controls.
 void keyPressed(unsigned char key, int x, int y);
 // GLUT special-key callback: the arrows, Page Up and Down, Home and F11 for the controls.
 void specialKeyPressed(int key, int x, int y);

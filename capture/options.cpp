@@ -24,7 +24,7 @@ constexpr ModeName modeNames[] = {
 // Applies one option and its value; false with `error` set when the value does not parse.
 bool applyOption(const std::string& name, const std::string& value, CaptureOptions& options, std::string& error)
 {
-    const std::string shown = name + " " + value;
+    const std::string shown = name + " " + echoed(value);
     if (name == "--size") {
         if (!parseSize(value, largestSide, options.width, options.height)) {
             error = shown + ": give WIDTHxHEIGHT, each side from 1 to " + std::to_string(largestSide) + " pixels";
@@ -106,6 +106,8 @@ bool parseCaptureOptions(const std::vector<std::string>& args, CaptureOptions& o
     bool atGiven = false;
     // Asking for help is answered whatever else the line holds.
     for (const std::string& arg : args) {
+        if (endsOptions(arg))
+            break;
         if (arg == "--help" || arg == "-h") {
             options.mode = CaptureMode::help;
             return true;
@@ -117,6 +119,10 @@ bool parseCaptureOptions(const std::vector<std::string>& args, CaptureOptions& o
     }
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
+        if (endsOptions(arg)) {
+            positional.insert(positional.end(), args.begin() + long(i) + 1, args.end());
+            break;
+        }
         if (arg.size() < 2 || arg[0] != '-') {
             positional.push_back(arg);
             continue;
@@ -124,7 +130,7 @@ bool parseCaptureOptions(const std::vector<std::string>& args, CaptureOptions& o
         // --name value, or --name=value
         const std::string name = arg.substr(0, arg.find('='));
         if (!takesValue(name)) {
-            error = "unknown option " + name;
+            error = "unknown option " + echoed(name);
             return false;
         }
         std::string value;
@@ -145,7 +151,7 @@ bool parseCaptureOptions(const std::vector<std::string>& args, CaptureOptions& o
         if (positional[0] == candidate.name)
             mode = &candidate;
     if (!mode) {
-        error = "unknown mode '" + positional[0] + "': video, frames or frame";
+        error = "unknown mode '" + echoed(positional[0]) + "': video, frames or frame";
         return false;
     }
     options.mode = mode->mode;
@@ -154,7 +160,7 @@ bool parseCaptureOptions(const std::vector<std::string>& args, CaptureOptions& o
         return false;
     }
     if (positional.size() > 2) {
-        error = "unexpected argument '" + positional[2] + "'";
+        error = "unexpected argument '" + echoed(positional[2]) + "'";
         return false;
     }
     options.output = positional[1];

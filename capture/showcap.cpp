@@ -14,6 +14,7 @@
 
 #include "app/data_files.h"
 #include "app/replay.h"
+#include "platform/paths.h"
 #include "textures/picture_file.h"
 
 #include <GL/freeglut.h>
@@ -180,14 +181,25 @@ void onGlutError(const char* format, va_list arguments)
 // anywhere.
 bool findDataFolder(const CaptureOptions& options, std::string& folder, std::string& error)
 {
-    folder = locateDataFolder(options.dataFolder);
+    std::string passedOver;
+    folder = locateDataFolder(options.dataFolder, &passedOver);
     if (folder.empty()) {
-        error = options.dataFolder.empty()
-                    ? "no iroiro/ data folder here or beside " + program +
-                          ": build the iroiro_data target, or give --data DIR"
-                    : "no iroiro/ folder in " + options.dataFolder;
+        const std::string programFolder = executableFolder();
+        if (!options.dataFolder.empty())
+            error = "no iroiro/ folder in " + options.dataFolder;
+        else if (isBuildFolder(programFolder))
+            error = "no iroiro/ data folder here or beside " + program +
+                    ": build the iroiro_data target, or give --data DIR";
+        else if (programFolder.empty())
+            error = "no iroiro/ data folder in the working folder: give --data DIR, the folder holding iroiro/";
+        else
+            error = "no iroiro/ data folder in the working folder, in " + programFolder + " or in " +
+                    programFolder + "/" + installedDataFolder + ": give --data DIR, the folder holding iroiro/";
         return false;
     }
+    if (!passedOver.empty())
+        std::fprintf(stderr, "%s: reading the data from %s/%s/ (%s/%s/ holds only some of the files)\n",
+                     program.c_str(), folder.c_str(), dataFolderName, passedOver.c_str(), dataFolderName);
     const std::string absolute = absolutePath(folder);
     if (absolute.empty()) {
         error = "cannot resolve the data folder " + folder + ": " + unresolvableWorkingFolder;

@@ -268,6 +268,7 @@ const JumpStep jumpSteps[] = {
     {"Next", "67", "Page Down: the next scene's start, drawn on the state scene 3 leaves"},
     {"Prior", "42", "Page Up: the previous scene's start"},
     {"Home", "0", "Home: the start of the show"},
+    {"--delay 0 Right Right", "20", "two Rights 0 ms apart: each press 10 s on"},
 };
 
 TEST_F(ControlsRun, JumpsShowTheMomentARunCarriesThereWithTheSoundFromThere)
@@ -327,6 +328,28 @@ TEST_F(ControlsRun, AJumpWhilePausedStaysPausedAtTheNewMomentAndPlaysFromThereOn
     EXPECT_EQ(soundBetween(played, pausedFrom, pausedTo), 0u) << "sound was played while paused";
     EXPECT_NE(findPlayed(played, resumedAt, audibleSegment(soundtrack(60.0, 1.5))), notFound)
         << "the resumed sound is not the soundtrack from the moment jumped to";
+}
+
+// Keys pressed while the start-up notice for a missing picture is up wait in the queue and are
+// all handled before the first frame: each press still counts, and the sound follows.
+TEST_F(ControlsRun, EveryRightPressedDuringTheStartUpNoticeCounts)
+{
+    removeData(wavePictureFile);
+    setTimer(0);
+    start(640, 480, false, {windowSize, "--at", "50"}, {},
+          {{"LD_PRELOAD", preloadAhead(SHOW_PROBE_LIBRARY)}, {"SHOW_TIMER_FILE", timerPath()}});
+    const std::string notice = x->waitForWindow("Error", 20000);
+    ASSERT_FALSE(notice.empty()) << "no notice for the missing picture";
+    window = waitForWindow(showBinary, 10000);
+    ASSERT_FALSE(window.empty()) << "no window titled with the program's path";
+    const std::size_t keyAt = samplesPlayed();
+    press("Right Right"); // 50 s to 70 s at the first frame
+    ASSERT_TRUE(x->dismissWindow("Error", notice, "Return", 10000));
+    waitForSound(2 * sampleRate);
+    pressEscapeAndExpectExitZero(window);
+    const std::vector<std::int16_t> played = readPlayedSamples(audioPath());
+    EXPECT_NE(findPlayed(played, keyAt, audibleSegment(soundtrack(70.0, 1.5))), notFound)
+        << "the sound after the notice is not the soundtrack from 70 s";
 }
 
 // Pixels of the status line's text colour (90 % grey) in the line's rows: a few hundred when the
@@ -403,6 +426,32 @@ TEST_F(ControlsRun, TheEndEndsTheShowUnlessTheLoopIsOn)
         EXPECT_NE(findPlayed(readPlayedSamples(audioPath()), keyAt, audibleSegment(soundtrack(0.0, 3.0))), notFound)
             << "the soundtrack did not start again from its beginning";
     }
+}
+
+// Out of sight (here fully covered; it keeps the keys sent to it) no frame is drawn, and the
+// hidden window's timer carries the clock: a jump there moves the sound with the picture's clock,
+// and the show ends when both reach the end. On the real timer.
+TEST_F(ControlsRun, JumpsWhileCoveredMoveTheSoundAndTheShowEndsWithIt)
+{
+    start(640, 480, false, {windowSize, "--at", "80"});
+    window = waitForWindow(showBinary, 10000);
+    ASSERT_FALSE(window.empty()) << "no window titled with the program's path";
+    ChildProcess cover({"/usr/bin/xmessage", "-geometry", "640x480+0+0", "cover"}, folder.path(),
+                       {{"DISPLAY", x->display()}});
+    ASSERT_FALSE(x->waitForWindow("xmessage", 10000).empty()) << "the covering window";
+    waitForSound(2 * sampleRate); // a second or so of the show, covered
+    const std::size_t keyAt = samplesPlayed();
+    press("--delay 50 Right Right Right"); // about 82 s to about 112 s
+    ASSERT_TRUE(show->waitForExit(30000)) << "the show did not end after the jumps";
+    EXPECT_EQ(show->status(), 0);
+    EXPECT_EQ(showMessages(), "");
+
+    const std::vector<std::int16_t> played = readPlayedSamples(audioPath());
+    const std::size_t last = findPlayed(played, keyAt, audibleSegment(soundtrack(113.0, 1.0)));
+    ASSERT_NE(last, notFound) << "the sound did not follow the jumps to the soundtrack's last seconds";
+    // The end came when the sound reached it too: most of the soundtrack's last 1.8 s was played
+    // (the disk driver's last buffer may be cut at the exit).
+    EXPECT_GT(played.size() - last, 2 * sampleRate) << "the show ended before its sound reached the end";
 }
 
 // Pixels of the status line's text colour (0.9 grey) in the bottom statusLineRows rows of the

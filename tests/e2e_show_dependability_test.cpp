@@ -38,6 +38,7 @@ enum class Action {
     cover,   // another window over the whole of it until the end
     sigtermDuringNotice, // sent while the notice for a missing picture is up
     sighupDuringNotice,
+    largeWindowAndBack, // the window made 8000x8000, drawn, made small again, then Escape
 };
 
 enum class Soundtrack {
@@ -102,7 +103,17 @@ const DependabilityCase dependabilityCases[] = {
      "the end was only reached in a drawn frame, and the idle loop spun while nothing was drawn"},
     {"CoveredWindowEndsOnTimeWithoutSpinning", Action::cover, Soundtrack::good, Picture::good, Audio::dummy,
      "a fully covered window drew nothing, so the show never ended"},
+    {"ALargeWindowsMemoryIsGivenBackWhenItIsLeft", Action::largeWindowAndBack, Soundtrack::good, Picture::good,
+     Audio::dummy, "the allocator kept the large window's freed buffers resident"},
 };
+
+// The resident memory of process `pid` in MiB (0 when unknown).
+long residentMiB(pid_t pid)
+{
+    const std::string status = readWholeFile("/proc/" + std::to_string(pid) + "/status");
+    const std::size_t at = status.find("VmRSS:");
+    return at == std::string::npos ? 0 : std::strtol(status.c_str() + at + 6, nullptr, 10) / 1024;
+}
 
 std::vector<std::uint8_t> bytesOf(const std::string& path)
 {
@@ -296,6 +307,22 @@ TEST_P(ShowDependability, EndsAsAskedSilentlyAndLeavesNothingRunning)
         x.run("xdotool key --window " + window + " Escape");
         ASSERT_TRUE(show.waitForExit(promptExitMs)) << c.fault << ": Escape must end the show";
         break;
+    case Action::largeWindowAndBack: {
+        const long before = residentMiB(pid);
+        x.run("xdotool windowsize " + window + " 8000 8000");
+        // Frames at that size hold buffers of hundreds of MiB.
+        const bool grown = waitUntil([&] { return residentMiB(pid) > before + 300; }, 60000);
+        const long large = residentMiB(pid);
+        x.run("xdotool windowsize " + window + " 640 480");
+        EXPECT_TRUE(grown) << "no large frame drawn: " << before << " MiB before, " << large << " MiB at 8000x8000";
+        // Frames of the small size come, and after them the memory goes back.
+        const bool released = waitUntil([&] { return residentMiB(pid) < before + 100; }, 30000);
+        std::printf("resident: %ld MiB, %ld MiB at 8000x8000, %ld MiB after\n", before, large, residentMiB(pid));
+        EXPECT_TRUE(released) << c.fault;
+        x.run("xdotool key --window " + window + " Escape");
+        ASSERT_TRUE(show.waitForExit(promptExitMs)) << "Escape must end the show";
+        break;
+    }
     case Action::unmap:
     case Action::cover: {
         std::optional<ChildProcess> cover;

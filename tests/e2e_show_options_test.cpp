@@ -207,4 +207,57 @@ TEST(ProgramNames, BothProgramsCallThemselvesByTheNameTheyWereStartedAs)
     }
 }
 
+// Installed copies (not links: a program finds its data from where its file is) under a prefix,
+// started from a working folder. A stray data file in the working folder's iroiro/ does not hide
+// the installed data, and the choice is said; away from any data (and with no iroiro/ here), the
+// installed programs point to --data, not to the build.
+struct InstalledCase {
+    const char* why;
+    const char* program;   // the build's binary, copied to PREFIX/bin/ under `installed`
+    const char* installed;
+    bool shareData;        // PREFIX/share/iroiro/iroiro/ holds the five files, ./iroiro/ a stray one
+    std::vector<std::string> args;
+    std::string said;      // a line standard error holds; PREFIX stands for the prefix
+    const char* notSaid;   // and what it does not
+};
+
+const InstalledCase installedCases[] = {
+    {"the show reads the installed data past a stray file here", SHOW_BINARY, "iroiro", true, {"--window"},
+     "iroiro: reading the data from PREFIX/bin/../share/iroiro/iroiro/ (./iroiro/ holds only some of the files)\n",
+     "missing from"},
+    {"showcap likewise", SHOWCAP_BINARY, "iroiro-capture", true, {"frame", "f.png", "--at", "3", "--size", "32x24"},
+     "iroiro-capture: reading the data from PREFIX/bin/../share/iroiro/iroiro/ (./iroiro/ holds only some of the files)\n",
+     "cannot"},
+    {"showcap away from its data says where it looked and names --data", SHOWCAP_BINARY, "iroiro-capture", false,
+     {"frame", "f.png", "--at", "3"},
+     "iroiro-capture: no iroiro/ data folder in the working folder, in PREFIX/bin or in PREFIX/bin/../share/iroiro: "
+     "give --data DIR, the folder holding iroiro/\n",
+     "iroiro_data"},
+};
+
+TEST(InstalledData, AStrayFileHereDoesNotHideTheInstalledDataAndTheChoiceIsSaid)
+{
+    for (const InstalledCase& c : installedCases) {
+        SCOPED_TRACE(c.why);
+        TempFolder folder;
+        const std::string prefix = folder.path() + "/prefix";
+        const std::string work = folder.path() + "/work";
+        std::string command = "mkdir -p '" + prefix + "/bin' '" + work + "' && cp '" + c.program + "' '" + prefix +
+                              "/bin/" + c.installed + "'";
+        if (c.shareData)
+            command += " && mkdir '" + work + "/iroiro' && echo stray > '" + work + "/iroiro/" + soundtrackFile +
+                       "' && mkdir -p '" + prefix + "/share/iroiro' && cp -r '" SHOW_BUILD_DIR "/iroiro' '" + prefix +
+                       "/share/iroiro/'";
+        ASSERT_EQ(runCommand(command).status, 0);
+        command = "cd '" + work + "' && env -u DISPLAY '" + prefix + "/bin/" + c.installed + "'";
+        for (const std::string& arg : c.args)
+            command += " '" + arg + "'";
+        runCommand(command + " >out.txt 2>errors.txt");
+        const std::string errors = readWholeFile(work + "/errors.txt");
+        const std::string said = std::regex_replace(c.said, std::regex("PREFIX"), prefix);
+        EXPECT_NE(errors.find(said), std::string::npos) << "expected\n" << said << "got\n" << errors;
+        EXPECT_EQ(errors.find(c.notSaid), std::string::npos) << errors;
+    }
+}
+
 } // namespace

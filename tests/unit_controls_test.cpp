@@ -167,6 +167,42 @@ TEST_F(JumpKeys, BothJumpsBeforeOneFrameCancelOut)
     EXPECT_EQ(showState.skipBack, 0);
 }
 
+// Presses that come before one clock step takes the flags: each still moves the show 10 s. The
+// flags move the clock by one step each; the presses beyond them are added when the jump is
+// carried out.
+struct PressesCase {
+    std::vector<Control> presses;
+    std::int32_t targetMs; // from a step at 50 s, the clock then 0.5 s on
+};
+
+const PressesCase pressesCases[] = {
+    {{Control::forward, Control::forward}, 70500},
+    {{Control::forward, Control::forward, Control::forward}, 80500},
+    {{Control::back, Control::back}, 30500},
+    {{Control::forward, Control::forward, Control::back}, 60500},
+    {{Control::back, Control::forward, Control::back, Control::back}, 30500},
+    {{Control::back, Control::back, Control::back, Control::back, Control::back, Control::back}, -9500},
+    {std::vector<Control>(20, Control::forward), showEndMs},
+};
+
+TEST_F(JumpKeys, EveryPressBeforeOneClockStepMovesTheShow10Seconds)
+{
+    for (const PressesCase& c : pressesCases) {
+        SCOPED_TRACE(::testing::PrintToString(c.presses.size()) + " presses, to " + std::to_string(c.targetMs));
+        showState = ShowState{};
+        frameAt(0);
+        frameAt(50000);
+        for (Control press : c.presses)
+            requestJump(press);
+        frameAt(50000);
+        holdClockAt(50500);
+        std::int32_t targetMs = 0;
+        ASSERT_TRUE(takeJumpTarget(50000, targetMs));
+        EXPECT_EQ(targetMs, c.targetMs);
+        EXPECT_FALSE(takeJumpTarget(50000, targetMs)) << "the presses were all taken by the one jump";
+    }
+}
+
 TEST_F(JumpKeys, SceneJumpsLandWhereTheFrameThatCarriesThemOutStands)
 {
     frameAt(0);

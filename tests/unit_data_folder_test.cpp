@@ -46,11 +46,17 @@ struct FolderCase {
     Data beside;   // the executable's folder, P/bin
     Data installed; // P/share/iroiro, the installation's folder holding iroiro/
     const char* chosen; // "work", "bin", "share" or "" for none
+    bool buildFolder = false;    // P/bin is a build folder (its CMakeCache.txt is there)
+    const char* passedOver = ""; // a folder holding some of the files that a complete one came before
 };
 
 const FolderCase folderCases[] = {
     {"WorkingFolderWithTheFilesComesFirst", Data::all, Data::all, Data::all, "work"},
-    {"OneOfTheFilesMakesTheDataFolder", Data::one, Data::all, Data::all, "work"},
+    {"OneOfTheFilesMakesTheDataFolderWhenNoneIsComplete", Data::one, Data::none, Data::one, "work"},
+    {"ABuildsProgramReadsItsWorkingFoldersDataWholeOrNot", Data::one, Data::all, Data::all, "work", true},
+    {"AStrayFileHereDoesNotHideTheInstalledData", Data::one, Data::none, Data::all, "share", false, "work"},
+    {"NorDoesAPartialFolderBesideTheProgram", Data::none, Data::one, Data::all, "share", false, "bin"},
+    {"TheFirstCompleteFolderComesFirst", Data::one, Data::all, Data::all, "bin", false, "work"},
     {"AnEmptyIroiroIsNotTheDataFolder", Data::empty, Data::all, Data::all, "bin"},
     {"AProjectCloneNamedIroiroIsNotTheDataFolder", Data::project, Data::all, Data::all, "bin"},
     {"WithoutIroiroHereTheExecutablesFolderIsNext", Data::none, Data::all, Data::all, "bin"},
@@ -70,15 +76,18 @@ TEST_P(DataFolderRule, ChoosesTheFirstFolderHoldingTheShowsFiles)
     lay(root / "work", c.working);
     lay(root / "prefix" / "bin", c.beside);
     lay(root / "prefix" / "share" / "iroiro", c.installed);
+    if (c.buildFolder)
+        std::ofstream(root / "prefix" / "bin" / "CMakeCache.txt") << "# a build folder\n";
 
     const std::string work = (root / "work").string();
     const std::string bin = (root / "prefix" / "bin").string();
-    const std::string chosen = chooseDataFolder("", work, bin);
-    const std::string expected = std::string(c.chosen) == "work"    ? work
-                                 : std::string(c.chosen) == "bin"   ? bin
-                                 : std::string(c.chosen) == "share" ? bin + "/" + installedDataFolder
-                                                                    : "";
-    EXPECT_EQ(chosen, expected);
+    std::string passedOver = "not set";
+    const std::string chosen = chooseDataFolder("", work, bin, &passedOver);
+    const auto folderNamed = [&](const std::string& name) {
+        return name == "work" ? work : name == "bin" ? bin : name == "share" ? bin + "/" + installedDataFolder : "";
+    };
+    EXPECT_EQ(chosen, folderNamed(c.chosen));
+    EXPECT_EQ(passedOver, folderNamed(c.passedOver)) << "the folder said to be passed over";
     if (!chosen.empty()) {
         EXPECT_TRUE(holdsShowData(chosen));
     }

@@ -26,6 +26,7 @@ const AcceptedCase acceptedCases[] = {
     {"a window of a chosen size, either x", {"--window=800X600"}, true, 800, 600, 0, "", {}},
     {"a start time with decimals, value apart", {"--at", "100.25"}, false, 1280, 720, 100250, "", {}},
     {"the last millisecond of the show", {"--at=114.799"}, false, 1280, 720, 114799, "", {}},
+    {"leading zeros, and -- ending the options", {"--at", "00000005", "--"}, false, 1280, 720, 5000, "", {}},
     {"data folder, then everything together", {"--data", "d", "--window=64x48", "--at", "0"}, true, 64, 48, 0, "d", {}},
     {"GLUT's own options go to GLUT in order", {"-display", ":1", "--window", "-sync", "-geometry", "10x10+0+0"},
      true, 1280, 720, 0, "", {"-display", ":1", "-sync", "-geometry", "10x10+0+0"}},
@@ -92,6 +93,9 @@ const RefusedCase refusedCases[] = {
     {{"--data"}, "--data needs a value"},
     {{"--data="}, "--data needs a folder"},
     {{"-display"}, "-display needs a value"},
+    {{"--", "--loop"}, "unexpected argument --loop"},
+    {{"--at", std::string(5000, '9')}, "--at 9999999999"},
+    {{"--" + std::string(5000, 'x')}, "unknown option --xxxxxxxx"},
 };
 
 TEST(ShowOptions, RefusedCommandLinesSayWhyInOneLine)
@@ -103,6 +107,7 @@ TEST(ShowOptions, RefusedCommandLinesSayWhyInOneLine)
         EXPECT_FALSE(parseShowOptions(c.args, options, error)) << shown;
         EXPECT_NE(error.find(c.reason), std::string::npos) << shown << ": got \"" << error << "\"";
         EXPECT_EQ(error.find('\n'), std::string::npos) << "one line: " << error;
+        EXPECT_LT(error.size(), 200u) << "a long argument is not repeated whole";
     }
 }
 
@@ -177,6 +182,10 @@ constexpr TimeCase timeCases[] = {
     {" 1", false, 0},
     {"1,5", false, 0},
     {"12345678", false, 0},
+    {"00000005", true, 5000},
+    {"0000000000000000000000000000000.125", true, 125},
+    {"000", true, 0},
+    {"0012345678", false, 0},
 };
 
 TEST(ShowTime, ReadExactlyToTheMillisecond)

@@ -31,6 +31,8 @@ const AcceptedCase acceptedCases[] = {
      CaptureMode::video, "o.mp4", 1920, 1080, 60, 114799, 114800, 0, ""},
     {"one frame, at the last millisecond", {"frame", "f.png", "--at", "114.799", "--fps", "1000"},
      CaptureMode::frame, "f.png", 1920, 1080, 1000, 0, 114800, 114799, ""},
+    {"-- ends the options: an output whose name starts with '-'", {"frame", "--at", "0003", "--", "-f.png"},
+     CaptureMode::frame, "-f.png", 1920, 1080, 60, 0, 114800, 3000, ""},
     {"extreme sizes", {"frame", "f.png", "--at", "0", "--size", "16384X1"},
      CaptureMode::frame, "f.png", 16384, 1, 60, 0, 114800, 0, ""},
 };
@@ -113,6 +115,10 @@ const RefusedCase refusedCases[] = {
     {{"frame", "f.png", "--at", "3", "--from", "2"}, "--from and --to are for video and frames"},
     {{"video", "o.mp4", "--at", "3"}, "--at is for frame"},
     {{"frame", "f.png", "--at", "3", "--data="}, "--data needs a folder"},
+    {{"video", "o.mp4", "--", "--fps", "2"}, "unexpected argument '--fps'"},
+    {{"--", "--help"}, "unknown mode '--help'"},
+    {{"frame", "f.png", "--at", std::string(5000, '9')}, "--at 9999999999"},
+    {{"video", "o.mp4", "--fps", std::string(5000, '9')}, "--fps 9999999999"},
 };
 
 TEST(ShowcapOptions, TheUsageAndHelpNameTheProgramAsItWasStarted)
@@ -138,6 +144,7 @@ TEST(ShowcapOptions, RefusedCommandLinesSayWhy)
         EXPECT_FALSE(parseCaptureOptions(c.args, options, error)) << shown;
         EXPECT_NE(error.find(c.reason), std::string::npos) << shown << ": got \"" << error << "\"";
         EXPECT_EQ(error.find('\n'), std::string::npos) << "one line: " << error;
+        EXPECT_LT(error.size(), 200u) << "a long argument is not repeated whole";
     }
 }
 

@@ -1,5 +1,5 @@
-// The allocator tuning behind tuneAllocatorForDrawing, with glibc's mallopt; blocks tried with
-// mmap.
+// The allocator tuning behind tuneAllocatorForDrawing, with glibc's mallopt; address space
+// reserved with mmap.
 #include "platform/allocator.h"
 
 #include <malloc.h>
@@ -17,19 +17,18 @@ void tuneAllocatorForDrawing()
     mallopt(M_TOP_PAD, 64 * 1024 * 1024);
 }
 
-bool mayHoldBlocks(std::size_t bytes, int count)
+void* reserveAddressSpace(std::size_t bytes)
 {
-    // No allocation of its own: the try is made when memory may be short.
-    constexpr int mostBlocks = 8;
-    void* blocks[mostBlocks];
-    const int tried = count < mostBlocks ? count : mostBlocks;
-    bool held = count <= mostBlocks;
-    for (int i = 0; i < tried; ++i) {
-        blocks[i] = mmap(nullptr, bytes, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
-        held = held && blocks[i] != MAP_FAILED;
-    }
-    for (int i = 0; i < tried; ++i)
-        if (blocks[i] != MAP_FAILED)
-            munmap(blocks[i], bytes);
-    return held;
+    void* block = mmap(nullptr, bytes, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+    return block == MAP_FAILED ? nullptr : block;
+}
+
+void releaseAddressSpace(void* block, std::size_t bytes)
+{
+    munmap(block, bytes);
+}
+
+void releaseFreedMemory()
+{
+    malloc_trim(0);
 }

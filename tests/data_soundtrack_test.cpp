@@ -27,7 +27,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr int kRate = kSoundRate;
+constexpr int kRate = soundRate;
 constexpr double kShowEnd = showEndMs / 1000.0;
 const std::string kSoundtrack = dataFilePath(soundtrackFile);
 const std::string kMakedata = std::string(SHOW_BUILD_DIR) + "/data/makedata";

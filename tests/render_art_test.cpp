@@ -371,13 +371,13 @@ std::vector<double> heavyAccents(const std::vector<double>& interleaved)
 {
     // Fourth-order Butterworth high-pass: two sections.
     const auto highPass = [](double q) {
-        const double w = 2.0 * M_PI * 5000.0 / kSoundRate;
+        const double w = 2.0 * M_PI * 5000.0 / soundRate;
         const double alpha = std::sin(w) / (2.0 * q);
         const double a0 = 1.0 + alpha;
         const double c = std::cos(w);
         return Biquad{(1.0 + c) / 2.0 / a0, -(1.0 + c) / a0, (1.0 + c) / 2.0 / a0, -2.0 * c / a0, (1.0 - alpha) / a0};
     };
-    constexpr std::size_t kStep = kSoundRate / 100; // 10 ms
+    constexpr std::size_t kStep = soundRate / 100; // 10 ms
     const std::size_t steps = interleaved.size() / 2 / kStep;
     std::vector<double> energy(steps, 0.0);
     for (int channel = 0; channel < 2; ++channel) {

@@ -5,10 +5,9 @@
 # and the three rows named below. Any sanitizer report fails a test: the test programs exit
 # non-zero, and the end-to-end tests find the report on the show's standard error. Leaks held at
 # exit by libraries outside the project are suppressed in tests/sanitizers/lsan.supp, each with
-# its reason. Needs an X display
-# (scripts/test.sh gives it a private one when there is none).
+# its reason. The tests run on the display there is, or in a private X server.
 set -euo pipefail
-root=$(cd "$(dirname "$0")/.." && pwd)
+source "$(dirname "$0")/lib.sh"
 build="$root/build/sanitize"
 
 # -O1 with line tables: what the sanitizers' own documentation advises (reports keep their file
@@ -37,6 +36,6 @@ export LSAN_OPTIONS="suppressions=$root/tests/sanitizers/lsan.supp:print_suppres
 # soundtrack that DataMakedata runs, and ArtWholeRun draws every frame of a run through the frame
 # path the render suites draw. Under the sanitizers each takes minutes and finds nothing new.
 cd "$build"
-ctest --output-on-failure -j2 --no-tests=error -LE slow \
+withDisplay ctest --output-on-failure -j2 --no-tests=error -LE slow \
   -E '^(DataStems|ArtWholeRun|CaptureDependability\.ConcurrentMakedataRunsBothSucceedAndIgnorePlantedPartialLinks)$'
 

@@ -60,8 +60,12 @@ std::string formatProgress(std::uint64_t done, std::uint64_t total, double elaps
     if (barWidth < 10)
         return figures + 1;
     const int filled = total == 0 ? barWidth : int(double(done) * barWidth / double(total));
-    return "[" + std::string(std::size_t(filled), '#') + std::string(std::size_t(barWidth - filled), '.') + "]" +
-           figures;
+    // Appended piece by piece: GCC 12 warns falsely (-Wrestrict) at "[" + a temporary string in C++20.
+    std::string bar = "[";
+    bar.append(std::size_t(filled), '#');
+    bar.append(std::size_t(barWidth - filled), '.');
+    bar += "]";
+    return bar + figures;
 }
 
 void startProgress(ProgressMeter& meter, std::uint64_t total)

@@ -17,5 +17,5 @@ struct StereoSignal {
 // The frame nearest a time in seconds; times before 0 map to frame 0.
 inline std::size_t toFrame(double seconds)
 {
-    return static_cast<std::size_t>(std::llround(std::max(0.0, seconds) * sampleRate));
+    return std::size_t(std::llround(std::max(0.0, seconds) * sampleRate));
 }

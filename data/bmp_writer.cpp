@@ -7,9 +7,8 @@ namespace {
 
 void putLittleEndian(std::vector<std::uint8_t>& out, std::uint32_t value, int bytes)
 {
-    for (int i = 0; i < bytes; ++i) {
-        out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
-    }
+    for (int i = 0; i < bytes; ++i)
+        out.push_back(std::uint8_t(value >> (8 * i)));
 }
 
 } // namespace
@@ -18,11 +17,10 @@ std::vector<std::uint8_t> encodeBmp(const Picture& picture)
 {
     const int w = picture.width;
     const int h = picture.height;
-    if (w <= 0 || h <= 0 || w % 4 != 0 || picture.rgb.size() != static_cast<std::size_t>(w) * h * 3) {
+    if (w <= 0 || h <= 0 || w % 4 != 0 || picture.rgb.size() != std::size_t(w) * h * 3)
         throw std::invalid_argument("picture size not encodable as an unpadded 24-bit bitmap");
-    }
     constexpr std::uint32_t headerBytes = 54;
-    const std::uint32_t pixelBytes = static_cast<std::uint32_t>(w) * h * 3;
+    const std::uint32_t pixelBytes = std::uint32_t(w) * h * 3;
 
     std::vector<std::uint8_t> out;
     out.reserve(headerBytes + pixelBytes);
@@ -32,8 +30,8 @@ std::vector<std::uint8_t> encodeBmp(const Picture& picture)
     putLittleEndian(out, 0, 4);                         // two reserved fields
     putLittleEndian(out, headerBytes, 4);              // pixel data offset
     putLittleEndian(out, 40, 4);                        // info header size
-    putLittleEndian(out, static_cast<std::uint32_t>(w), 4);
-    putLittleEndian(out, static_cast<std::uint32_t>(h), 4); // positive: rows stored bottom-up
+    putLittleEndian(out, std::uint32_t(w), 4);
+    putLittleEndian(out, std::uint32_t(h), 4); // positive: rows stored bottom-up
     putLittleEndian(out, 1, 2);                             // planes
     putLittleEndian(out, 24, 2);                            // bits per pixel
     putLittleEndian(out, 0, 4);                             // no compression
@@ -44,7 +42,7 @@ std::vector<std::uint8_t> encodeBmp(const Picture& picture)
     putLittleEndian(out, 0, 4);
 
     for (int y = h - 1; y >= 0; --y) {
-        const std::uint8_t* row = &picture.rgb[static_cast<std::size_t>(y) * w * 3];
+        const std::uint8_t* row = &picture.rgb[std::size_t(y) * w * 3];
         for (int x = 0; x < w; ++x) {
             out.push_back(row[x * 3 + 2]);
             out.push_back(row[x * 3 + 1]);

@@ -36,9 +36,8 @@ void writeFileAtomically(const fs::path& path, const std::vector<std::uint8_t>& 
 {
     std::string error;
     bool created = false;
-    if (!writeWholeFile(path.string(), bytes, created, error)) {
+    if (!writeWholeFile(path.string(), bytes, created, error))
         throw std::runtime_error(error);
-    }
 }
 
 // Which function makes each of the show's pictures, in the order of the show's table.
@@ -56,13 +55,11 @@ constexpr PictureMaker pictureMakers[] = {
 
 constexpr bool makesEveryPicture()
 {
-    if (std::size(pictureMakers) != std::size(showPictures)) {
+    if (std::size(pictureMakers) != std::size(showPictures))
         return false;
-    }
     for (std::size_t i = 0; i < std::size(showPictures); ++i) {
-        if (pictureMakers[i].file != showPictures[i].file) {
+        if (pictureMakers[i].file != showPictures[i].file)
             return false;
-        }
     }
     return true;
 }
@@ -72,9 +69,8 @@ void makeFolder(const fs::path& folder)
 {
     std::error_code error;
     fs::create_directories(folder, error);
-    if (error) {
+    if (error)
         throw std::runtime_error("cannot create folder " + folder.string() + ": " + error.message());
-    }
 }
 
 // A name taken by anything but a regular file is refused before the work that takes seconds.
@@ -82,9 +78,8 @@ void checkOutputFiles(const std::vector<fs::path>& paths)
 {
     for (const fs::path& path : paths) {
         std::string refusal;
-        if (!checkOutputFile(path.string(), refusal)) {
+        if (!checkOutputFile(path.string(), refusal))
             throw std::runtime_error(refusal);
-        }
     }
 }
 
@@ -92,13 +87,11 @@ void makeData(const fs::path& folder)
 {
     makeFolder(folder);
     std::vector<fs::path> paths = {folder / soundtrackFile};
-    for (const PictureMaker& picture : pictureMakers) {
+    for (const PictureMaker& picture : pictureMakers)
         paths.push_back(folder / picture.file);
-    }
     checkOutputFiles(paths);
-    for (const PictureMaker& picture : pictureMakers) {
+    for (const PictureMaker& picture : pictureMakers)
         writeFileAtomically(folder / picture.file, encodeBmp(picture.make()));
-    }
     writeFileAtomically(folder / soundtrackFile, encodeMp3(composeSoundtrack()));
 }
 
@@ -118,9 +111,8 @@ void makeIcons(const fs::path& folder)
                             icon.rgb.begin() + std::ptrdiff_t((y + 1) * row));
         }
         std::vector<std::uint8_t> png;
-        if (!encodePng(size, size, bottomUp, png)) {
+        if (!encodePng(size, size, bottomUp, png))
             throw std::runtime_error("cannot encode the icon");
-        }
         const fs::path path = folder / ("iroiro-" + std::to_string(size) + ".png");
         checkOutputFiles({path});
         writeFileAtomically(path, png);
@@ -135,20 +127,17 @@ void makeStems(const fs::path& folder)
 {
     makeFolder(folder);
     std::vector<fs::path> paths = {folder / stemMixFile};
-    for (const char* name : stemNames) {
+    for (const char* name : stemNames)
         paths.push_back(folder / (std::string(name) + ".wav"));
-    }
     checkOutputFiles(paths);
     std::vector<SoundtrackStem> stems;
     const StereoSignal mix = composeSoundtrack(&stems);
-    if (stems.size() != std::size(stemNames)) {
+    if (stems.size() != std::size(stemNames))
         throw std::logic_error("the soundtrack's groups and the stems' names differ");
-    }
     writeFileAtomically(folder / stemMixFile, encodeWav(mix));
     for (std::size_t i = 0; i < stems.size(); ++i) {
-        if (std::string(stems[i].name) != stemNames[i]) {
+        if (std::string(stems[i].name) != stemNames[i])
             throw std::logic_error("the soundtrack's groups and the stems' names differ");
-        }
         writeFileAtomically(folder / (std::string(stemNames[i]) + ".wav"), encodeWav(stems[i].signal));
     }
 }

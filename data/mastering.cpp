@@ -70,17 +70,14 @@ double integratedLoudness(const StereoSignal& signal)
     std::vector<double> blocks;
     for (std::size_t s = 0; s + 4 <= steps; ++s) {
         const double meanSquare = (stepEnergy[s] + stepEnergy[s + 1] + stepEnergy[s + 2] + stepEnergy[s + 3]) / (4.0 * step);
-        if (meanSquare > 0.0 && loudnessOf(meanSquare) > -70.0) {
+        if (meanSquare > 0.0 && loudnessOf(meanSquare) > -70.0)
             blocks.push_back(meanSquare);
-        }
     }
-    if (blocks.empty()) {
+    if (blocks.empty())
         return -70.0;
-    }
     double sum = 0.0;
-    for (double b : blocks) {
+    for (double b : blocks)
         sum += b;
-    }
     const double relativeGate = loudnessOf(sum / blocks.size()) - 10.0;
     double gatedSum = 0.0;
     std::size_t gatedCount = 0;
@@ -111,9 +108,8 @@ std::vector<double> truePeakEnvelope(const StereoSignal& signal)
             taps[p][k] = sinc * window;
             sum += taps[p][k];
         }
-        for (double& t : taps[p]) {
+        for (double& t : taps[p])
             t /= sum;
-        }
     }
     const std::size_t frames = signal.left.size();
     std::vector<double> peaks(frames, 0.0);
@@ -124,9 +120,8 @@ std::vector<double> truePeakEnvelope(const StereoSignal& signal)
             if (n >= 7 && n + 8 < frames) {
                 for (const auto& phase : taps) {
                     double value = 0.0;
-                    for (int k = 0; k < tapCount; ++k) {
+                    for (int k = 0; k < tapCount; ++k)
                         value += phase[k] * x[n + k - 7];
-                    }
                     peak = std::max(peak, std::fabs(value));
                 }
             }
@@ -155,34 +150,29 @@ std::vector<double> limiterGains(const std::vector<double>& peaks, double gain, 
     std::size_t next = 0;
     for (std::size_t n = 0; n < frames; ++n) {
         for (; next < frames && next <= n + lookAhead; ++next) {
-            while (!window.empty() && required[window.back()] >= required[next]) {
+            while (!window.empty() && required[window.back()] >= required[next])
                 window.pop_back();
-            }
             window.push_back(next);
         }
-        while (window.front() + lookAhead < n) {
+        while (window.front() + lookAhead < n)
             window.pop_front();
-        }
         held[n] = required[window.front()];
     }
 
     const double release = std::exp(-1.0 / (0.08 * sampleRate));
-    for (std::size_t n = 1; n < frames; ++n) {
+    for (std::size_t n = 1; n < frames; ++n)
         held[n] = std::min(held[n], 1.0 - (1.0 - held[n - 1]) * release);
-    }
 
     std::vector<double> gains(frames);
     double sum = 0.0;
     std::size_t lo = 0;
     std::size_t hi = 0; // running sum covers held[lo, hi)
     for (std::size_t n = 0; n < frames; ++n) {
-        for (; hi < frames && hi <= n + lookAhead; ++hi) {
+        for (; hi < frames && hi <= n + lookAhead; ++hi)
             sum += held[hi];
-        }
-        for (; lo + lookAhead < n; ++lo) {
+        for (; lo + lookAhead < n; ++lo)
             sum -= held[lo];
-        }
-        gains[n] = sum / static_cast<double>(hi - lo);
+        gains[n] = sum / double(hi - lo);
     }
     return gains;
 }
@@ -205,9 +195,8 @@ double masterToLoudness(StereoSignal& signal, double targetLufs, double ceilingD
             out.right[n] *= gain * gains[n];
         }
         const double error = targetLufs - integratedLoudness(out);
-        if (pass == 4 || std::fabs(error) < 0.01) {
+        if (pass == 4 || std::fabs(error) < 0.01)
             break;
-        }
         gain *= std::pow(10.0, error / 20.0);
     }
     // Gain moving between samples can lift an interpolated peak a hair above the ceiling.
@@ -215,9 +204,8 @@ double masterToLoudness(StereoSignal& signal, double targetLufs, double ceilingD
     const double highest = *std::max_element(finalPeaks.begin(), finalPeaks.end());
     if (highest > ceiling) {
         for (std::vector<double>* channel : {&out.left, &out.right}) {
-            for (double& v : *channel) {
+            for (double& v : *channel)
                 v *= ceiling / highest;
-            }
         }
         gain *= ceiling / highest;
     }

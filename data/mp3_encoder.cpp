@@ -16,9 +16,8 @@ struct LameCloser {
 
 void check(bool ok, const char* what)
 {
-    if (!ok) {
+    if (!ok)
         throw std::runtime_error(std::string("mp3 encoder: ") + what + " failed");
-    }
 }
 
 } // namespace
@@ -45,13 +44,13 @@ std::vector<std::uint8_t> encodeMp3(const StereoSignal& signal)
     std::vector<std::uint8_t> out;
     const std::size_t frames = signal.left.size();
     for (std::size_t first = 0; first < frames; first += chunk) {
-        const int count = static_cast<int>(std::min<std::size_t>(chunk, frames - first));
+        const int count = int(std::min<std::size_t>(chunk, frames - first));
         const int written = lame_encode_buffer_ieee_double(flags, &signal.left[first], &signal.right[first], count,
-                                                           buffer.data(), static_cast<int>(buffer.size()));
+                                                           buffer.data(), int(buffer.size()));
         check(written >= 0, "lame_encode_buffer_ieee_double");
         out.insert(out.end(), buffer.begin(), buffer.begin() + written);
     }
-    const int flushed = lame_encode_flush(flags, buffer.data(), static_cast<int>(buffer.size()));
+    const int flushed = lame_encode_flush(flags, buffer.data(), int(buffer.size()));
     check(flushed >= 0, "lame_encode_flush");
     out.insert(out.end(), buffer.begin(), buffer.begin() + flushed);
 
@@ -59,6 +58,6 @@ std::vector<std::uint8_t> encodeMp3(const StereoSignal& signal)
     // the frame count and the encoder delay and padding, goes over it.
     const std::size_t tagSize = lame_get_lametag_frame(flags, buffer.data(), buffer.size());
     check(tagSize > 0 && tagSize <= buffer.size() && tagSize <= out.size(), "lame_get_lametag_frame");
-    std::copy(buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(tagSize), out.begin());
+    std::copy(buffer.begin(), buffer.begin() + std::ptrdiff_t(tagSize), out.begin());
     return out;
 }

@@ -14,7 +14,7 @@ std::uint64_t Random::next()
 double Random::uniform()
 {
     // The top 53 bits fill a double's mantissa exactly.
-    return static_cast<double>(next() >> 11) * (1.0 / 9007199254740992.0);
+    return double(next() >> 11) * (1.0 / 9007199254740992.0);
 }
 
 double Random::bipolar()
@@ -33,8 +33,8 @@ constexpr double gradients[8][2] = {
 
 std::uint32_t hashCorner(int x, int y, std::uint32_t seed)
 {
-    std::uint32_t h = seed ^ (static_cast<std::uint32_t>(x) * 0x8DA6B343u)
-                      ^ (static_cast<std::uint32_t>(y) * 0xD8163841u);
+    std::uint32_t h = seed ^ (std::uint32_t(x) * 0x8DA6B343u)
+                      ^ (std::uint32_t(y) * 0xD8163841u);
     h ^= h >> 16;
     h *= 0x7FEB352Du;
     h ^= h >> 15;
@@ -66,8 +66,8 @@ double periodicNoise(double x, double y, int period, std::uint32_t seed)
 {
     const double fx = std::floor(x);
     const double fy = std::floor(y);
-    const int x0 = wrap(static_cast<int>(fx), period);
-    const int y0 = wrap(static_cast<int>(fy), period);
+    const int x0 = wrap(int(fx), period);
+    const int y0 = wrap(int(fy), period);
     const double dx = x - fx;
     const double dy = y - fy;
     const double n00 = cornerDot(x0, y0, period, dx, dy, seed);
@@ -89,7 +89,7 @@ double periodicFbm(double u, double v, int basePeriod, int octaves, double gain,
     double total = 0.0;
     int period = basePeriod;
     for (int i = 0; i < octaves; ++i) {
-        sum += weight * periodicNoise(u * period, v * period, period, seed + 977u * static_cast<std::uint32_t>(i));
+        sum += weight * periodicNoise(u * period, v * period, period, seed + 977u * std::uint32_t(i));
         total += weight;
         weight *= gain;
         period *= 2;

@@ -30,7 +30,7 @@ double luminance(Colour c) { return 0.2126 * c.r + 0.7152 * c.g + 0.0722 * c.b; 
 std::uint8_t quantise(double v, Random& dither)
 {
     const double scaled = std::clamp(v, 0.0, 1.0) * 255.0 + dither.uniform();
-    return static_cast<std::uint8_t>(std::min(255.0, std::floor(scaled)));
+    return std::uint8_t(std::min(255.0, std::floor(scaled)));
 }
 
 // Shifts (s, t) by periodic noise, bending straight features into organic ones while the
@@ -57,11 +57,10 @@ template <typename Shade>
 Canvas shadeCanvas(int width, int height, Shade shade)
 {
     Canvas canvas{width, height, {}};
-    canvas.colours.reserve(static_cast<std::size_t>(width) * height);
+    canvas.colours.reserve(std::size_t(width) * height);
     for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
+        for (int x = 0; x < width; ++x)
             canvas.colours.push_back(shade(x, y));
-        }
     }
     return canvas;
 }
@@ -88,13 +87,12 @@ void stretchToRange(Canvas& canvas, double low, double high, double gamma, doubl
 {
     std::vector<double> levels;
     levels.reserve(canvas.colours.size());
-    for (const Colour& c : canvas.colours) {
+    for (const Colour& c : canvas.colours)
         levels.push_back(luminance(c));
-    }
     const std::size_t tail = levels.size() / 200;
     std::nth_element(levels.begin(), levels.begin() + tail, levels.end());
     const double darkest = levels[tail];
-    const std::size_t brightTail = static_cast<std::size_t>(static_cast<double>(levels.size()) * brightShare);
+    const std::size_t brightTail = std::size_t(double(levels.size()) * brightShare);
     std::nth_element(levels.begin(), levels.end() - 1 - brightTail, levels.end());
     const double brightest = levels[levels.size() - 1 - brightTail];
     const double scale = (high - low) / std::max(1e-6, brightest - darkest);
@@ -110,10 +108,9 @@ void stretchToRange(Canvas& canvas, double low, double high, double gamma, doubl
 void deepen(Canvas& canvas, double contrast, double saturation)
 {
     double mean = 0.0;
-    for (const Colour& c : canvas.colours) {
+    for (const Colour& c : canvas.colours)
         mean += luminance(c);
-    }
-    mean /= static_cast<double>(canvas.colours.size());
+    mean /= double(canvas.colours.size());
     for (Colour& c : canvas.colours) {
         const double level = luminance(c);
         const double stretched = mean + (level - mean) * contrast;
@@ -132,11 +129,10 @@ void fadeEdgesToBlack(Canvas& canvas, double top, double bottom)
     for (int y = 0; y < canvas.height; ++y) {
         const double t = (y + 0.5) / canvas.height;
         const double keep = smoothstep(1.0, 1.0 - bottom, t) * smoothstep(0.0, top, t);
-        if (keep >= 1.0) {
+        if (keep >= 1.0)
             continue;
-        }
         for (int x = 0; x < canvas.width; ++x) {
-            Colour& c = canvas.colours[static_cast<std::size_t>(y) * canvas.width + x];
+            Colour& c = canvas.colours[std::size_t(y) * canvas.width + x];
             c = c * keep;
         }
     }
@@ -167,9 +163,8 @@ Picture makeGlowPicture()
         const double u = (x + 0.5) / size * 2.0 - 1.0;
         const double v = (y + 0.5) / size * 2.0 - 1.0;
         const double r = std::sqrt(u * u + v * v);
-        if (r >= blackBeyond) {
+        if (r >= blackBeyond)
             return Colour{};
-        }
         const double edge = 1.0 - (r / blackBeyond) * (r / blackBeyond);
         const double window = edge * edge;
         // A cusp at the centre rather than a rounded top: the core reads as a point of light with
@@ -198,21 +193,21 @@ Picture makeVelvetSky()
     constexpr int size = 1024;
     // The folds are a height field; shading needs its slopes, so it is built first. Every term
     // is periodic across the picture, so the left and right edges meet without a seam.
-    std::vector<double> height(static_cast<std::size_t>(size) * size);
+    std::vector<double> height(std::size_t(size) * size);
     for (int y = 0; y < size; ++y) {
         for (int x = 0; x < size; ++x) {
-            const double s = static_cast<double>(x) / size;
-            const double t = static_cast<double>(y) / size;
+            const double s = double(x) / size;
+            const double t = double(y) / size;
             const Uv q = warped(s, t, 0.05, 4, 11u);
             const double bend = 2.6 * periodicFbm(q.s, q.t, 2, 3, 0.5, 13u);
             const double drape = std::sin(twoPi * (3.0 * q.s + 1.0 * q.t) + bend);
             const double crease = std::sin(twoPi * (2.0 * q.s - 3.0 * q.t) + 1.7 * bend);
             const double nap = periodicFbm(q.s, q.t, 16, 3, 0.5, 14u);
-            height[static_cast<std::size_t>(y) * size + x] = drape + 0.4 * crease + 0.05 * nap;
+            height[std::size_t(y) * size + x] = drape + 0.4 * crease + 0.05 * nap;
         }
     }
     const auto heightAt = [&height](int x, int y) {
-        return height[static_cast<std::size_t>(std::clamp(y, 0, size - 1)) * size + (x + size) % size];
+        return height[std::size_t(std::clamp(y, 0, size - 1)) * size + (x + size) % size];
     };
 
     const Colour deepViolet{0.16, 0.08, 0.30};
@@ -220,8 +215,8 @@ Picture makeVelvetSky()
     const Colour violet{0.52, 0.36, 0.92};
     const Colour sheenColour{1.0, 0.86, 0.92};
     Canvas canvas = shadeCanvas(size, size, [&](int x, int y) {
-        const double s = static_cast<double>(x) / size;
-        const double t = static_cast<double>(y) / size;
+        const double s = double(x) / size;
+        const double t = double(y) / size;
         constexpr double relief = 0.03; // height units per picture width
         const double hx = (heightAt(x + 1, y) - heightAt(x - 1, y)) * 0.5 * size * relief;
         const double hy = (heightAt(x, y + 1) - heightAt(x, y - 1)) * 0.5 * size * relief;
@@ -250,7 +245,7 @@ Picture makeNebulaSky()
     constexpr int size = 1024;
     // Stars are splats added into a layer that wraps from left to right, so one near a side
     // edge continues on the opposite side.
-    std::vector<double> stars(static_cast<std::size_t>(size) * size, 0.0);
+    std::vector<double> stars(std::size_t(size) * size, 0.0);
     Random place(0x57A2u);
     for (int i = 0; i < 500; ++i) {
         const double cx = place.uniform() * size;
@@ -260,15 +255,14 @@ Picture makeNebulaSky()
         const double brightness = 0.1 + 0.3 * place.uniform() * place.uniform();
         for (int dy = -5; dy <= 5; ++dy) {
             for (int dx = -5; dx <= 5; ++dx) {
-                const int px = static_cast<int>(cx) + dx;
-                const int py = static_cast<int>(cy) + dy;
-                if (py < 0 || py >= size) {
+                const int px = int(cx) + dx;
+                const int py = int(cy) + dy;
+                if (py < 0 || py >= size)
                     continue;
-                }
                 const double ex = px + 0.5 - cx;
                 const double ey = py + 0.5 - cy;
                 const double w = brightness * std::exp(-(ex * ex + ey * ey) / (2.0 * sigma * sigma));
-                stars[static_cast<std::size_t>(py) * size + (px + size) % size] += w;
+                stars[std::size_t(py) * size + (px + size) % size] += w;
             }
         }
     }
@@ -278,8 +272,8 @@ Picture makeNebulaSky()
     const Colour magenta{0.86, 0.30, 0.70};
     const Colour ember{1.0, 0.80, 0.58};
     Canvas canvas = shadeCanvas(size, size, [&](int x, int y) {
-        const double s = static_cast<double>(x) / size;
-        const double t = static_cast<double>(y) / size;
+        const double s = double(x) / size;
+        const double t = double(y) / size;
         const Uv q = warped(s, t, 0.12, 5, 21u);
         // The gas gathers into a bright cloud at the middle of the face, where the camera looks,
         // thinning to dark space towards the edges.
@@ -287,7 +281,7 @@ Picture makeNebulaSky()
         const double density = smoothstep(-0.45, 0.45, periodicFbm(q.s, q.t, 4, 6, 0.55, 23u) + 0.5 * gather - 0.15);
         const double filament = std::pow(1.0 - std::fabs(periodicFbm(q.s, q.t, 6, 5, 0.5, 24u)), 5.0);
         const Colour gas = mix(teal, magenta, smoothstep(-0.25, 0.25, periodicFbm(s, t, 2, 3, 0.5, 25u)));
-        const double star = std::min(0.45, stars[static_cast<std::size_t>(y) * size + x]);
+        const double star = std::min(0.45, stars[std::size_t(y) * size + x]);
         return deep + gas * (0.9 * density * (0.4 + 0.6 * gather)) + ember * (0.45 * filament * density * gather)
                + Colour{star, star, star};
     });

@@ -69,14 +69,12 @@ constexpr bool onTheBeat(ShowMs ms)
 constexpr bool sectionsFollowTheTimeline()
 {
     for (int i = 1; i < sectionCount; ++i) {
-        if (sections[i].startMs != sections[i - 1].endMs) {
+        if (sections[i].startMs != sections[i - 1].endMs)
             return false;
-        }
     }
     for (int scene = 1; scene <= sceneCount; ++scene) {
-        if (!onTheBeat(sceneStartMs(scene))) {
+        if (!onTheBeat(sceneStartMs(scene)))
             return false;
-        }
     }
     return sections[opening].startMs == 0 && sections[sectionCount - 1].endMs == showEndMs
            && sections[groove].startMs == sceneStartMs(2) && sections[lift].startMs == sceneStartMs(3)
@@ -90,7 +88,7 @@ static_assert(withinScene(buildStartMs, 5) && withinScene(descentStartMs, 5) && 
 
 double startOf(const Section& section) { return section.startMs / 1000.0; }
 double endOf(const Section& section) { return section.endMs / 1000.0; }
-int barCount(const Section& section) { return static_cast<int>(std::char_traits<char>::length(section.chords)); }
+int barCount(const Section& section) { return int(std::char_traits<char>::length(section.chords)); }
 
 double timeAt(const Section& section, double beat) { return startOf(section) + beat * beatSeconds; }
 
@@ -114,9 +112,8 @@ const Chord& chordAt(const Section& section, int bar)
 {
     const char name = section.chords[std::clamp(bar, 0, barCount(section) - 1)];
     for (const Chord& chord : chords) {
-        if (chord.name == name) {
+        if (chord.name == name)
             return chord;
-        }
     }
     return chords[0];
 }
@@ -126,9 +123,8 @@ GainCurve sampledCurve(std::size_t frames, Gain gain)
 {
     GainCurve curve;
     curve.values.resize(frames / controlFrames + 2);
-    for (std::size_t i = 0; i < curve.values.size(); ++i) {
-        curve.values[i] = gain(static_cast<double>(i * controlFrames) / sampleRate);
-    }
+    for (std::size_t i = 0; i < curve.values.size(); ++i)
+        curve.values[i] = gain(double(i * controlFrames) / sampleRate);
     return curve;
 }
 
@@ -138,9 +134,8 @@ double openingFade(double t)
 {
     const double fadeToBlack = openingFadeStart();
     const double sceneEnd = sceneSpan(1).endMs / 1000.0;
-    if (t < fadeToBlack) {
+    if (t < fadeToBlack)
         return 1.0;
-    }
     if (t < sceneEnd) {
         const double c = std::cos(0.5 * pi * (t - fadeToBlack) / (sceneEnd - fadeToBlack));
         return 0.1 + 0.9 * c * c;
@@ -177,9 +172,8 @@ constexpr Stop stops[] = {
 bool inStop(double t)
 {
     for (const Stop& stop : stops) {
-        if (t >= stop.start - 1e-9 && t < stop.end - 1e-9) {
+        if (t >= stop.start - 1e-9 && t < stop.end - 1e-9)
             return true;
-        }
     }
     return false;
 }
@@ -188,12 +182,11 @@ bool inStop(double t)
 GainCurve withStops(GainCurve curve)
 {
     for (std::size_t i = 0; i < curve.values.size(); ++i) {
-        const double t = static_cast<double>(i * controlFrames) / sampleRate;
+        const double t = double(i * controlFrames) / sampleRate;
         for (const Stop& stop : stops) {
             const double edge = std::min(t - stop.start, stop.end - t);
-            if (edge > -0.02) {
+            if (edge > -0.02)
                 curve.values[i] *= std::clamp(-edge / 0.02, 0.0, 1.0);
-            }
         }
     }
     return curve;
@@ -320,21 +313,18 @@ void addTheme(std::vector<Note>& notes, const Section& section, double beat, int
               int transpose, double velocity, double endBeat = 16.0, double firstBeat = 0.0)
 {
     const auto add = [&](const MelodyNote& m) {
-        if (m.beat >= endBeat || m.beat < firstBeat) {
+        if (m.beat >= endBeat || m.beat < firstBeat)
             return;
-        }
         // Short notes are detached a little; long ones are held.
         const double beats = std::min(m.beats, endBeat - m.beat) * stretch;
         const double held = beats <= 0.5 ? beats * 0.85 : beats - 0.1;
         const double start = timeAt(section, beat + (m.beat - firstBeat) * stretch);
-        notes.push_back({start, held * beatSeconds, static_cast<double>(m.pitch + transpose), velocity});
+        notes.push_back({start, held * beatSeconds, double(m.pitch + transpose), velocity});
     };
-    for (const MelodyNote& m : themeOpening) {
+    for (const MelodyNote& m : themeOpening)
         add(m);
-    }
-    for (const MelodyNote& m : themeEndings[ending]) {
+    for (const MelodyNote& m : themeEndings[ending])
         add(m);
-    }
 }
 
 // Scene 1: the theme at half speed on bells, like a music box, from 4 s until the fade.
@@ -386,9 +376,8 @@ std::vector<Note> leadNotes()
 {
     std::vector<Note> notes;
     addTheme(notes, sections[groove], 0.0, 0, 1.0, 0, 0.75);
-    for (int phrase = 0; phrase < 3; ++phrase) {
+    for (int phrase = 0; phrase < 3; ++phrase)
         addTheme(notes, sections[statement], phrase * 16.0, phrase, 1.0, 0, 0.9);
-    }
     return notes;
 }
 
@@ -412,8 +401,8 @@ std::vector<Note> counterNotes()
         const int second = chord.tones[bar % 2 == 0 ? 2 : 1] + 12;
         // Softer through the break.
         const double level = bar >= liftBreakBar && bar < liftBreakEndBar ? 0.6 : 1.0;
-        notes.push_back({timeAt(section, bar * 4.0), 1.9 * beatSeconds, static_cast<double>(first), 0.8 * level});
-        notes.push_back({timeAt(section, bar * 4.0 + 2.0), 1.9 * beatSeconds, static_cast<double>(second), 0.7 * level});
+        notes.push_back({timeAt(section, bar * 4.0), 1.9 * beatSeconds, double(first), 0.8 * level});
+        notes.push_back({timeAt(section, bar * 4.0 + 2.0), 1.9 * beatSeconds, double(second), 0.7 * level});
     }
     return notes;
 }
@@ -426,20 +415,17 @@ std::vector<Note> padNotes(const Section& section, int firstBar, int endBar, boo
     std::vector<Note> notes;
     for (int bar = firstBar; bar < endBar;) {
         int last = bar;
-        while (last + 1 < endBar && section.chords[last + 1] == section.chords[bar]) {
+        while (last + 1 < endBar && section.chords[last + 1] == section.chords[bar])
             ++last;
-        }
         const Chord& chord = chordAt(section, bar);
         const double start = timeAt(section, bar * 4.0);
         const double length = std::min(timeAt(section, (last + 1) * 4.0), endOf(section)) - start;
         for (int tone : chord.tones) {
-            if (withLowestTone || tone != chord.tones[0]) {
-                notes.push_back({start, length, static_cast<double>(tone), 1.0});
-            }
+            if (withLowestTone || tone != chord.tones[0])
+                notes.push_back({start, length, double(tone), 1.0});
         }
-        if (withRoot) {
-            notes.push_back({start, length, static_cast<double>(chord.bass), 1.0});
-        }
+        if (withRoot)
+            notes.push_back({start, length, double(chord.bass), 1.0});
         bar = last + 1;
     }
     return notes;
@@ -480,9 +466,8 @@ void forEachStep(const StepLine& line, Visit visit)
     for (int bar = line.firstBar; bar < line.endBar; ++bar) {
         for (int i = 0; i < 16; ++i) {
             const double time = timeAt(section, bar * 4.0 + i * 0.25);
-            if (time >= endOf(section) - 1e-9) {
+            if (time >= endOf(section) - 1e-9)
                 return;
-            }
             visit(chordAt(section, bar), i, time);
         }
     }
@@ -509,13 +494,11 @@ std::vector<Note> bassNotes()
         const double step = beatSeconds / 4.0;
         forEachStep(line, [&](const Chord& chord, int i, double start) {
             const char c = line.steps[i];
-            if (c != 'x' && c != 'o') {
+            if (c != 'x' && c != 'o')
                 return;
-            }
             int held = 1;
-            while (i + held < 16 && line.steps[i + held] == '-') {
+            while (i + held < 16 && line.steps[i + held] == '-')
                 ++held;
-            }
             const double length = std::min(held * step * 0.85, endOf(sections[line.section]) - start);
             notes.push_back({start, length, chord.bass + (c == 'o' ? 12.0 : 0.0), 0.9 * line.level});
         });
@@ -547,15 +530,13 @@ std::vector<Note> arpeggioNotes()
         const double step = beatSeconds / 4.0;
         forEachStep(line, [&](const Chord& chord, int i, double start) {
             const double velocity = stepVelocity(line.steps[i]) * line.level;
-            if (velocity == 0.0) {
+            if (velocity == 0.0)
                 return;
-            }
             // The chord's tones folded into the octave from C7 (2093 Hz), above the melody.
             const int order = arpeggioOrder[i];
             double pitch = chord.tones[order % 4];
-            while (pitch < 96.0) {
+            while (pitch < 96.0)
                 pitch += 12.0;
-            }
             notes.push_back({start, step * 0.9, pitch, velocity});
         });
     }
@@ -619,14 +600,12 @@ std::vector<Hit> accentHits()
         const double t = at(event);
         switch (event.kind) {
         case VisualEventKind::cut: {
-            if (!event.frameChanges) {
+            if (!event.frameChanges)
                 break;
-            }
             // A reveal within the next bar takes the cymbal; the cut has the boom alone.
             const double reveal = revealMs / 1000.0;
-            if (!(reveal > t && reveal - t <= 4.0 * beatSeconds)) {
+            if (!(reveal > t && reveal - t <= 4.0 * beatSeconds))
                 hits.push_back({.time = t, .drum = Drum::crash, .velocity = drumLevel * 0.8});
-            }
             hits.push_back({.time = t, .drum = Drum::boom, .velocity = drumLevel * 0.6});
             break;
         }
@@ -662,22 +641,19 @@ std::vector<Hit> drumHits()
         const StepLine& line = drumLine.line;
         forEachStep(line, [&](const Chord&, int i, double time) {
             const double velocity = stepVelocity(line.steps[i]) * line.level;
-            if (velocity == 0.0) {
+            if (velocity == 0.0)
                 return;
-            }
             // Slight velocity variation keeps repeated hits from sounding machine-stamped.
             const double varied = drumLevel * velocity * (0.94 + 0.06 * humanise.uniform());
-            if (drumLine.drum == Drum::kick && inStop(time)) {
+            if (drumLine.drum == Drum::kick && inStop(time))
                 return;
-            }
             hits.push_back({time, drumLine.drum, varied});
         });
     }
     // The fill into the rush: a snare roll in sixteenths over the stop's last two beats, growing.
     const double rush = rushStartMs / 1000.0;
-    for (int i = 0; i < 8; ++i) {
+    for (int i = 0; i < 8; ++i)
         hits.push_back({rush - 1.0 + i * beatSeconds / 4.0, Drum::snare, drumLevel * (0.2 + 0.04 * i)});
-    }
     const std::vector<Hit> accents = accentHits();
     hits.insert(hits.end(), accents.begin(), accents.end());
     return hits;
@@ -716,9 +692,8 @@ void renderPads(const GainCurve& openingCurve, const GainCurve& duck, MixBus& bu
     closing.release = 1.2;
     closing.level = 0.1;
     std::vector<Note> chord = padNotes(sections[ending], 0, 1, true);
-    for (Note& note : chord) {
+    for (Note& note : chord)
         note.length = 2.2;
-    }
     renderNotes(closing, chord, nullptr, 0x19u, bus);
 }
 
@@ -741,7 +716,7 @@ void renderClosingMelody(MixBus& bus)
 void fadeOutAtShowEnd(StereoSignal& mix)
 {
     for (std::size_t n = toFrame(fadeStart); n < mix.left.size(); ++n) {
-        const double t = static_cast<double>(n) / sampleRate;
+        const double t = double(n) / sampleRate;
         const double c = t < showEnd ? std::cos(0.5 * pi * (t - fadeStart) / (showEnd - fadeStart)) : 0.0;
         mix.left[n] *= c * c;
         mix.right[n] *= c * c;
@@ -751,7 +726,7 @@ void fadeOutAtShowEnd(StereoSignal& mix)
 void applyArc(StereoSignal& mix)
 {
     for (std::size_t n = 0; n < mix.left.size(); n += controlFrames) {
-        const double gain = arcGain(static_cast<double>(n) / sampleRate);
+        const double gain = arcGain(double(n) / sampleRate);
         for (std::size_t i = n; i < std::min(mix.left.size(), n + controlFrames); ++i) {
             mix.left[i] *= gain;
             mix.right[i] *= gain;
@@ -828,9 +803,8 @@ StereoSignal composeSoundtrack(std::vector<SoundtrackStem>* stems)
     StereoSignal mix;
     if (!stems) {
         MixBus bus(frames);
-        for (const Group& group : groups) {
+        for (const Group& group : groups)
             group.render(hits, openingCurve, bus);
-        }
         mix = finished(bus);
     } else {
         mix.left.assign(frames, 0.0);
@@ -850,9 +824,8 @@ StereoSignal composeSoundtrack(std::vector<SoundtrackStem>* stems)
     if (stems) {
         for (SoundtrackStem& stem : *stems) {
             for (std::vector<double>* channel : {&stem.signal.left, &stem.signal.right}) {
-                for (double& v : *channel) {
+                for (double& v : *channel)
                     v *= gain;
-                }
             }
         }
     }

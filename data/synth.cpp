@@ -101,14 +101,14 @@ public:
         double value;
         if (index < offFrame) {
             if (index < attackFrames) {
-                value = static_cast<double>(index + 1) / attackFrames;
+                value = double(index + 1) / attackFrames;
             } else {
                 decaying *= decayStep;
                 value = sustainLevel + decaying;
             }
             levelAtOff = value;
         } else {
-            const double x = 1.0 - static_cast<double>(index - offFrame) / releaseFrames;
+            const double x = 1.0 - double(index - offFrame) / releaseFrames;
             value = levelAtOff * x * x;
         }
         ++index;
@@ -154,9 +154,8 @@ double oscillatorSample(Waveform waveform, Oscillator& osc, double increment, do
         break;
     }
     osc.phase += increment;
-    if (osc.phase >= 1.0) {
+    if (osc.phase >= 1.0)
         osc.phase -= 1.0;
-    }
     return value;
 }
 
@@ -167,17 +166,17 @@ void renderNote(const Patch& patch, const Note& note, const GainCurve* gain, Ran
     const std::size_t count = std::min(envelope.frames(), bus.frames() > first ? bus.frames() - first : 0);
     const double hz = midiToHz(note.pitch);
 
-    std::vector<Oscillator> oscillators(static_cast<std::size_t>(std::max(1, patch.unison)));
-    const double spreadSteps = std::max(1.0, static_cast<double>(oscillators.size()) - 1.0);
+    std::vector<Oscillator> oscillators(std::size_t(std::max(1, patch.unison)));
+    const double spreadSteps = std::max(1.0, double(oscillators.size()) - 1.0);
     for (std::size_t i = 0; i < oscillators.size(); ++i) {
-        const double position = oscillators.size() > 1 ? 2.0 * static_cast<double>(i) / spreadSteps - 1.0 : 0.0;
+        const double position = oscillators.size() > 1 ? 2.0 * double(i) / spreadSteps - 1.0 : 0.0;
         Oscillator& osc = oscillators[i];
         osc.phase = random.uniform();
         osc.modPhase = 0.0;
         osc.increment = hz * std::pow(2.0, position * patch.detuneCents / 2400.0) / sampleRate;
         panGains(position * patch.width, osc.gainLeft, osc.gainRight);
     }
-    const double unisonScale = 1.0 / std::sqrt(static_cast<double>(oscillators.size()));
+    const double unisonScale = 1.0 / std::sqrt(double(oscillators.size()));
     const double amplitude = patch.level * note.velocity;
     const double subIncrement = hz * 0.5 / sampleRate;
     double subPhase = 0.0;
@@ -185,7 +184,7 @@ void renderNote(const Patch& patch, const Note& note, const GainCurve* gain, Ran
     Svf filterLeft;
     Svf filterRight;
     for (std::size_t block = 0; block < count; block += blockFrames) {
-        const double t = static_cast<double>(block) / sampleRate;
+        const double t = double(block) / sampleRate;
         const double cutoff = patch.cutoff + patch.envCutoff * note.velocity * std::exp(-t / patch.cutoffDecay);
         filterLeft.set(cutoff, patch.resonance);
         filterRight.set(cutoff, patch.resonance);
@@ -282,12 +281,10 @@ void renderHit(const Hit& hit, Random& random, MixBus& bus)
     panGains(voice.pan, panLeft, panRight);
 
     Svf highLeft, highRight, bandLeft, bandRight;
-    for (Svf* f : {&highLeft, &highRight}) {
+    for (Svf* f : {&highLeft, &highRight})
         f->set(voice.noiseHighPass, 0.1);
-    }
-    for (Svf* f : {&bandLeft, &bandRight}) {
+    for (Svf* f : {&bandLeft, &bandRight})
         f->set(voice.noiseBand, 0.3);
-    }
     const double sweep = decayFactor(voice.bodySweep);
     const double bodyFall = decayFactor(voice.bodyDecay);
     const double noiseFall = decayFactor(voice.noiseDecay);
@@ -320,10 +317,9 @@ void renderHit(const Hit& hit, Random& random, MixBus& bus)
         noise *= noiseFall;
 
         // A short ramp in and a fade at the cut keep every hit free of clicks.
-        double shape = i < attackFrames ? static_cast<double>(i + 1) / attackFrames : 1.0;
-        if (i + fadeFrames > count) {
-            shape *= static_cast<double>(count - i) / fadeFrames;
-        }
+        double shape = i < attackFrames ? double(i + 1) / attackFrames : 1.0;
+        if (i + fadeFrames > count)
+            shape *= double(count - i) / fadeFrames;
         const double scale = shape * hit.velocity;
         // Saturation rounds the body the way an analogue drum does, and keeps its peak low.
         const double bodyOut = std::tanh(2.0 * tone) / std::tanh(2.0);
@@ -341,15 +337,14 @@ constexpr int stereoSpread = 23;
 
 class Comb {
 public:
-    explicit Comb(int length) : buffer(static_cast<std::size_t>(length), 0.0) {}
+    explicit Comb(int length) : buffer(std::size_t(length), 0.0) {}
     double process(double input, double feedback, double damp)
     {
         const double out = buffer[index];
         store = out * (1.0 - damp) + store * damp;
         buffer[index] = input + store * feedback;
-        if (++index == buffer.size()) {
+        if (++index == buffer.size())
             index = 0;
-        }
         return out;
     }
 
@@ -361,14 +356,13 @@ private:
 
 class Allpass {
 public:
-    explicit Allpass(int length) : buffer(static_cast<std::size_t>(length), 0.0) {}
+    explicit Allpass(int length) : buffer(std::size_t(length), 0.0) {}
     double process(double input)
     {
         const double delayed = buffer[index];
         buffer[index] = input + delayed * 0.5;
-        if (++index == buffer.size()) {
+        if (++index == buffer.size())
             index = 0;
-        }
         return delayed - input;
     }
 
@@ -437,9 +431,8 @@ void addDelay(const StereoSignal& send, double seconds, StereoSignal& out, Stere
         darkRight = echoRight + (darkRight - echoRight) * damping;
         lineLeft[i] = send.left[n] + send.right[n] + feedback * darkRight;
         lineRight[i] = feedback * darkLeft;
-        if (++i == length) {
+        if (++i == length)
             i = 0;
-        }
         out.left[n] += echoLeft;
         out.right[n] += echoRight;
         reverbSend.left[n] += echoLeft * toReverb;
@@ -470,10 +463,9 @@ void MixBus::add(std::size_t frame, double left, double right, double reverbLeve
 double GainCurve::at(std::size_t frame) const
 {
     const std::size_t i = frame / controlFrames;
-    if (i + 1 >= values.size()) {
+    if (i + 1 >= values.size())
         return values.empty() ? 1.0 : values.back();
-    }
-    const double f = static_cast<double>(frame % controlFrames) / controlFrames;
+    const double f = double(frame % controlFrames) / controlFrames;
     return values[i] + (values[i + 1] - values[i]) * f;
 }
 
@@ -481,17 +473,15 @@ void renderNotes(const Patch& patch, const std::vector<Note>& notes, const GainC
                  std::uint64_t seed, MixBus& bus)
 {
     Random random(seed);
-    for (const Note& note : notes) {
+    for (const Note& note : notes)
         renderNote(patch, note, gain, random, bus);
-    }
 }
 
 void renderDrums(const std::vector<Hit>& hits, std::uint64_t seed, MixBus& bus)
 {
     Random random(seed);
-    for (const Hit& hit : hits) {
+    for (const Hit& hit : hits)
         renderHit(hit, random, bus);
-    }
 }
 
 void renderRiser(double start, double end, double topHz, double level, std::uint64_t seed, MixBus& bus)
@@ -501,14 +491,14 @@ void renderRiser(double start, double end, double topHz, double level, std::uint
     const std::size_t count = std::min(toFrame(end - start), bus.frames() - std::min(first, bus.frames()));
     Svf left, right;
     for (std::size_t block = 0; block < count; block += blockFrames) {
-        const double x = static_cast<double>(block) / count;
+        const double x = double(block) / count;
         const double cutoff = 250.0 * std::pow(topHz / 250.0, x);
         left.set(cutoff, 0.55);
         right.set(cutoff, 0.55);
         for (std::size_t i = block; i < std::min(count, block + blockFrames); ++i) {
-            const double progress = static_cast<double>(i) / count;
+            const double progress = double(i) / count;
             // Swells as the square of its progress, then closes over its last 20 ms.
-            const double shape = progress * progress * std::min(1.0, static_cast<double>(count - i) / toFrame(0.02));
+            const double shape = progress * progress * std::min(1.0, double(count - i) / toFrame(0.02));
             left.process(random.bipolar());
             right.process(random.bipolar());
             const std::size_t frame = first + i;
@@ -524,13 +514,12 @@ GainCurve duckingCurve(const std::vector<Hit>& hits, double depth, std::size_t f
     GainCurve curve;
     curve.values.assign(frames / controlFrames + 2, 1.0);
     for (const Hit& hit : hits) {
-        if (hit.drum != Drum::kick && hit.drum != Drum::boom) {
+        if (hit.drum != Drum::kick && hit.drum != Drum::boom)
             continue;
-        }
         const std::size_t first = toFrame(hit.time) / controlFrames;
         const std::size_t span = toFrame(0.6) / controlFrames;
         for (std::size_t i = 0; i < span && first + i < curve.values.size(); ++i) {
-            const double t = static_cast<double>(i * controlFrames) / sampleRate;
+            const double t = double(i * controlFrames) / sampleRate;
             // Down within 5 ms of the kick, back up over about a beat.
             const double duck = depth * hit.velocity * std::min(1.0, t / 0.005) * std::exp(-t / 0.13);
             curve.values[first + i] = std::min(curve.values[first + i], 1.0 - duck);

@@ -8,9 +8,8 @@ namespace {
 
 void putLittleEndian(std::vector<std::uint8_t>& out, std::uint32_t value, int bytes)
 {
-    for (int i = 0; i < bytes; ++i) {
-        out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
-    }
+    for (int i = 0; i < bytes; ++i)
+        out.push_back(std::uint8_t(value >> (8 * i)));
 }
 
 void putTag(std::vector<std::uint8_t>& out, const char* tag)
@@ -23,10 +22,9 @@ void putTag(std::vector<std::uint8_t>& out, const char* tag)
 std::vector<std::uint8_t> encodeWav(const StereoSignal& signal)
 {
     const std::size_t frames = signal.left.size();
-    if (signal.right.size() != frames || frames > (0xFFFFFFFFu - 64u) / 8u) {
+    if (signal.right.size() != frames || frames > (0xFFFFFFFFu - 64u) / 8u)
         throw std::invalid_argument("signal not encodable as a stereo WAV file");
-    }
-    const std::uint32_t dataBytes = static_cast<std::uint32_t>(frames * 8);
+    const std::uint32_t dataBytes = std::uint32_t(frames * 8);
     constexpr std::uint32_t headerBytes = 12 + 26 + 12 + 8;
     std::vector<std::uint8_t> out;
     out.reserve(headerBytes + dataBytes);
@@ -44,12 +42,12 @@ std::vector<std::uint8_t> encodeWav(const StereoSignal& signal)
     putLittleEndian(out, 0, 2);              // no extension
     putTag(out, "fact");
     putLittleEndian(out, 4, 4);
-    putLittleEndian(out, static_cast<std::uint32_t>(frames), 4);
+    putLittleEndian(out, std::uint32_t(frames), 4);
     putTag(out, "data");
     putLittleEndian(out, dataBytes, 4);
     for (std::size_t n = 0; n < frames; ++n) {
         for (const double value : {signal.left[n], signal.right[n]}) {
-            const float sample = static_cast<float>(value);
+            const float sample = float(value);
             std::uint32_t bits;
             std::memcpy(&bits, &sample, sizeof bits);
             putLittleEndian(out, bits, 4);

@@ -4,7 +4,7 @@
 # start-up (frame_bench) and the viewer's jumps (jump_bench), under a private X server when there
 # is no display. Arguments are passed to frame_bench (e.g. --mode scenes --size 1000x800 --frames 200).
 set -euo pipefail
-root=$(cd "$(dirname "$0")/.." && pwd)
+source "$(dirname "$0")/lib.sh"
 build="$root/build-bench"
 bash "$root/scripts/setup.sh"
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
@@ -13,10 +13,5 @@ cd "$build"
 echo "== machine: $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg)"
 ./bench/compute_bench --benchmark_min_time=0.5
 ./bench/frame_own_cpu
-if [ -n "${DISPLAY:-}" ]; then
-  ./bench/frame_bench "$@"
-  ./bench/jump_bench
-else
-  xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" ./bench/frame_bench "$@"
-  xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" ./bench/jump_bench
-fi
+withDisplay ./bench/frame_bench "$@"
+withDisplay ./bench/jump_bench

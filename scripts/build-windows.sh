@@ -6,7 +6,7 @@
 # (scripts/setup.sh windows). freeglut for Windows is built once from Debian's source package and
 # kept under the build folder, so later runs reuse it.
 set -euo pipefail
-root=$(cd "$(dirname "$0")/.." && pwd)
+source "$(dirname "$0")/lib.sh"
 build="${SHOW_WINDOWS_BUILD_DIR:-$root/build-windows}"
 linuxBuild="${SHOW_BUILD_DIR:-$root/build}"
 jobs=$(nproc)
@@ -14,7 +14,7 @@ jobs=$(nproc)
 bash "$root/scripts/setup.sh" windows
 mkdir -p "$build"
 work=$(mktemp -d "$build/work.XXXXXX")
-trap 'rm -rf "$work"' EXIT
+onExit 'rm -rf "$work"'
 
 # freeglut, static, from the distribution's source package. apt is given a private sources list
 # and a private lists folder, so the machine's own package lists are left as they are.

@@ -4,7 +4,7 @@
 # tests and the benchmarks. With SHOW_CONFIGURE_ONLY=1 it stops after configuring (the install
 # check reads the targets run.sh's build would have).
 set -euo pipefail
-root=$(cd "$(dirname "$0")/.." && pwd)
+source "$(dirname "$0")/lib.sh"
 build="${SHOW_BUILD_DIR:-$root/build}"
 case "${1:-all}" in
   programs)

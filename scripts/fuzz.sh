@@ -6,7 +6,7 @@
 # leaves the input as build/fuzz/crash-*; `build/fuzz/tests/fuzz/bitmap_fuzz FILE` replays it.
 # Usage: scripts/fuzz.sh [SECONDS]   (default 45; the test command runs the default)
 set -euo pipefail
-root=$(cd "$(dirname "$0")/.." && pwd)
+source "$(dirname "$0")/lib.sh"
 seconds=${1:-45}
 build="$root/build/fuzz"
 

@@ -5,18 +5,19 @@
 # lists the few errors raised inside libraries outside the project, each with its reason.
 # Usage: scripts/memcheck.sh [BUILD_FOLDER]   (default build/, as scripts/build.sh leaves it)
 set -euo pipefail
-root=$(cd "$(dirname "$0")/.." && pwd)
+source "$(dirname "$0")/lib.sh"
 build=$(cd "${1:-$root/build}" && pwd)
 
-# -noreset: otherwise the server resets whenever its last client leaves, as each xwininfo poll
-# below does, and refuses connections meanwhile; a show slowed by valgrind could try then.
+# Always a private X server of its own, whose only windows are the show's (the xwininfo poll below
+# finds the show by its name among the root's children).
 if [ -z "${MEMCHECK_X_SERVER:-}" ]; then
-  exec env MEMCHECK_X_SERVER=1 xvfb-run -a -s "-screen 0 640x480x24 -noreset" bash "$0" "$build"
+  MEMCHECK_X_SERVER=1 withDisplay --private --screen 640x480x24 bash "$0" "$build"
+  exit
 fi
 
 memcheck=(valgrind --tool=memcheck --error-exitcode=99 --suppressions="$root/tests/sanitizers/memcheck.supp")
 logs=$(mktemp -d)
-trap 'rm -rf "$logs"' EXIT
+onExit 'rm -rf "$logs"'
 cd "$build" # the show and the frames read ./iroiro/
 
 fail() {

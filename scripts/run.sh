@@ -4,7 +4,7 @@
 # Without a display it says so at once, before setting up or building anything, and gives the
 # commands that render the show to a video instead.
 set -euo pipefail
-root=$(cd "$(dirname "$0")/.." && pwd)
+source "$(dirname "$0")/lib.sh"
 build="${SHOW_BUILD_DIR:-$root/build}"
 if [ -z "${DISPLAY:-}" ]; then
   # Paths as the user can type them from where they are.

@@ -5,10 +5,9 @@
 # and the three rows named below. Any sanitizer report fails a test: the test programs exit
 # non-zero, and the end-to-end tests find the report on the show's standard error. Leaks held at
 # exit by libraries outside the project are suppressed in tests/sanitizers/lsan.supp, each with
-# its reason. Needs an X display
-# (scripts/test.sh gives it a private one when there is none).
+# its reason. The tests run on the display there is, or in a private X server.
 set -euo pipefail
-root=$(cd "$(dirname "$0")/.." && pwd)
+source "$(dirname "$0")/lib.sh"
 build="$root/build/sanitize"
 
 # -O1 with line tables: what the sanitizers' own documentation advises (reports keep their file
@@ -27,7 +26,6 @@ cmake --build "$build" -j"$(nproc)" --target show showcap makedata unit_tests re
 # ASan then no longer comes first in the library list, which it accepts when told.
 driver=$(ls /usr/lib/*/dri/swrast_dri.so /usr/lib/dri/swrast_dri.so 2>/dev/null | head -n 1 || true)
 [ -n "$driver" ] || { echo "sanitize: Mesa's swrast_dri.so not found (libgl1-mesa-dri)" >&2; exit 1; }
-export LD_PRELOAD="$driver"
 export ASAN_OPTIONS="verify_asan_link_order=0:check_initialization_order=1:strict_init_order=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 export LSAN_OPTIONS="suppressions=$root/tests/sanitizers/lsan.supp:print_suppressions=0"
@@ -36,7 +34,8 @@ export LSAN_OPTIONS="suppressions=$root/tests/sanitizers/lsan.supp:print_suppres
 # makedata --stems and two makedata runs at once repeat the one sanitized synthesis of the whole
 # soundtrack that DataMakedata runs, and ArtWholeRun draws every frame of a run through the frame
 # path the render suites draw. Under the sanitizers each takes minutes and finds nothing new.
+# The driver is preloaded into the tests alone, not into the private X server started for them.
 cd "$build"
-ctest --output-on-failure -j2 --no-tests=error -LE slow \
+withDisplay env LD_PRELOAD="$driver" ctest --output-on-failure -j2 --no-tests=error -LE slow \
   -E '^(DataStems|ArtWholeRun|CaptureDependability\.ConcurrentMakedataRunsBothSucceedAndIgnorePlantedPartialLinks)$'
 

@@ -4,36 +4,24 @@
 # unrelated folder, each installed iroiro and iroiro-capture answers --version, draws the build's
 # own frame and plays the end of the show with its installed data and no notice. Then the desktop
 # entry, the manual pages and lintian. Needs build/ built (scripts/build.sh) and an X display or
-# Xvfb. Ends with "install: N passed, N failed".
+# Xvfb. One line per check, and a table of them all at the end; the status is 1 when any failed.
 set -uo pipefail
+source "$(dirname "$0")/lib.sh"
 # The installed show needs a display: without one, the whole script runs in a private X server.
-[ -n "${DISPLAY:-}" ] || exec xvfb-run -a -s "-screen 0 640x480x24 -noreset" bash "$0" "$@"
-root=$(cd "$(dirname "$0")/.." && pwd)
+if [ -z "${DISPLAY:-}" ]; then
+  withDisplay --screen 640x480x24 bash "$0" "$@"
+  exit
+fi
 build="$root/build"
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-passed=0
-failed=0
-check() { # check NAME COMMAND...: one line per check, the command's output shown when it fails
-  local name=$1
-  shift
-  local output
-  if output=$("$@" 2>&1); then
-    passed=$((passed + 1))
-    echo "ok      $name"
-  else
-    failed=$((failed + 1))
-    echo "FAILED  $name"
-    printf '%s\n' "$output" | sed 's/^/        /' | head -n 20
-  fi
-}
+onExit 'rm -rf "$work"'
 
 # The build's own frame at 50 s, to compare installed captures with.
 reference="$work/reference.png"
-(cd "$build" && ./showcap frame "$reference" --at 50 --size 320x180) >/dev/null 2>&1 ||
-  echo "FAILED  the build's showcap could not draw the reference frame"
+check "the build's showcap draws the reference frame" \
+  sh -c 'cd "$1" && ./showcap frame "$2" --at 50 --size 320x180 >/dev/null' sh "$build" "$reference"
 
 versionIs() { # versionIs PROGRAM EXPECTED
   [ "$("$1" --version)" = "$2" ]
@@ -174,5 +162,4 @@ check "dpkg-deb -x" dpkg-deb -x "$deb" "$unpacked"
 checkInstalled "package" "$unpacked/usr/bin"
 check "lintian reports no error" noLintianErrors "$deb"
 
-echo "install: $passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+stepSummary

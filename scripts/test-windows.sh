@@ -5,8 +5,9 @@
 # picture and a close while it is up, a folder named outside the ANSI code page, and the sound
 # through a sound server of the test's own against the decoded soundtrack. Everything runs in a
 # Wine prefix under the build folder, on a private X server (no window manager) and a private
-# PulseAudio with a null sink, which end with this script. One line per check, PASS or FAIL (and
-# MEASURE lines with figures); the status is 1 when any failed.
+# PulseAudio with a null sink, which end with this script. One line per check, passed or failed
+# (and MEASURE lines with figures), and a table of them all at the end; the status is 1 when any
+# failed.
 #
 # Checks against a position find it by correlation over a span wide enough for a late start, and
 # bound it by what the run itself took (the time since the show was started), not by a fixed
@@ -14,7 +15,7 @@
 # or Wine dropped audio, the check says what it saw and measures once more in a new run; the
 # bounds stay as they are.
 set -euo pipefail
-root=$(cd "$(dirname "$0")/.." && pwd)
+source "$(dirname "$0")/lib.sh"
 build="${SHOW_WINDOWS_BUILD_DIR:-$root/build-windows}"
 linuxBuild="${SHOW_BUILD_DIR:-$root/build}"
 zip="$root/dist/iroiro-windows-x64.zip"
@@ -34,15 +35,14 @@ cleanup() {
   for pid in "${children[@]}"; do kill "$pid" 2>/dev/null || true; done
   rm -rf "$tmp"
 }
-trap cleanup EXIT
+onExit cleanup
 trap 'exit 130' INT
 trap 'exit 143' TERM
 
-failures=0
-pass() { echo "PASS: $*"; }
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-check() { # check CONDITION-STATUS DESCRIPTION
-  if [ "$1" = 0 ]; then pass "$2"; else fail "$2"; fi
+pass() { recordStep "$*" 0; }
+fail() { recordStep "$*" 1; }
+checked() { # checked CONDITION-STATUS DESCRIPTION: records a check whose condition has run
+  recordStep "$2" "$([ "$1" = 0 ] && echo 0 || echo 1)"
 }
 
 # Waits up to $2 seconds for the command in $1 to succeed.
@@ -54,16 +54,12 @@ waitFor() {
   done
 }
 
-# --- The private X server, open only to holders of a fresh key.
-touch "$tmp/xauth"
-cookie=$(mcookie)
-xauth -f "$tmp/xauth" add :0 . "$cookie"
-setpriv --pdeathsig TERM Xvfb -displayfd 3 -auth "$tmp/xauth" -screen 0 1280x1024x24 -noreset -nolisten tcp \
-  3>"$tmp/display" 2>"$tmp/xvfb.log" &
-children+=($!)
-waitFor '[ -s "$tmp/display" ]' 30 || { echo "test-windows: Xvfb did not start" >&2; exit 1; }
-export DISPLAY=":$(head -1 "$tmp/display")" XAUTHORITY="$tmp/xauth"
-xauth -f "$tmp/xauth" add "$DISPLAY" . "$cookie"
+# --- The private X server (lib.sh's), open only to holders of a fresh key: always one of its own,
+# whatever display there is, as the checks of full screen and the window's place need a known
+# 1280x1024 screen with no window manager.
+privateDisplay "$tmp" 1280x1024x24 || { echo "test-windows: Xvfb did not start" >&2; exit 1; }
+children+=("$privateDisplayPid")
+export DISPLAY=$privateDisplayName XAUTHORITY="$tmp/xauth"
 
 # --- The private sound server: one null sink, whose monitor the tests record.
 mkdir -m 700 -p "$tmp/run/pulse" "$tmp/home"
@@ -102,7 +98,7 @@ imports=$(x86_64-w64-mingw32-objdump -p "$exe" | sed -n 's/^\s*DLL Name: //p' | 
 foreign=$(grep -vxE 'kernel32.dll|user32.dll|gdi32.dll|advapi32.dll|msvcrt.dll|opengl32.dll|glu32.dll|winmm.dll' \
   <<<"$imports" || true)
 [ -z "$foreign" ] && [ -n "$imports" ]
-check $? "the exe imports only Windows' own DLLs ($(echo $imports))${foreign:+; not: $foreign}"
+checked $? "the exe imports only Windows' own DLLs ($(echo $imports))${foreign:+; not: $foreign}"
 
 expected=$(printf '%s\n' iroiro-windows-x64/ iroiro-windows-x64/iroiro.exe iroiro-windows-x64/README.txt \
   iroiro-windows-x64/LICENSE.txt iroiro-windows-x64/iroiro/ "${dataFiles[@]/#/iroiro-windows-x64/iroiro/}" | sort)
@@ -110,7 +106,7 @@ same=0
 for f in "${dataFiles[@]}"; do cmp -s "$data/$f" "$app/iroiro/$f" || same=1; done
 [ "$(unzip -Z1 "$zip" | sort)" = "$expected" ] && [ $same = 0 ] && grep -q -- "--at" "$app/README.txt" &&
   diff -q <(tr -d '\r' <"$app/LICENSE.txt") "$root/LICENSE" >/dev/null
-check $? "the zip holds the exe, README.txt, LICENSE.txt and the five data files of the Linux build ($(du -k "$zip" | cut -f1) KiB)"
+checked $? "the zip holds the exe, README.txt, LICENSE.txt and the five data files of the Linux build ($(du -k "$zip" | cut -f1) KiB)"
 
 # A windowed program (no console window beside it), with the icon, the version --version prints
 # and a manifest declaring per-monitor DPI awareness and the supported Windows versions.
@@ -122,7 +118,7 @@ version=$(cd "$app" && wine iroiro.exe --version 2>/dev/null | tr -d '\r')
 grep -q "(Windows GUI)" <<<"$header" && [[ " $resourceTypes" == *" 3 e 10 18 "* ]] &&
   [ "$version" = "iroiro $fileVersion" ] && grep -q "PerMonitorV2" <<<"$manifest" &&
   [ "$(grep -c "supportedOS Id=" <<<"$manifest")" -ge 5 ]
-check $? "the exe is a windowed program with an icon, a version and a manifest ($(grep -o "(Windows [A-Z]*)" <<<"$header"); resource types: $resourceTypes; FileVersion $fileVersion, --version: $version)"
+checked $? "the exe is a windowed program with an icon, a version and a manifest ($(grep -o "(Windows [A-Z]*)" <<<"$header"); resource types: $resourceTypes; FileVersion $fileVersion, --version: $version)"
 
 # ---------------------------------------------------------------------------------------------
 # Runs of the show: started in the background from the package's folder.
@@ -175,22 +171,22 @@ windowsHelp() { # windowsHelp FILE: true when FILE holds the Windows help
 startShow help --help
 showStatus 60
 [ "$status" = 0 ] && windowsHelp "$tmp/help.out"
-check $? "--help prints the Windows help and ends with 0 (status $status)"
+checked $? "--help prints the Windows help and ends with 0 (status $status)"
 startShow slash "/?"
 showStatus 60
 [ "$status" = 0 ] && cmp -s "$tmp/help.out" "$tmp/slash.out"
-check $? "/? prints the same help and ends with 0 (status $status)"
+checked $? "/? prints the same help and ends with 0 (status $status)"
 startShow bad --no-such-option
 showStatus 60
 [ "$status" = 2 ] && grep -q "^iroiro: unknown option" "$tmp/bad.err"
-check $? "an unknown option ends with 2 and says so (status $status)"
+checked $? "an unknown option ends with 2 and says so (status $status)"
 (cd "$app" && exec wine cmd /c "iroiro.exe --help") >"$tmp/cmdhelp.out" 2>"$tmp/cmdhelp.err"
 cmdStatus=$?
 (cd "$app" && exec wine cmd /c "iroiro.exe --no-such-option") >"$tmp/cmdbad.out" 2>"$tmp/cmdbad.err"
 cmdBadStatus=$?
 [ "$cmdStatus" = 0 ] && windowsHelp "$tmp/cmdhelp.out" && [ "$cmdBadStatus" = 2 ] &&
   grep -q "unknown option" "$tmp/cmdbad.out" "$tmp/cmdbad.err"
-check $? "in cmd, --help prints there with 0 and a bad option says so with 2 (status $cmdStatus, $cmdBadStatus)"
+checked $? "in cmd, --help prints there with 0 and a bad option says so with 2 (status $cmdStatus, $cmdBadStatus)"
 
 # The picture at T: among showcap's frames from T-1 s on (tenths of a second), the one closest to
 # the window's first picture lies between T and T plus the time from the show's start to the end
@@ -210,7 +206,7 @@ for at in 30 95; do
   shotTenths=$(awk "BEGIN{printf \"%d\", ($EPOCHREALTIME - $launched) * 10 + 1}")
   pressKey "$window" Escape
   showStatus 30
-  check "$([ "$status" = 0 ]; echo $?)" "--at $at: Escape ends the show with 0 (status $status)"
+  checked "$([ "$status" = 0 ]; echo $?)" "--at $at: Escape ends the show with 0 (status $status)"
 
   lastTenths=$((at * 10 + shotTenths))
   [ $lastTenths -le 1147 ] || lastTenths=1147
@@ -228,7 +224,7 @@ for at in 30 95; do
   done
   [ -n "$best" ] && [ "$best" -ge $((at * 10)) ] && [ "$best" -le $lastTenths ] &&
     awk "BEGIN{exit !($bestDistance < $before)}"
-  check $? "--at $at: the window shows that moment (closest frame at $((best / 10)).$((best % 10)) s of $at-$((lastTenths / 10)).$((lastTenths % 10)) s, RMSE $bestDistance; $((at - 1)) s: $before)"
+  checked $? "--at $at: the window shows that moment (closest frame at $((best / 10)).$((best % 10)) s of $at-$((lastTenths / 10)).$((lastTenths % 10)) s, RMSE $bestDistance; $((at - 1)) s: $before)"
 done
 
 # The window's place on this X server, which has no window manager: "WIDTHxHEIGHT+X+Y" of the
@@ -267,13 +263,13 @@ if [ -n "$window" ] && waitForGeometry "$window" isFullScreen; then
 fi
 [ -n "$window" ] && pressKey "$window" Escape
 showStatus 30
-check $ok "full screen at 0,0 over the screen; f and F11 leave it to a window on the screen and go back (${seen:-no window})"
+checked $ok "full screen at 0,0 over the screen; f and F11 leave it to a window on the screen and go back (${seen:-no window})"
 
 # A default --window opens wholly on the screen.
 startShow window --window
 window=$(showWindow)
 [ -n "$window" ] && waitForGeometry "$window" onScreenWindow
-check $? "a default --window lies wholly on the 1280x1024 screen (${window:+$(geometry "$window")})"
+checked $? "a default --window lies wholly on the 1280x1024 screen (${window:+$(geometry "$window")})"
 [ -n "$window" ] && pressKey "$window" Escape
 showStatus 30
 
@@ -289,12 +285,12 @@ waitFor 'box=$(xdotool search --onlyvisible --name "^Error\$" 2>/dev/null | head
 call=$(grep -a -m1 "Call user32.MessageBoxA(" "$tmp/notice.err" | sed 's/^[0-9a-f]*:Call //; s/ ret=.*//; s/,[0-9a-f]* "/,"/')
 wanted="user32.MessageBoxA(00000000,\"Load Bitmap failed : ${dataDir//\\/\\\\}/iroiro/syfyd.bmp\",00000000,00000000)"
 [ -n "$box" ] && [ "$call" = "$wanted" ]
-check $? "a missing picture raises the notice: $call"
+checked $? "a missing picture raises the notice: $call"
 if [ -n "$box" ]; then
   xdotool key --window "$box" Return
   window=$(showWindow)
   [ -n "$window" ] && firstPicture "$window" "$tmp/notice.png" && kill -0 "$showPid" 2>/dev/null
-  check $? "Return dismisses the notice and the show goes on"
+  checked $? "Return dismisses the notice and the show goes on"
   [ -n "$window" ] && pressKey "$window" Escape
 fi
 showStatus 30
@@ -331,7 +327,7 @@ window=$(showWindow)
 showStatus 30
 errors=$(grep -aiv "^ALSA\|^iroiro: missing from\|CreateDC failed\|bad '-display'" "$tmp/noticeclose.err" | head -3)
 [ -n "$box" ] && [ -n "$window" ] && [ "$status" = 0 ] && [ -z "$errors" ]
-check $? "closing the window while the notice is up ends the show with 0 and no message (status $status${errors:+; said: $errors})"
+checked $? "closing the window while the notice is up ends the show with 0 and no message (status $status${errors:+; said: $errors})"
 
 # The sound: recorded from the null sink's monitor at 8 kHz, its loudness from 20 ms to 20 ms
 # matched against the decoded soundtrack's. The recording's own length is the test's clock: the
@@ -477,10 +473,10 @@ for at in 0 23; do
   where=""
   [ "$at" = 23 ] && where=" (started from another folder, the zip in a folder named デモ; notices: $notices)"
   [ "$soundStatus" = 0 ] && { [ "$at" != 23 ] || [ "$notices" = 0 ]; }
-  check $? "--at $at: the sound is the soundtrack from $at s$where: $soundResult"
-  check "$([ "$status" = 0 ]; echo $?)" "--at $at: Escape during the sound ends the show with 0 (status $status)"
+  checked $? "--at $at: the sound is the soundtrack from $at s$where: $soundResult"
+  checked "$([ "$status" = 0 ]; echo $?)" "--at $at: Escape during the sound ends the show with 0 (status $status)"
 done
-check "$([ "$homeStatus" = 0 ]; echo $?)" "Home plays the soundtrack from its start again: $homeResult"
+checked "$([ "$homeStatus" = 0 ]; echo $?)" "Home plays the soundtrack from its start again: $homeResult"
 
 # Space pauses picture and sound (MCI's pause) and resumes both (MCI's resume): the picture holds
 # still and the recording falls silent between the two presses, with sound before and after.
@@ -586,7 +582,7 @@ if [ $ok != 0 ] && grep -q "silence 0\.[1-9] s" <<<"$gaps"; then
   pauseRun
 fi
 [ $ok = 0 ] && [ $held = 0 ] && [ "$status" = 0 ]
-check $? "Space pauses and resumes picture and sound ($gaps; picture held: $([ $held = 0 ] && echo yes || echo no); status $status)"
+checked $? "Space pauses and resumes picture and sound ($gaps; picture held: $([ $held = 0 ] && echo yes || echo no); status $status)"
 echo "MEASURE: sound against picture at a pause: ${lag:-not measured}"
 
 # No sound device (Wine's audio drivers left out): the show runs silently and ends on time, the
@@ -603,10 +599,6 @@ ended=$EPOCHREALTIME
 took=$(awk "BEGIN{printf \"%.1f\", $ended - $shown}")
 sinceStart=$(awk "BEGIN{printf \"%.1f\", $ended - $launched}")
 [ "$status" = 0 ] && [ -n "$window" ] && awk "BEGIN{exit !($sinceStart >= 2.8 && $took <= 6)}"
-check $? "without a sound device --at 112 ends by itself with 0, $took s after its first picture, $sinceStart s after its start (status $status)"
+checked $? "without a sound device --at 112 ends by itself with 0, $took s after its first picture, $sinceStart s after its start (status $status)"
 
-if [ $failures -gt 0 ]; then
-  echo "test-windows: $failures check(s) failed"
-  exit 1
-fi
-echo "test-windows: all checks passed"
+stepSummary

@@ -16,7 +16,7 @@ step "build" bash "$root/scripts/build.sh" all
 stepAfter "build" "ctest" withDisplay ctest --test-dir "$root/build" --output-on-failure -j2 --no-tests=error
 step "windows build" bash "$root/scripts/build-windows.sh"
 stepAfter "windows build" "windows tests" bash "$root/scripts/test-windows.sh"
-step "sanitizers" withDisplay bash "$root/scripts/sanitize.sh"
+step "sanitizers" bash "$root/scripts/sanitize.sh"
 step "fuzzing" bash "$root/scripts/fuzz.sh" 45
 stepAfter "build" "memcheck" bash "$root/scripts/memcheck.sh" "$root/build"
 stepAfter "build" "install checks" bash "$root/scripts/test-install.sh"

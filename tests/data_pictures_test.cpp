@@ -21,12 +21,12 @@ struct PictureFile {
     int height;
 };
 
-constexpr PictureFile kGlow = {glowPictureFile, 128, 128};
-constexpr PictureFile kSkyB = {skyPictureBFile, 1024, 1024};
-constexpr PictureFile kSkyA = {skyPictureAFile, 1024, 1024};
-constexpr PictureFile kWave = {wavePictureFile, 512, 512};
-constexpr PictureFile kPictureFiles[] = {kGlow, kSkyB, kSkyA, kWave};
-constexpr PictureFile kSkies[] = {kSkyA, kSkyB};
+constexpr PictureFile glowFile = {glowPictureFile, 128, 128};
+constexpr PictureFile skyBFile = {skyPictureBFile, 1024, 1024};
+constexpr PictureFile skyAFile = {skyPictureAFile, 1024, 1024};
+constexpr PictureFile waveFile = {wavePictureFile, 512, 512};
+constexpr PictureFile pictureFiles[] = {glowFile, skyBFile, skyAFile, waveFile};
+constexpr PictureFile skyFiles[] = {skyAFile, skyBFile};
 
 std::vector<std::uint8_t> readPictureBytes(const PictureFile& file)
 {
@@ -67,7 +67,7 @@ double radius(const DecodedBitmap& p, int x, int y)
 
 TEST(DataPictures, EachIsAnUnpadded24BitBitmapOfItsSizeThatTheShowDecodes)
 {
-    for (const PictureFile& file : kPictureFiles) {
+    for (const PictureFile& file : pictureFiles) {
         SCOPED_TRACE(file.name);
         const std::vector<std::uint8_t> bytes = readPictureBytes(file);
         ASSERT_GE(bytes.size(), 54u);
@@ -102,8 +102,8 @@ double lineMean(const DecodedBitmap& p, int y, bool columns)
 
 TEST(DataPictures, GlowPicturePeaksBelowHalfWithANeutralPointedCoreAndIsDarkInItsOuterRings)
 {
-    const DecodedBitmap glow = loadPicture(kGlow);
-    ASSERT_EQ(glow.width, kGlow.width);
+    const DecodedBitmap glow = loadPicture(glowFile);
+    ASSERT_EQ(glow.width, glowFile.width);
 
     // Light in the texture's two outermost rings of texels would outline the crossed squares the
     // sparkle is drawn on: every channel there stays at 2 or below.
@@ -139,28 +139,28 @@ TEST(DataPictures, GlowPicturePeaksBelowHalfWithANeutralPointedCoreAndIsDarkInIt
 
 TEST(DataPictures, GlowPictureFallsOffSmoothlyFromCentreToBlackWithNoBrightRowOrColumn)
 {
-    const DecodedBitmap glow = loadPicture(kGlow);
-    ASSERT_EQ(glow.width, kGlow.width);
-    constexpr int kRings = 20; // 0.05 half-widths each, out to 1
-    std::vector<double> sum(kRings, 0.0);
-    std::vector<int> count(kRings, 0);
+    const DecodedBitmap glow = loadPicture(glowFile);
+    ASSERT_EQ(glow.width, glowFile.width);
+    constexpr int rings = 20; // 0.05 half-widths each, out to 1
+    std::vector<double> sum(rings, 0.0);
+    std::vector<int> count(rings, 0);
     for (int y = 0; y < glow.height; ++y) {
         for (int x = 0; x < glow.width; ++x) {
             const int ring = static_cast<int>(radius(glow, x, y) / 0.05);
-            if (ring < kRings) {
+            if (ring < rings) {
                 sum[ring] += luminance(glow.texel(x, y));
                 ++count[ring];
             }
         }
     }
-    for (int ring = 1; ring < kRings; ++ring) {
+    for (int ring = 1; ring < rings; ++ring) {
         SCOPED_TRACE("ring " + std::to_string(ring));
         const double inner = sum[ring - 1] / count[ring - 1];
         const double outer = sum[ring] / count[ring];
         EXPECT_LE(outer, inner + 0.5) << "no bright ring outside the core";
         EXPECT_LE(inner - outer, 45.0) << "no hard edge";
     }
-    EXPECT_LT(sum[kRings - 1] / count[kRings - 1], 1.0) << "fades to black at the edge";
+    EXPECT_LT(sum[rings - 1] / count[rings - 1], 1.0) << "fades to black at the edge";
 
     // A square seen edge-on shows one row (or column) of the sparkle as a line: no row or column
     // near the centre may stand out from the ones two texels either side of it.
@@ -179,12 +179,12 @@ TEST(DataPictures, GlowPictureFallsOffSmoothlyFromCentreToBlackWithNoBrightRowOr
 struct Region {
     int left, top, right, bottom;
 };
-constexpr Region kReflectedRegion = {128, 320, 384, 512};
+constexpr Region reflectedRegion = {128, 320, 384, 512};
 
 TEST(DataPictures, WaveMapIsBrightWhereTheRippleSurfaceReflectsAndCarriesItsRimOutsideTheDisc)
 {
-    const DecodedBitmap wave = loadPicture(kWave);
-    ASSERT_EQ(wave.width, kWave.width);
+    const DecodedBitmap wave = loadPicture(waveFile);
+    ASSERT_EQ(wave.width, waveFile.width);
     const double pixel = 2.0 / wave.width; // one pixel in half-widths
     // Steep ripples reflect the disc's very edge, where filtering blends in the texels outside
     // it: each of those must carry the colour of the rim on its own radius (the texel 1.5 texels
@@ -211,8 +211,8 @@ TEST(DataPictures, WaveMapIsBrightWhereTheRippleSurfaceReflectsAndCarriesItsRimO
                     worstOutside = std::max(worstOutside, d);
                 }
                 outsideCount += 3;
-            } else if (r < 0.97 && x >= kReflectedRegion.left && x < kReflectedRegion.right
-                       && y >= kReflectedRegion.top && y < kReflectedRegion.bottom) {
+            } else if (r < 0.97 && x >= reflectedRegion.left && x < reflectedRegion.right
+                       && y >= reflectedRegion.top && y < reflectedRegion.bottom) {
                 const double l = luminance(texel);
                 reflectedSum += l;
                 ++reflectedCount;
@@ -234,8 +234,8 @@ TEST(DataPictures, WaveMapHasNoFeatureSmallerThanAFewTexels)
     // The surface magnifies the map many times: a point sun or a thin line shows as a blocky
     // rectangle or a dotted line. Inside the disc every texel stays close to the mean of the
     // 7 x 7 texels around it, as in a picture of broad shapes.
-    const DecodedBitmap wave = loadPicture(kWave);
-    ASSERT_EQ(wave.width, kWave.width);
+    const DecodedBitmap wave = loadPicture(waveFile);
+    ASSERT_EQ(wave.width, waveFile.width);
     double worst = 0.0;
     int worstX = 0;
     int worstY = 0;
@@ -262,15 +262,15 @@ TEST(DataPictures, WaveMapHasNoFeatureSmallerThanAFewTexels)
 }
 
 // Rows from the top down to the start of the bottom fade.
-constexpr double kSkyFadeFraction = 0.12;
+constexpr double skyFadeFraction = 0.12;
 
 TEST(DataPictures, SkiesUseTheFullRangeAndAreBrightestAtTheFaceCentreTheCameraSees)
 {
-    for (const PictureFile& file : kSkies) {
+    for (const PictureFile& file : skyFiles) {
         SCOPED_TRACE(file.name);
         const DecodedBitmap sky = loadPicture(file);
         ASSERT_EQ(sky.width, file.width);
-        const int fadeStart = static_cast<int>(sky.height * (1.0 - kSkyFadeFraction));
+        const int fadeStart = static_cast<int>(sky.height * (1.0 - skyFadeFraction));
         std::vector<double> levels;
         double centreSum = 0.0;
         int centreCount = 0;
@@ -317,12 +317,12 @@ TEST(DataPictures, SkiesFadeSoftlyToBlackAlongTheirBottomRows)
 {
     // Scene 4 sees the faces' bottom edge against black below its horizon: a lit last row is a
     // hard horizon line, a sudden fade a visible band.
-    for (const PictureFile& file : kSkies) {
+    for (const PictureFile& file : skyFiles) {
         SCOPED_TRACE(file.name);
         const DecodedBitmap sky = loadPicture(file);
         ASSERT_EQ(sky.width, file.width);
         EXPECT_LT(lineMean(sky, sky.height - 1, false), 3.0) << "the last row is black";
-        const int fadeRows = static_cast<int>(sky.height * kSkyFadeFraction);
+        const int fadeRows = static_cast<int>(sky.height * skyFadeFraction);
         EXPECT_GT(lineMean(sky, sky.height - 1 - fadeRows, false), 40.0) << "lit above the fade";
         for (int y = sky.height - fadeRows; y < sky.height; ++y) {
             EXPECT_LE(std::fabs(lineMean(sky, y, false) - lineMean(sky, y - 1, false)), 3.0)
@@ -344,7 +344,7 @@ double meanColumnStep(const DecodedBitmap& p, int a, int b)
 TEST(DataPictures, SkiesTileWithoutASeamFromLeftToRight)
 {
     // The box's side faces meet edge to edge; top and bottom are never seen together.
-    for (const PictureFile& file : kSkies) {
+    for (const PictureFile& file : skyFiles) {
         SCOPED_TRACE(file.name);
         const DecodedBitmap sky = loadPicture(file);
         ASSERT_EQ(sky.width, file.width);
@@ -366,7 +366,7 @@ TEST(DataPictures, SkiesMatchAcrossTheWrapInRowsAndColumns)
     // The sky textures repeat: filtering blends the last row into the first (scene 4's horizon)
     // and the last column into the first. The texels that meet there differ by at most 3 levels
     // of luminance on average, or a line shows.
-    for (const PictureFile& file : kSkies) {
+    for (const PictureFile& file : skyFiles) {
         SCOPED_TRACE(file.name);
         const DecodedBitmap sky = loadPicture(file);
         ASSERT_EQ(sky.width, file.width);

@@ -27,10 +27,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr int kRate = kSoundRate;
-constexpr double kShowEnd = showEndMs / 1000.0;
-const std::string kSoundtrack = dataFilePath(soundtrackFile);
-const std::string kMakedata = std::string(SHOW_BUILD_DIR) + "/data/makedata";
+constexpr int rate = soundRate;
+constexpr double showEnd = showEndMs / 1000.0;
+const std::string soundtrackPath = dataFilePath(soundtrackFile);
+const std::string makedataPath = std::string(SHOW_BUILD_DIR) + "/data/makedata";
 
 std::vector<const char*> dataFiles()
 {
@@ -80,20 +80,20 @@ Ebur128 ebur128(const std::string& path)
 // The decoded soundtrack, shared by the tests of the suite: decoding takes a moment.
 class DataSoundtrack : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { samples_ = decodeStereo(kSoundtrack); }
+    static void SetUpTestSuite() { samples_ = decodeStereo(soundtrackPath); }
 
-    void SetUp() override { ASSERT_FALSE(samples_.empty()) << "ffmpeg could not decode " << kSoundtrack; }
+    void SetUp() override { ASSERT_FALSE(samples_.empty()) << "ffmpeg could not decode " << soundtrackPath; }
 
-    static double seconds() { return samples_.size() / 2.0 / kRate; }
+    static double seconds() { return samples_.size() / 2.0 / rate; }
 
     // Level of both channels from `from` to `to` seconds, in dB below full scale, after an
     // optional one-pole filter: 0 = none, positive = low-pass at that cutoff, negative =
     // high-pass at minus that cutoff.
     static double levelDb(double from, double to, double filterHz = 0.0)
     {
-        const std::size_t first = static_cast<std::size_t>(from * kRate);
-        const std::size_t last = std::min(samples_.size() / 2, static_cast<std::size_t>(to * kRate));
-        const double k = 1.0 - std::exp(-2.0 * M_PI * std::fabs(filterHz) / kRate);
+        const std::size_t first = static_cast<std::size_t>(from * rate);
+        const std::size_t last = std::min(samples_.size() / 2, static_cast<std::size_t>(to * rate));
+        const double k = 1.0 - std::exp(-2.0 * M_PI * std::fabs(filterHz) / rate);
         double lowLeft = 0.0;
         double lowRight = 0.0;
         double sum = 0.0;
@@ -119,7 +119,7 @@ std::vector<double> DataSoundtrack::samples_;
 TEST_F(DataSoundtrack, IsAStereo44100Mp3OpeningWithAFilledLameTag)
 {
     const CommandResult probe = runCommand("ffprobe -v error -select_streams a:0 -show_entries "
-                                           "stream=codec_name,sample_rate,channels -of default=nw=1 " + kSoundtrack);
+                                           "stream=codec_name,sample_rate,channels -of default=nw=1 " + soundtrackPath);
     ASSERT_EQ(probe.status, 0);
     EXPECT_NE(probe.output.find("codec_name=mp3"), std::string::npos) << probe.output;
     EXPECT_NE(probe.output.find("sample_rate=44100"), std::string::npos) << probe.output;
@@ -128,7 +128,7 @@ TEST_F(DataSoundtrack, IsAStereo44100Mp3OpeningWithAFilledLameTag)
     // An MPEG-1 Layer III frame first, carrying the Info tag after its 32 bytes of side
     // information, with the real frame count: a placeholder left in place would count zero,
     // and decoders would then misreport the length and keep the encoder's delay.
-    const std::vector<std::uint8_t> bytes = readBytes(kSoundtrack);
+    const std::vector<std::uint8_t> bytes = readBytes(soundtrackPath);
     ASSERT_GE(bytes.size(), 200u);
     EXPECT_EQ(bytes[0], 0xFF);
     EXPECT_EQ(bytes[1] & 0xFE, 0xFA) << "frame sync, MPEG-1, Layer III";
@@ -136,15 +136,15 @@ TEST_F(DataSoundtrack, IsAStereo44100Mp3OpeningWithAFilledLameTag)
     EXPECT_TRUE(tag == "Info" || tag == "Xing") << tag;
     ASSERT_TRUE(bytes[43] & 1) << "frame count present";
     const std::uint32_t frames = (bytes[44] << 24) | (bytes[45] << 16) | (bytes[46] << 8) | bytes[47];
-    EXPECT_GE(frames * 1152.0 / kRate, kShowEnd);
+    EXPECT_GE(frames * 1152.0 / rate, showEnd);
     EXPECT_EQ(std::string(bytes.begin() + 156, bytes.begin() + 160), "LAME");
 }
 
 TEST_F(DataSoundtrack, PlaysTheWholeShowAndIsSilentAfterItsEnd)
 {
-    EXPECT_GE(seconds(), kShowEnd);
-    EXPECT_LE(seconds(), kShowEnd + 5.0);
-    EXPECT_LT(levelDb(kShowEnd + 0.05, seconds()), -60.0);
+    EXPECT_GE(seconds(), showEnd);
+    EXPECT_LE(seconds(), showEnd + 5.0);
+    EXPECT_LT(levelDb(showEnd + 0.05, seconds()), -60.0);
 }
 
 TEST_F(DataSoundtrack, NoPartOfTheShowIsSilent)
@@ -154,23 +154,23 @@ TEST_F(DataSoundtrack, NoPartOfTheShowIsSilent)
         double to;
         const char* what;
     };
-    constexpr Span kSpans[] = {
+    constexpr Span spans[] = {
         {0.0, 20.0, "scene 1 before its fade"}, {0.0, 25.0, "scene 1"},  {25.0, 42.0, "scene 2"},
         {42.0, 67.0, "scene 3"},                {67.0, 92.0, "scene 4"}, {92.0, 105.0, "scene 5 before the build"},
-        {105.0, 112.0, "the build"},            {112.0, kShowEnd, "the closing chord"},
+        {105.0, 112.0, "the build"},            {112.0, showEnd, "the closing chord"},
     };
-    for (const Span& span : kSpans) {
+    for (const Span& span : spans) {
         EXPECT_GT(levelDb(span.from, span.to), -35.0) << span.what;
     }
     // Nor any two seconds of it, scene 1's quiet start and fade included.
-    for (double t = 0.0; t + 2.0 <= kShowEnd; t += 1.0) {
+    for (double t = 0.0; t + 2.0 <= showEnd; t += 1.0) {
         EXPECT_GT(levelDb(t, t + 2.0), -48.0) << "from " << t << " s";
     }
 }
 
 TEST_F(DataSoundtrack, LoudnessAndTruePeakAreInRange)
 {
-    const Ebur128 meter = ebur128(kSoundtrack);
+    const Ebur128 meter = ebur128(soundtrackPath);
     ASSERT_TRUE(meter.read) << meter.output.substr(0, 2000);
     EXPECT_NEAR(meter.integratedLufs, -14.0, 1.0);
     EXPECT_LT(meter.truePeakDbtp, -1.0);
@@ -182,8 +182,8 @@ TEST_F(DataSoundtrack, LevelOrSpectrumChangesWhereTheScenesChange)
         double at;
         const char* what;
     };
-    constexpr Change kChanges[] = {{25.0, "the beat enters with scene 2"}, {92.0, "scene 5 begins"}};
-    for (const Change& change : kChanges) {
+    constexpr Change changes[] = {{25.0, "the beat enters with scene 2"}, {92.0, "scene 5 begins"}};
+    for (const Change& change : changes) {
         SCOPED_TRACE(change.what);
         // Windows clear of the change itself, where a cymbal or a reverb tail may still ring.
         const double before = change.at - 4.0;
@@ -208,13 +208,13 @@ TEST_F(DataSoundtrack, LoudestAsTheRingClosesInAndQuieterOnEitherSide)
         double below; // LU the span's loudest 3 s stay under the peak
         const char* fault;
     };
-    constexpr Span kSpans[] = {
+    constexpr Span spans[] = {
         {0.0, 25.0, 4.0, "scene 1 as loud as the peak: the show starts at the top"},
         {42.0, 67.0, 2.0, "scene 3 within 2 LU of the peak: the music builds but does not arrive"},
         {67.0, 92.0, 2.0, "scene 4 within 2 LU of the peak: the music builds but does not arrive"},
         {92.0, 104.0, 3.0, "the breakdown as loud as the peak: no build"},
     };
-    for (const Span& span : kSpans) {
+    for (const Span& span : spans) {
         EXPECT_GE(peak - energy.loudestShortTerm(span.from, span.to), span.below) << span.fault;
     }
     // The closing chord resolves the peak rather than topping it.
@@ -228,7 +228,7 @@ struct ThemeNote {
     double beats;
     int pitch;
 };
-constexpr ThemeNote kTheme[] = {
+constexpr ThemeNote theme[] = {
     {0, 1.5, 76}, {1.5, 0.5, 72}, {2, 0.5, 74}, {2.5, 1.5, 76}, {4, 1, 81}, {5, 0.5, 79}, {5.5, 0.5, 77},
     {6, 2, 76},   {8, 1, 72},     {9, 0.5, 74}, {9.5, 0.5, 76}, {10, 1, 79}, {11, 1, 76},
 };
@@ -244,11 +244,11 @@ struct ThemePlace {
 std::array<double, 12> chroma(const std::vector<double>& interleaved, double from, double to)
 {
     std::array<double, 12> classes{};
-    const std::size_t first = static_cast<std::size_t>(from * kRate);
-    const std::size_t last = std::min(interleaved.size() / 2, static_cast<std::size_t>(to * kRate));
+    const std::size_t first = static_cast<std::size_t>(from * rate);
+    const std::size_t last = std::min(interleaved.size() / 2, static_cast<std::size_t>(to * rate));
     for (int pitch = 57; pitch <= 95; ++pitch) {
         const double hz = 440.0 * std::pow(2.0, (pitch - 69) / 12.0);
-        const double coefficient = 2.0 * std::cos(2.0 * M_PI * hz / kRate);
+        const double coefficient = 2.0 * std::cos(2.0 * M_PI * hz / rate);
         double s1 = 0.0;
         double s2 = 0.0;
         for (std::size_t n = first; n < last; ++n) {
@@ -267,26 +267,26 @@ std::array<double, 12> chroma(const std::vector<double>& interleaved, double fro
 double themeMatch(const std::vector<double>& interleaved, const ThemePlace& place, int transpose)
 {
     double sum = 0.0;
-    for (const ThemeNote& note : kTheme) {
+    for (const ThemeNote& note : theme) {
         const double start = place.start + note.beat * place.beatSeconds;
         const double length = std::min(note.beats * place.beatSeconds, 0.5);
         const std::array<double, 12> classes = chroma(interleaved, start + 0.03, start + length);
         const double strongest = *std::max_element(classes.begin(), classes.end());
         sum += classes[(note.pitch + transpose) % 12] / std::max(strongest, 1e-12);
     }
-    return sum / std::size(kTheme);
+    return sum / std::size(theme);
 }
 
 TEST_F(DataSoundtrack, TheThemeIsHeardInSceneOneInSceneFourAndOverTheBuild)
 {
-    constexpr ThemePlace kPlaces[] = {
+    constexpr ThemePlace places[] = {
         {4.0, 1.0, "scene 1, at half speed"},
         {25.0, 0.5, "scene 2, from the drop"},
         {67.0, 0.5, "scene 4, first statement"},
         {83.0, 0.5, "scene 4, third statement"},
         {105.0, 0.5, "the build"},
     };
-    for (const ThemePlace& place : kPlaces) {
+    for (const ThemePlace& place : places) {
         SCOPED_TRACE(place.where);
         const double match = themeMatch(samples_, place, 0);
         // The same windows against the theme moved by a tritone: what chords alone would give.
@@ -302,7 +302,7 @@ TEST_F(DataSoundtrack, TheFinaleFallsAwayOnceTheRingHasClosed)
     // closed: the picture dims, and the music with it.
     const KWeightedEnergy energy(samples_);
     const double closing = energy.loudness(105.0, 3.5);
-    const double after = energy.loudness(109.0, kShowEnd - 109.0);
+    const double after = energy.loudness(109.0, showEnd - 109.0);
     EXPECT_GE(closing - after, 4.0) << "105-108.5 s at " << closing << " LUFS, 109-114.8 s at " << after;
 }
 
@@ -395,8 +395,8 @@ std::vector<double> bandPowers(const std::vector<double>& interleaved, double fr
                                const std::vector<Band>& bands, std::size_t block = 8192)
 {
     std::vector<double> power(bands.size(), 0.0);
-    const std::size_t first = static_cast<std::size_t>(from * kRate);
-    const std::size_t last = std::min(interleaved.size() / 2, static_cast<std::size_t>(to * kRate));
+    const std::size_t first = static_cast<std::size_t>(from * rate);
+    const std::size_t last = std::min(interleaved.size() / 2, static_cast<std::size_t>(to * rate));
     std::vector<Complex> buffer(block);
     for (std::size_t start = first; start + block <= last; start += block / 2) {
         for (int channel = 0; channel < 2; ++channel) {
@@ -406,7 +406,7 @@ std::vector<double> bandPowers(const std::vector<double>& interleaved, double fr
             }
             fft(buffer);
             for (std::size_t k = 1; k < block / 2; ++k) {
-                const double hz = static_cast<double>(k) * kRate / block;
+                const double hz = static_cast<double>(k) * rate / block;
                 for (std::size_t b = 0; b < bands.size(); ++b) {
                     if (hz >= bands[b].lowHz && hz < bands[b].highHz) {
                         power[b] += std::norm(buffer[k]);
@@ -428,7 +428,7 @@ TEST_F(DataSoundtrack, TheLowEndIsBalanced)
     // Over the show's beat, 25-112 s: the kick's sub-bass does not swamp the mix, and the bass
     // octave (centred on 126 Hz) carries more than the one above it (252 Hz), where the pads sit.
     const std::vector<double> power =
-        bandPowers(samples_, 25.0, 112.0, {{0.0, 60.0}, {89.1, 178.2}, {178.2, 356.4}, {0.0, kRate / 2.0}});
+        bandPowers(samples_, 25.0, 112.0, {{0.0, 60.0}, {89.1, 178.2}, {178.2, 356.4}, {0.0, rate / 2.0}});
     EXPECT_LE(power[0] / power[3], 0.25) << 100.0 * power[0] / power[3] << " % of the power below 60 Hz";
     EXPECT_GE(decibels(power[1] / power[2]), 2.0)
         << "the 252 Hz octave is " << decibels(power[2] / power[1]) << " dB against 126 Hz";
@@ -480,7 +480,7 @@ double yinPitch(const std::vector<double>& interleaved, std::size_t start)
     const double b = normalised[lag];
     const double c = normalised[lag + 1];
     const double shift = (a - 2.0 * b + c) > 0.0 ? 0.5 * (a - c) / (a - 2.0 * b + c) : 0.0;
-    const double hz = kRate / (static_cast<double>(lag) + shift);
+    const double hz = rate / (static_cast<double>(lag) + shift);
     return 69.0 + 12.0 * std::log2(hz / 440.0);
 }
 
@@ -488,12 +488,12 @@ double yinPitch(const std::vector<double>& interleaved, std::size_t start)
 double trackedPitch(const std::vector<double>& interleaved, double from, double to)
 {
     std::vector<double> pitches;
-    for (double middle = from; middle <= to; middle += 256.0 / kRate) {
-        const double start = middle - 1024.0 / kRate;
-        if (start < 0.0 || (middle + 1024.0 / kRate) * kRate * 2 >= interleaved.size()) {
+    for (double middle = from; middle <= to; middle += 256.0 / rate) {
+        const double start = middle - 1024.0 / rate;
+        if (start < 0.0 || (middle + 1024.0 / rate) * rate * 2 >= interleaved.size()) {
             continue;
         }
-        const double pitch = yinPitch(interleaved, static_cast<std::size_t>(start * kRate));
+        const double pitch = yinPitch(interleaved, static_cast<std::size_t>(start * rate));
         if (!std::isnan(pitch)) {
             pitches.push_back(pitch);
         }
@@ -508,21 +508,23 @@ double trackedPitch(const std::vector<double>& interleaved, double from, double 
 TEST_F(DataSoundtrack, APitchTrackerFollowsTheThemeThroughSceneFour)
 {
     // Scene 4 states the theme three times from 67 s, four bars each, ending each time its own way.
-    constexpr ThemeNote kEndings[3][3] = {
+    constexpr ThemeNote endings[3][3] = {
         {{12, 1.5, 74}, {13.5, 0.5, 71}, {14, 2, 74}},
         {{12, 1, 79}, {13, 1, 81}, {14, 2, 83}},
         {{12, 1, 74}, {13, 1, 76}, {14, 2, 79}},
     };
     for (int phrase = 0; phrase < 3; ++phrase) {
-        std::vector<ThemeNote> notes(std::begin(kTheme), std::end(kTheme));
-        notes.insert(notes.end(), std::begin(kEndings[phrase]), std::end(kEndings[phrase]));
+        std::vector<ThemeNote> notes(std::begin(theme), std::end(theme));
+        notes.insert(notes.end(), std::begin(endings[phrase]), std::end(endings[phrase]));
         int found = 0;
         std::string heard;
         for (const ThemeNote& note : notes) {
             const double start = 67.0 + phrase * 8.0 + note.beat * 0.5;
             const double pitch = trackedPitch(samples_, start + 0.05, start + std::min(note.beats * 0.5 * 0.85, 0.4));
             found += std::fabs(pitch - note.pitch) < 0.5;
-            heard += " " + std::to_string(note.pitch) + ":" + (std::isnan(pitch) ? "-" : std::to_string(std::lround(pitch)));
+            heard += " ";
+            heard += std::to_string(note.pitch) + ":";
+            heard += std::isnan(pitch) ? std::string("-") : std::to_string(std::lround(pitch));
         }
         EXPECT_GE(found, 12) << "statement " << phrase + 1 << ": " << found << " of 16 notes (played:heard)" << heard;
     }
@@ -565,8 +567,9 @@ TEST_F(DataSoundtrack, OpensWithAHookAndBuildsIntoTheDrop)
     std::string figures;
     for (double t = 0.1; t + 0.125 <= 2.0 + 1e-9; t += 0.125) {
         const double pitch = trackedPitch(samples_, t, t + 0.125);
-        figures += " " + (std::isnan(pitch) ? std::string("-") : std::to_string(std::lround(pitch)));
-        for (const ThemeNote& note : kTheme) {
+        figures += " ";
+        figures += std::isnan(pitch) ? std::string("-") : std::to_string(std::lround(pitch));
+        for (const ThemeNote& note : theme) {
             if (std::fabs(pitch - note.pitch) < 0.5 && std::find(heard.begin(), heard.end(), note.pitch) == heard.end()) {
                 heard.push_back(note.pitch);
             }
@@ -601,12 +604,12 @@ TEST_F(DataSoundtrack, TheSpectrumTurnsWhereThePictureDoes)
         double atLeast; // dB
         const char* what;
     };
-    const Change kChanges[] = {
+    const Change changes[] = {
         {revealMs / 1000.0, 8.0, "the nebula's reveal"},
         {sceneStartMs(4) / 1000.0, 8.0, "the cut into scene 4"},
         {rushStartMs / 1000.0, 8.0, "the rush through the spirals"},
     };
-    for (const Change& change : kChanges) {
+    for (const Change& change : changes) {
         EXPECT_GE(spectralChange(samples_, change.at), change.atLeast) << change.what << " at " << change.at << " s";
     }
 }
@@ -630,7 +633,7 @@ protected:
         failure_.clear();
         const fs::path stems = fs::path(folder.path()) / "stems";
         folder_ = stems.string();
-        const CommandResult run = runCommand(kMakedata + " --stems " + stems.string() + " 2>&1");
+        const CommandResult run = runCommand(makedataPath + " --stems " + stems.string() + " 2>&1");
         if (run.status != 0) {
             failure_ = "makedata --stems failed: " + run.output;
             return;
@@ -679,26 +682,26 @@ TEST_F(DataStems, AddUpToTheMixWhichTheLimiterTouchesByAtMostOneDecibel)
 {
     // Over every 5 ms, the stems' sum against the mix: the limiter's gain there. Near-silent
     // stretches say nothing and are left out.
-    constexpr std::size_t kWindow = kRate / 200;
+    constexpr std::size_t windowFrames = rate / 200;
     double deepest = 0.0;
     double deepestAt = 0.0;
     double highest = -100.0;
-    for (std::size_t first = 0; first + kWindow <= mix_.size() / 2; first += kWindow) {
+    for (std::size_t first = 0; first + windowFrames <= mix_.size() / 2; first += windowFrames) {
         double sum = 0.0;
         double mix = 0.0;
-        for (std::size_t i = 2 * first; i < 2 * (first + kWindow); ++i) {
+        for (std::size_t i = 2 * first; i < 2 * (first + windowFrames); ++i) {
             const double stems = melody_[i] + others_[i];
             sum += stems * stems;
             mix += mix_[i] * mix_[i];
         }
-        if (sum < 2.0 * kWindow * 1e-6) {
+        if (sum < 2.0 * windowFrames * 1e-6) {
             continue;
         }
         const double gain = decibels(mix / sum);
         highest = std::max(highest, gain);
         if (gain < deepest) {
             deepest = gain;
-            deepestAt = static_cast<double>(first) / kRate;
+            deepestAt = static_cast<double>(first) / rate;
         }
     }
     EXPECT_LE(highest, 0.05) << "the mix louder than its stems: they do not add up to it";
@@ -713,7 +716,7 @@ TEST_F(DataStems, TheMelodyLeadsFiveHundredToTwoThousandHertzWhereverItPlays)
     // rests and fading tails say nothing.
     std::vector<double> melody;
     std::vector<double> rest;
-    for (double t = 0.0; t + 1.0 <= kShowEnd; t += 1.0) {
+    for (double t = 0.0; t + 1.0 <= showEnd; t += 1.0) {
         melody.push_back(decibels(bandPowers(melody_, t, t + 1.0, {{500.0, 2000.0}}, 4096)[0]));
         rest.push_back(decibels(bandPowers(others_, t, t + 1.0, {{500.0, 2000.0}}, 4096)[0]));
     }
@@ -751,7 +754,7 @@ TEST(DataMakedata, ARunWritesTheBuildsOwnBytesAndNothingElse)
     TempFolder folder;
     ASSERT_FALSE(folder.path().empty());
     const fs::path written = fs::path(folder.path()) / dataFolderName;
-    const CommandResult run = runCommand(kMakedata + " " + written.string() + " 2>&1");
+    const CommandResult run = runCommand(makedataPath + " " + written.string() + " 2>&1");
     ASSERT_EQ(run.status, 0) << run.output;
     EXPECT_EQ(run.output, "") << "silent on success";
     std::size_t entries = 0;
@@ -778,16 +781,16 @@ TEST(DataMakedata, FailsWithOneLineAndNonZeroStatusWritingNothing)
         std::string arguments;
         const char* fault;
     };
-    const Case kCases[] = {
+    const Case cases[] = {
         {"", "no output folder"},
         {"one two", "two output folders"},
         {"--stems", "--stems without its folder"},
         {"--stems one two", "--stems with two folders"},
         {(blocker / "iroiro").string(), "output folder under a regular file"},
     };
-    for (const Case& c : kCases) {
+    for (const Case& c : cases) {
         SCOPED_TRACE(c.fault);
-        const CommandResult run = runCommand(kMakedata + " " + c.arguments + " 2>&1");
+        const CommandResult run = runCommand(makedataPath + " " + c.arguments + " 2>&1");
         EXPECT_NE(run.status, 0);
         ASSERT_FALSE(run.output.empty());
         EXPECT_EQ(run.output.find('\n'), run.output.size() - 1) << run.output;

@@ -26,15 +26,15 @@
 
 namespace {
 
-constexpr int kFramesPerSecond = 60;
+constexpr int runFramesPerSecond = 60;
 
 // A run's frames drawn at one size by the offscreen renderer the rendering tests share
 // (support/offscreen_fixture.h), opened once per suite.
 template <int Width, int Height>
 class ArtRenderAt : public OffscreenTestOf<Width, Height> {
 public:
-    static constexpr int kWidth = Width;
-    static constexpr int kHeight = Height;
+    static constexpr int width = Width;
+    static constexpr int height = Height;
 
 protected:
     // The frame at `showTimeMs` of a fresh run at 60 fps, as showcap's frame mode draws it:
@@ -42,7 +42,7 @@ protected:
     static std::vector<std::uint8_t> frameAt(std::uint32_t showTimeMs)
     {
         resetCarriedValues();
-        replayRunUntil(showTimeMs, kFramesPerSecond);
+        replayRunUntil(showTimeMs, runFramesPerSecond);
         EXPECT_TRUE(renderOffscreenFrame(showTimeMs)) << "frame " << showTimeMs;
         std::vector<std::uint8_t> rgb;
         readOffscreenPixels(rgb);
@@ -179,7 +179,7 @@ protected:
     // Mean luma of the lower half of the frame (rows are bottom-up).
     static double lowerHalfLuma(const std::vector<std::uint8_t>& rgb)
     {
-        const std::size_t pixels = std::size_t(kWidth) * std::size_t(kHeight / 2);
+        const std::size_t pixels = std::size_t(width) * std::size_t(height / 2);
         double sum = 0.0;
         for (std::size_t p = 0; p < pixels; ++p)
             sum += lumaAt(rgb, p);
@@ -206,12 +206,12 @@ TEST_F(ArtRender, FinaleStaysLitWhileTheRingClosesAndAfter)
         double atLeast;
         const char* fault;
     };
-    constexpr Moment kMoments[] = {
+    constexpr Moment moments[] = {
         {106000, 16.0, "the finale darkens while the ring closes in"},
         {110000, 8.0, "the surface reflects a dark part of the wave map"},
         {112000, 5.0, "the closing chord lands on a black picture"},
     };
-    for (const Moment& moment : kMoments) {
+    for (const Moment& moment : moments) {
         EXPECT_GE(meanLuma(frameAt(moment.ms)), moment.atLeast) << moment.fault << " (" << moment.ms << " ms)";
     }
 }
@@ -273,16 +273,16 @@ TEST_F(ArtRender, SkiesReachTheScreenBright)
         std::int32_t ShowState::*sky;
         double atLeast;
     };
-    constexpr Moment kMoments[] = {
+    constexpr Moment moments[] = {
         {30000, &ShowState::skyTextureA, 55.0},
         {38000, &ShowState::skyTextureA, 55.0},
         {50000, &ShowState::skyTextureB, 120.0},
         {60000, &ShowState::skyTextureB, 120.0},
     };
-    for (const Moment& moment : kMoments) {
+    for (const Moment& moment : moments) {
         SCOPED_TRACE(std::to_string(moment.ms) + " ms");
         const std::vector<double> levels = skyLevelsAt(moment.ms, moment.sky);
-        ASSERT_GT(levels.size(), std::size_t(kWidth * kHeight / 10)) << "the sky covers a tenth of the frame";
+        ASSERT_GT(levels.size(), std::size_t(width * height / 10)) << "the sky covers a tenth of the frame";
         EXPECT_GE(percentile(levels, 0.95), moment.atLeast) << "95th percentile of the sky's luma";
     }
 }
@@ -347,28 +347,28 @@ std::vector<double> heavyAccents(const std::vector<double>& interleaved)
 {
     // Fourth-order Butterworth high-pass: two sections.
     const auto highPass = [](double q) {
-        const double w = 2.0 * M_PI * 5000.0 / kSoundRate;
+        const double w = 2.0 * M_PI * 5000.0 / soundRate;
         const double alpha = std::sin(w) / (2.0 * q);
         const double a0 = 1.0 + alpha;
         const double c = std::cos(w);
         return Biquad{(1.0 + c) / 2.0 / a0, -(1.0 + c) / a0, (1.0 + c) / 2.0 / a0, -2.0 * c / a0, (1.0 - alpha) / a0};
     };
-    constexpr std::size_t kStep = kSoundRate / 100; // 10 ms
-    const std::size_t steps = interleaved.size() / 2 / kStep;
+    constexpr std::size_t step = soundRate / 100; // 10 ms
+    const std::size_t steps = interleaved.size() / 2 / step;
     std::vector<double> energy(steps, 0.0);
     for (int channel = 0; channel < 2; ++channel) {
         Biquad first = highPass(0.5412);
         Biquad second = highPass(1.3066);
-        for (std::size_t n = 0; n < steps * kStep; ++n) {
+        for (std::size_t n = 0; n < steps * step; ++n) {
             const double y = second.process(first.process(interleaved[2 * n + channel]));
-            energy[n / kStep] += y * y;
+            energy[n / step] += y * y;
         }
     }
     const auto level = [&](std::size_t from, std::size_t count) {
         double sum = 0.0;
         for (std::size_t i = from; i < from + count; ++i)
             sum += energy[i];
-        return 10.0 * std::log10(sum / (count * kStep * 2) + 1e-20);
+        return 10.0 * std::log10(sum / (count * step * 2) + 1e-20);
     };
     std::vector<double> rise(steps, -100.0);
     std::vector<double> after(steps, -200.0);
@@ -461,8 +461,8 @@ TEST_F(ArtReview, TheTintLeavesSceneTwosLightAsItWas)
         std::uint32_t ms;
         double mean;
     };
-    constexpr Moment kMoments[] = {{28000, 66.98}, {33000, 63.45}, {38000, 58.07}};
-    for (const Moment& moment : kMoments) {
+    constexpr Moment moments[] = {{28000, 66.98}, {33000, 63.45}, {38000, 58.07}};
+    for (const Moment& moment : moments) {
         EXPECT_NEAR(meanLuma(frameAt(moment.ms)), moment.mean, 1.0) << moment.ms << " ms";
     }
 }
@@ -477,7 +477,7 @@ TEST_F(ArtReview, TheNebulaReadsInColour)
         EXPECT_GE(colourfulness(rgb), 45.0);
         EXPECT_GE(lumaSpread(rgb), 38.0) << "the luma's standard deviation";
         const std::vector<std::uint8_t> skyRgb = skyPixelsAt(ms, &ShowState::skyTextureB);
-        ASSERT_GT(skyRgb.size() / 3, std::size_t(kWidth * kHeight / 10)) << "the sky covers a tenth of the frame";
+        ASSERT_GT(skyRgb.size() / 3, std::size_t(width * height / 10)) << "the sky covers a tenth of the frame";
         EXPECT_LE(clippedShare(skyRgb), 0.005) << "the sky's pixels with a channel at 255";
     }
 }
@@ -488,8 +488,8 @@ TEST_F(ArtReview, TheRippleSurfaceIsBright)
         std::uint32_t ms;
         double atLeast;
     };
-    constexpr Moment kMoments[] = {{100000, 48.0}, {104000, 43.0}};
-    for (const Moment& moment : kMoments) {
+    constexpr Moment moments[] = {{100000, 48.0}, {104000, 43.0}};
+    for (const Moment& moment : moments) {
         SCOPED_TRACE(std::to_string(moment.ms) + " ms");
         const std::vector<std::uint8_t> rgb = frameAt(moment.ms);
         EXPECT_GE(lowerHalfLuma(rgb), moment.atLeast) << "the lower half's mean luma";

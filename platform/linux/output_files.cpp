@@ -84,7 +84,10 @@ std::string hiddenName(int folder, const std::string& name)
 {
     constexpr std::size_t added = 8; // the leading dot and ".XXXXXX"
     const std::size_t longest = longestName(folder);
-    std::string hidden = "." + name.substr(0, longest > added ? longest - added : 0) + ".";
+    // Appended piece by piece: GCC 12 warns falsely (-Wrestrict) at "." + a temporary string in C++20.
+    std::string hidden = ".";
+    hidden += name.substr(0, longest > added ? longest - added : 0);
+    hidden += ".";
     static const char letters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
     unsigned char random[6];
     if (getrandom(random, sizeof random, 0) != ssize_t(sizeof random))

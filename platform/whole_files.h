@@ -22,6 +22,18 @@ enum class FileRead {
 // On any failure `bytes` is left empty.
 FileRead readRegularFile(const char* path, std::size_t maxBytes, std::vector<std::uint8_t>& bytes);
 
+// The system's part of that read (each system's backend); the bounds are readRegularFile's.
+// A regular file opened for reading without blocking: `file` and its `size` when ok; cannotOpen,
+// notAFile (looked at before opening, and again once open, in case the name was swapped
+// meanwhile) or failed, with nothing left open, otherwise.
+using ReadHandle = std::intptr_t;
+FileRead openRegularFile(const char* path, ReadHandle& file, std::uint64_t& size);
+// Reads exactly `size` bytes; false on an error or when the file ends early.
+bool readExactly(ReadHandle file, std::uint8_t* into, std::size_t size);
+// True when one more read finds the end: the file did not grow while it was read.
+bool atEndOfFile(ReadHandle file);
+void closeReadHandle(ReadHandle file);
+
 // Writes all `size` bytes to the descriptor, resuming after partial writes and interruptions,
 // unless a stop has been asked for (platform/stop_signals.h). False with errno set (EINTR when
 // stopped).

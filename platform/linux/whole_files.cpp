@@ -1,4 +1,4 @@
-// Whole-file reads of regular files, bounded and non-blocking; whole writes, resumed until done.
+// Whole-file reads of regular files, opened without blocking; whole writes, resumed until done.
 #include "platform/whole_files.h"
 
 #include "platform/output_files.h"
@@ -7,18 +7,39 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
-#include <new>
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace {
+FileRead openRegularFile(const char* path, ReadHandle& file, std::uint64_t& size)
+{
+    // Looked at before opening: opening a device can itself have effects (a tape rewinds, a
+    // watchdog arms), and a FIFO without a writer would block a plain open.
+    struct stat info;
+    if (stat(path, &info) != 0)
+        return FileRead::cannotOpen;
+    if (!S_ISREG(info.st_mode))
+        return FileRead::notAFile;
+    // O_NONBLOCK in case the path was swapped for a FIFO since the look; fstat then tells.
+    const int fd = open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return FileRead::cannotOpen;
+    const FileRead result = fstat(fd, &info) != 0 ? FileRead::failed
+                            : !S_ISREG(info.st_mode) ? FileRead::notAFile
+                                                     : FileRead::ok;
+    if (result != FileRead::ok) {
+        close(fd);
+        return result;
+    }
+    file = fd;
+    size = std::uint64_t(info.st_size);
+    return FileRead::ok;
+}
 
-// Reads exactly `size` bytes; false on an error or when the file ends early.
-bool readAll(int fd, std::uint8_t* into, std::size_t size)
+bool readExactly(ReadHandle file, std::uint8_t* into, std::size_t size)
 {
     std::size_t done = 0;
     while (done < size) {
-        const ssize_t n = read(fd, into + done, size - done);
+        const ssize_t n = read(int(file), into + done, size - done);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
@@ -28,45 +49,19 @@ bool readAll(int fd, std::uint8_t* into, std::size_t size)
     return true;
 }
 
-} // namespace
-
-FileRead readRegularFile(const char* path, std::size_t maxBytes, std::vector<std::uint8_t>& bytes)
+bool atEndOfFile(ReadHandle file)
 {
-    bytes.clear();
-    // Looked at before opening: opening a device can itself have effects (a tape rewinds, a
-    // watchdog arms), and a FIFO without a writer would block a plain open.
-    struct stat info;
-    if (stat(path, &info) != 0)
-        return FileRead::cannotOpen;
-    if (!S_ISREG(info.st_mode))
-        return FileRead::notAFile;
+    std::uint8_t extra;
+    ssize_t n;
+    do
+        n = read(int(file), &extra, 1);
+    while (n < 0 && errno == EINTR);
+    return n == 0;
+}
 
-    // O_NONBLOCK in case the path was swapped for a FIFO since the look; fstat then tells.
-    const int fd = open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0)
-        return FileRead::cannotOpen;
-    FileRead result = FileRead::ok;
-    if (fstat(fd, &info) != 0) {
-        result = FileRead::failed;
-    } else if (!S_ISREG(info.st_mode)) {
-        result = FileRead::notAFile;
-    } else if (std::uint64_t(info.st_size) > maxBytes) {
-        result = FileRead::tooLarge;
-    } else {
-        try {
-            bytes.resize(std::size_t(info.st_size));
-            // One byte more than the size would find a file that grew meanwhile.
-            std::uint8_t extra;
-            if (!readAll(fd, bytes.data(), bytes.size()) || read(fd, &extra, 1) != 0)
-                result = FileRead::failed;
-        } catch (const std::bad_alloc&) {
-            result = FileRead::tooLarge;
-        }
-    }
-    close(fd);
-    if (result != FileRead::ok)
-        bytes = {};
-    return result;
+void closeReadHandle(ReadHandle file)
+{
+    close(int(file));
 }
 
 bool writeAll(int fd, const void* data, std::size_t size)

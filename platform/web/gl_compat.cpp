@@ -132,8 +132,9 @@ struct GpuVertex {
     float texCoord[4];
     float other[4]; // lines: the segment's other end
     float line[4];  // lines: side (-1 or 1), 1, end (0 start, 1 end), the stipple count at the start
+    float stipple[4]; // lines: where the visible part starts in window coordinates, its major axis
 };
-static_assert(sizeof(GpuVertex) == 23 * sizeof(float), "packed");
+static_assert(sizeof(GpuVertex) == 27 * sizeof(float), "packed");
 
 struct TextureObject {
     GLuint webgl = 0;
@@ -222,6 +223,7 @@ in vec4 aColor;
 in vec4 aTexCoord;
 in vec4 aOther;
 in vec4 aLine;
+in vec4 aStipple;
 uniform mat4 uModelview;
 uniform mat4 uProjection;
 uniform mat3 uNormalMatrix;
@@ -325,7 +327,7 @@ void main()
         // GL's wide line: w pixels across the minor axis, ends square to the major axis.
         vec2 offset = yMajor == 1.0 ? vec2(aLine.x * uLineWidth * 0.5, 0.0) : vec2(0.0, aLine.x * uLineWidth * 0.5);
         clip.xy += offset * 2.0 / uViewport.zw * clip.w;
-        vLine = vec4(aLine.z == 0.0 ? here : there, yMajor, aLine.w);
+        vLine = vec4(aStipple.xy, aStipple.z, aLine.w);
     }
     gl_Position = clip;
 }
@@ -369,7 +371,7 @@ GLuint compile(GLenum type, const char* source)
     return shader;
 }
 
-enum Attribute : GLuint { aPosition, aNormal, aColor, aTexCoord, aOther, aLine };
+enum Attribute : GLuint { aPosition, aNormal, aColor, aTexCoord, aOther, aLine, aStipple };
 
 bool buildProgram()
 {
@@ -378,8 +380,8 @@ bool buildProgram()
     const GLuint fs = compile(GL_FRAGMENT_SHADER, fragmentShaderSource);
     glAttachShader(program, vs);
     glAttachShader(program, fs);
-    const char* names[] = {"aPosition", "aNormal", "aColor", "aTexCoord", "aOther", "aLine"};
-    for (GLuint i = 0; i < 6; ++i)
+    const char* names[] = {"aPosition", "aNormal", "aColor", "aTexCoord", "aOther", "aLine", "aStipple"};
+    for (GLuint i = 0; i < 7; ++i)
         glBindAttribLocation(program, i, names[i]);
     glLinkProgram(program);
     GLint linked = 0;
@@ -522,6 +524,7 @@ void pointAttributes(GLuint buffer)
         {aPosition, 4, offsetof(GpuVertex, position)}, {aNormal, 3, offsetof(GpuVertex, normal)},
         {aColor, 4, offsetof(GpuVertex, color)},       {aTexCoord, 4, offsetof(GpuVertex, texCoord)},
         {aOther, 4, offsetof(GpuVertex, other)},       {aLine, 4, offsetof(GpuVertex, line)},
+        {aStipple, 4, offsetof(GpuVertex, stipple)},
     };
     for (const auto& a : layout) {
         glEnableVertexAttribArray(a.index);
@@ -599,6 +602,45 @@ bool windowOf(const float p[4], double out[2])
     return true;
 }
 
+// The part of the segment from a to b inside the view volume, in window coordinates: false when
+// none of it is.
+bool visibleSegment(const float a[4], const float b[4], double start[2], double end[2])
+{
+    double clip[2][4];
+    for (int k = 0; k < 2; ++k) {
+        const float* p = k == 0 ? a : b;
+        const double in[4] = {p[0], p[1], p[2], p[3]};
+        double eye[4];
+        transform(modelview.back(), in, eye);
+        transform(projection.back(), eye, clip[k]);
+    }
+    // Against each plane -w <= x, y, z <= w: the parameter range along a to b that stays inside.
+    double t0 = 0.0, t1 = 1.0;
+    for (int axis = 0; axis < 3; ++axis)
+        for (double sign : {1.0, -1.0}) {
+            const double da = clip[0][3] - sign * clip[0][axis];
+            const double db = clip[1][3] - sign * clip[1][axis];
+            if (da < 0.0 && db < 0.0)
+                return false;
+            if (da < 0.0)
+                t0 = std::max(t0, da / (da - db));
+            else if (db < 0.0)
+                t1 = std::min(t1, da / (da - db));
+        }
+    if (t0 > t1)
+        return false;
+    for (int k = 0; k < 2; ++k) {
+        const double t = k == 0 ? t0 : t1;
+        double* out = k == 0 ? start : end;
+        double p[4];
+        for (int i = 0; i < 4; ++i)
+            p[i] = clip[0][i] + t * (clip[1][i] - clip[0][i]);
+        out[0] = (p[0] / p[3] * 0.5 + 0.5) * state.viewport[2] + state.viewport[0];
+        out[1] = (p[1] / p[3] * 0.5 + 0.5) * state.viewport[3] + state.viewport[1];
+    }
+    return true;
+}
+
 // A line primitive's segments as parallelograms, each carrying its start's stipple count (the
 // fragments counted along the major axis since the primitive began).
 void expandLines(GLenum mode, const std::vector<Vertex>& v, std::vector<GpuVertex>& out)
@@ -618,10 +660,15 @@ void expandLines(GLenum mode, const std::vector<Vertex>& v, std::vector<GpuVerte
     for (const auto& [a, b] : segments) {
         if (mode == GL_LINES)
             count = 0.0; // independent lines each restart the pattern
-        double wa[2], wb[2];
+        // The stipple counts the fragments of what is drawn: from where the segment enters the
+        // view, along its major axis.
+        double start[2] = {0, 0}, end[2] = {0, 0};
         double length = 0.0;
-        if (windowOf(v[a].position, wa) && windowOf(v[b].position, wb))
-            length = std::floor(std::max(std::fabs(wb[0] - wa[0]), std::fabs(wb[1] - wa[1])));
+        bool yMajor = false;
+        if (visibleSegment(v[a].position, v[b].position, start, end)) {
+            yMajor = std::fabs(end[1] - start[1]) > std::fabs(end[0] - start[0]);
+            length = std::ceil(yMajor ? std::fabs(end[1] - start[1]) : std::fabs(end[0] - start[0]));
+        }
         auto make = [&](std::size_t here, std::size_t there, float side, float end) {
             GpuVertex g = corner(v[here]);
             std::memcpy(g.other, v[there].position, sizeof g.other);
@@ -629,6 +676,9 @@ void expandLines(GLenum mode, const std::vector<Vertex>& v, std::vector<GpuVerte
             g.line[1] = 1.0f;
             g.line[2] = end;
             g.line[3] = float(count);
+            g.stipple[0] = float(start[0]);
+            g.stipple[1] = float(start[1]);
+            g.stipple[2] = yMajor ? 1.0f : 0.0f;
             return g;
         };
         const GpuVertex a0 = make(a, b, -1, 0), a1 = make(a, b, 1, 0), b0 = make(b, a, -1, 1), b1 = make(b, a, 1, 1);

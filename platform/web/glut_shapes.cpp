@@ -70,8 +70,10 @@ void glutSolidCone(GLdouble base, GLdouble height, GLint slices, GLint stacks)
 void glutSolidCube(GLdouble size)
 {
     const double h = size / 2.0;
-    // Each face: its normal and its corners counter-clockwise as seen from outside.
-    static const int faces[6][3] = {{1, 0, 0}, {-1, 0, 0}, {0, 1, 0}, {0, -1, 0}, {0, 0, 1}, {0, 0, -1}};
+    // Each face: its normal and its corners counter-clockwise as seen from outside. The +z face
+    // comes last: its normal is the current one the cube leaves, which lights what is drawn next
+    // without normals of its own (the sky cube).
+    static const int faces[6][3] = {{1, 0, 0}, {-1, 0, 0}, {0, 1, 0}, {0, -1, 0}, {0, 0, -1}, {0, 0, 1}};
     glBegin(GL_QUADS);
     for (const auto& n : faces) {
         // Two axes across the face, u x v = n.

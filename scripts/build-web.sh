@@ -21,8 +21,15 @@ if [ ! -f "$linuxBuild/iroiro/k13.mp3" ]; then
   bash "$root/scripts/build.sh" programs
 fi
 
-mkdir -p "$build/objects" "$dist"
-flags=(-std=c++17 -O2 -Wall -I"$root" -I"$root/platform/web/include")
+mkdir -p "$build/objects" "$build/generated" "$dist"
+# The status line's glyphs, from the X font GLUT's 9 x 15 bitmap font is.
+font=/usr/share/fonts/X11/misc/9x15-ISO8859-1.pcf.gz
+glyphs="$build/generated/bitmap_font_9x15.inc"
+if [ ! -f "$glyphs" ] || [ "$root/platform/web/tools/bitmap_font.py" -nt "$glyphs" ]; then
+  python3 "$root/platform/web/tools/bitmap_font.py" "$font" "$glyphs.new"
+  mv "$glyphs.new" "$glyphs"
+fi
+flags=(-std=c++17 -O2 -Wall -I"$root" -I"$root/platform/web/include" -I"$build/generated")
 sources=()
 for f in "$root"/app/*.cpp "$root"/scenes/*.cpp "$root"/elements/*.cpp "$root"/textures/*.cpp \
          "$root"/platform/*.cpp "$root"/platform/web/*.cpp; do

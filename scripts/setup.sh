@@ -28,9 +28,10 @@ windows_packages=(
   imagemagick xdotool x11-utils
 )
 
-# The show in a browser: Debian's Emscripten (with its clang, node and binaryen), the zip, and
-# chromium, whose headless mode with its software WebGL the page's tests draw in.
-web_packages=(emscripten zip chromium python3-websocket)
+# The show in a browser: Debian's Emscripten (with its clang, node and binaryen), X's fixed fonts
+# (GLUT's 9 x 15 bitmap font is one), the zip, and chromium, whose headless mode with its software
+# WebGL the page's tests draw in, driven over the DevTools protocol from Python.
+web_packages=(emscripten xfonts-base zip chromium python3-websocket python3-numpy python3-pil)
 
 case "${1:-run}" in
   run) packages=("${run_packages[@]}") ;;

@@ -1416,3 +1416,38 @@ void compatMoveRaster(double dx)
 {
     state.rasterWindow[0] += dx;
 }
+
+void compatDrawWindowRects(const std::vector<float>& rects, const float color[4])
+{
+    if (rects.empty())
+        return;
+    // Window coordinates through the current viewport, untouched by lighting, texturing or the
+    // matrices: what a bitmap's fragments are.
+    const State saved = state;
+    const std::vector<Matrix> savedModelview = modelview, savedProjection = projection;
+    state.lighting = state.texture2d = state.genS = state.genT = state.lineStipple = false;
+    modelview = {identity};
+    projection = {identity};
+    state.matrixMode = GL_PROJECTION;
+    gl1Ortho(state.viewport[0], state.viewport[0] + state.viewport[2], state.viewport[1],
+             state.viewport[1] + state.viewport[3], -1, 1);
+    std::vector<Vertex> corners;
+    for (std::size_t i = 0; i + 3 < rects.size(); i += 4) {
+        const float x0 = rects[i], y0 = rects[i + 1], x1 = rects[i + 2], y1 = rects[i + 3];
+        const float xy[4][2] = {{x0, y0}, {x1, y0}, {x1, y1}, {x0, y1}};
+        for (const auto& c : xy) {
+            Vertex v{};
+            v.position[0] = c[0];
+            v.position[1] = c[1];
+            v.position[3] = 1;
+            v.normal[2] = 1;
+            std::memcpy(v.color, color, sizeof v.color);
+            v.texCoord[3] = 1;
+            corners.push_back(v);
+        }
+    }
+    drawNow(GL_QUADS, corners);
+    state = saved;
+    modelview = savedModelview;
+    projection = savedProjection;
+}

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 // Builds the layer's shaders in the current context and puts GL 1.x's initial state in place
 // for a drawing surface of width x height. False when WebGL 2 refuses the shaders.
@@ -22,3 +23,7 @@ void resetCompatCounts();
 // the eye (nothing is drawn there). compatMoveRaster moves it along x, as a bitmap does.
 bool compatRasterPosition(double window[2], float color[4]);
 void compatMoveRaster(double dx);
+
+// Fills rectangles given in window coordinates (x0, y0, x1, y1 each) in `color`, as a bitmap's
+// fragments are: without lighting, texturing or the matrices.
+void compatDrawWindowRects(const std::vector<float>& rects, const float color[4]);

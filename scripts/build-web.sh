@@ -2,9 +2,9 @@
 # Builds the show for the browser with Emscripten into build-web/ (or $SHOW_WEB_BUILD_DIR) and
 # writes dist/web/ (index.html, the program, its packed data: the five files the Linux build's
 # makedata writes, the same bytes) and dist/iroiro-web.zip. The same scene, element, texture and
-# app code as the desktop show, on the page's platform layer and the GL compatibility layer in
-# platform/web/. Installs what it needs when missing (scripts/setup.sh web). Any static file
-# server serves dist/web/: python3 -m http.server -d dist/web
+# app code as the desktop show, with the page's entry (web/) on the page's platform layer and the
+# GL compatibility layer (platform/web/). Installs what it needs when missing (scripts/setup.sh
+# web). Any static file server serves dist/web/: python3 -m http.server -d dist/web
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="${SHOW_WEB_BUILD_DIR:-$root/build-web}"
@@ -32,7 +32,7 @@ fi
 flags=(-std=c++17 -O2 -Wall -I"$root" -I"$root/platform/web/include" -I"$build/generated")
 sources=()
 for f in "$root"/app/*.cpp "$root"/scenes/*.cpp "$root"/elements/*.cpp "$root"/textures/*.cpp \
-         "$root"/platform/*.cpp "$root"/platform/web/*.cpp; do
+         "$root"/platform/*.cpp "$root"/platform/web/*.cpp "$root"/web/*.cpp; do
   case "$(basename "$f")" in
     main.cpp|window.cpp) continue ;; # the desktop's entry and GLUT window: the page has its own
   esac
@@ -61,7 +61,7 @@ em++ -O2 "${objects[@]}" -o "$build/iroiro.js" \
 
 rm -rf "$dist"
 mkdir -p "$dist"
-cp "$root/platform/web/page/index.html" "$build/iroiro.js" "$build/iroiro.wasm" "$build/iroiro.data" "$dist/"
+cp "$root/web/index.html" "$build/iroiro.js" "$build/iroiro.wasm" "$build/iroiro.data" "$dist/"
 rm -f "$root/dist/iroiro-web.zip"
 (cd "$root/dist" && zip -qr iroiro-web.zip web)
 echo "build-web: $dist ($(du -sb "$dist" | cut -f1) bytes), $root/dist/iroiro-web.zip ($(stat -c %s "$root/dist/iroiro-web.zip") bytes)"

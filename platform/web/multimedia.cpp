@@ -26,7 +26,7 @@ void openSoundtrack(const std::string&, std::vector<std::uint8_t>& bytes)
                 audio.buffer = buffer;
                 if (audio.playing) {
                     // Started before the sound was ready: catch up with the time gone since.
-                    audio.offset += (performance.now() - audio.requestedAt) / 1000;
+                    audio.offset = audio.position();
                     audio.start();
                 }
             })
@@ -51,8 +51,10 @@ void openSoundtrack(const std::string&, std::vector<std::uint8_t>& bytes)
         };
         // Where the sound is now, in seconds.
         audio.position = function() {
-            if (!audio.playing || !audio.buffer)
+            if (!audio.playing)
                 return audio.offset;
+            if (!audio.source) // still decoding: where it would be
+                return audio.offset + (performance.now() - audio.requestedAt) / 1000;
             return audio.context.currentTime - audio.startedAt;
         };
     }, bytes.data(), int(bytes.size()));

@@ -56,7 +56,7 @@ done
 
 em++ -O2 "${objects[@]}" -o "$build/iroiro.js" \
   -sMIN_WEBGL_VERSION=2 -sMAX_WEBGL_VERSION=2 -sALLOW_MEMORY_GROWTH=1 -sENVIRONMENT=web \
-  -sEXPORTED_FUNCTIONS=_main,_startShow,_showTime -sEXIT_RUNTIME=0 -sLZ4=1 \
+  -sEXPORTED_FUNCTIONS=_main,_startShow,_showTime,_pageCount -sEXIT_RUNTIME=0 -sLZ4=1 \
   --preload-file "$linuxBuild/iroiro@/iroiro"
 
 rm -rf "$dist"

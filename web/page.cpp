@@ -58,6 +58,7 @@ PageOptions readAddress()
 
 PageOptions page;
 bool ended = false;
+std::uint64_t framesDrawn = 0;
 
 // Tells the page's script how things stand: "first-frame", "still", "playing", "ended".
 void announce(const char* what)
@@ -97,6 +98,7 @@ void displayFrame()
     }
     drawFrameAt(showTimeMs);
     drawStatusLineIfShown(showTimeMs);
+    ++framesDrawn;
     carryOut(afterFrame(showTimeMs));
 }
 
@@ -162,6 +164,21 @@ extern "C" EMSCRIPTEN_KEEPALIVE double showTime()
     if (!showState.clockStarted)
         return double(firstFrameTime());
     return double(std::int32_t(clockReadingMs() - showState.startTime));
+}
+
+// What the page has drawn so far, for benchmarks: 0 the frames, 1 the layer's draw calls, 2 its
+// state uploads before draws, 3 its buffer and texture uploads, 4 its state changes.
+extern "C" EMSCRIPTEN_KEEPALIVE double pageCount(int which)
+{
+    const CompatCounts counts = compatCounts();
+    switch (which) {
+    case 0: return double(framesDrawn);
+    case 1: return double(counts.drawCalls);
+    case 2: return double(counts.stateUploads);
+    case 3: return double(counts.bufferUploads);
+    case 4: return double(counts.stateChanges);
+    default: return 0.0;
+    }
 }
 
 int main()

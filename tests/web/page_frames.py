@@ -6,7 +6,8 @@ through the DevTools protocol at ?at=SECONDS&still for each moment, reads the ca
 showcap's frame at the same moment and size, and prints the PSNR of the whole frame and of its
 worst region (a 4 x 4 grid), with any console error the page raised. Exits 1 when a moment is
 below --min-db, the average below --mean-db, a region below --region-db, or the page logged an
-error; the side-by-side pictures go to --keep when given.
+error; the side-by-side pictures go to --keep when given, and --sheet tiles them all (the page's
+on the left, showcap's on the right, each a quarter of the size) into one picture.
 """
 import argparse
 import base64
@@ -133,6 +134,16 @@ def worst_region(a, b, grid=4):
     return worst
 
 
+def write_sheet(path, pairs):
+    """Each moment a row: the page's frame and showcap's, side by side, at a quarter of the size."""
+    rows = []
+    for moment, ours, theirs in pairs:
+        pair = Image.fromarray(numpy.concatenate([ours, theirs], axis=1))
+        rows.append(numpy.asarray(pair.resize((pair.width // 4, pair.height // 4), Image.BILINEAR)))
+    sheet = numpy.concatenate(rows, axis=0)
+    Image.fromarray(sheet).save(path, optimize=True)
+
+
 def main():
     root = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
@@ -144,6 +155,7 @@ def main():
     parser.add_argument("--mean-db", type=float, default=35.0)
     parser.add_argument("--region-db", type=float, default=20.0)
     parser.add_argument("--keep", help="a folder for the page's, showcap's and side-by-side pictures")
+    parser.add_argument("--sheet", help="a PNG file for the contact sheet of every moment")
     options = parser.parse_args()
     width, height = (int(v) for v in options.size.split("x"))
     moments = [m for m in options.moments.split(",") if m]
@@ -158,6 +170,7 @@ def main():
         page.send("Emulation.setDeviceMetricsOverride", width=width, height=height, deviceScaleFactor=1, mobile=False)
         print(f"{'moment':>8} {'PSNR dB':>8} {'worst region dB':>16}  {'page s':>7}")
         scores = []
+        pairs = []
         for moment in moments:
             started = time.monotonic()
             page.send("Page.navigate", url=f"http://127.0.0.1:{port}/index.html?at={moment}&still")
@@ -183,10 +196,13 @@ def main():
             print(f"{moment:>8} {whole:8.2f} {region:10.2f} ({row},{col})  {page_seconds:7.1f}", flush=True)
             if whole < options.min_db or region < options.region_db:
                 failed = True
+            pairs.append((moment, ours, theirs))
             if options.keep:
                 os.makedirs(options.keep, exist_ok=True)
                 Image.fromarray(numpy.concatenate([ours, theirs], axis=1)).save(
                     os.path.join(options.keep, f"side-by-side-{moment}.png"))
+        if options.sheet and pairs:
+            write_sheet(options.sheet, pairs)
         if scores:
             mean = sum(min(s, 99.0) for s in scores) / len(scores)
             print(f"{'mean':>8} {mean:8.2f}")

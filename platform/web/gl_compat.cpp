@@ -373,8 +373,12 @@ GLuint compile(GLenum type, const char* source)
 
 enum Attribute : GLuint { aPosition, aNormal, aColor, aTexCoord, aOther, aLine, aStipple };
 
+// The values last sent to each uniform of the program: a value already there is not sent again.
+std::map<GLint, std::vector<unsigned char>> sentUniforms;
+
 bool buildProgram()
 {
+    sentUniforms.clear();
     program = glCreateProgram();
     const GLuint vs = compile(GL_VERTEX_SHADER, vertexShaderSource);
     const GLuint fs = compile(GL_FRAGMENT_SHADER, fragmentShaderSource);
@@ -429,12 +433,61 @@ bool buildProgram()
     return true;
 }
 
+
+bool unsent(GLint location, const void* data, std::size_t bytes)
+{
+    std::vector<unsigned char>& sent = sentUniforms[location];
+    if (sent.size() == bytes && std::memcmp(sent.data(), data, bytes) == 0)
+        return false;
+    const unsigned char* p = static_cast<const unsigned char*>(data);
+    sent.assign(p, p + bytes);
+    counts.stateUploads++;
+    return true;
+}
+
+void uniformInt(GLint location, GLint value)
+{
+    if (unsent(location, &value, sizeof value))
+        glUniform1i(location, value);
+}
+
+void uniformFloat(GLint location, GLfloat value)
+{
+    if (unsent(location, &value, sizeof value))
+        glUniform1f(location, value);
+}
+
+void uniformInts(GLint location, GLsizei count, const GLint* values)
+{
+    if (unsent(location, values, sizeof(GLint) * std::size_t(count)))
+        glUniform1iv(location, count, values);
+}
+
+// `size` floats a value: 2, 3 or 4.
+void uniformVectors(GLint location, int size, GLsizei count, const GLfloat* values)
+{
+    if (!unsent(location, values, sizeof(GLfloat) * std::size_t(size * count)))
+        return;
+    switch (size) {
+    case 2: glUniform2fv(location, count, values); break;
+    case 3: glUniform3fv(location, count, values); break;
+    default: glUniform4fv(location, count, values); break;
+    }
+}
+
+void uniformMatrix3(GLint location, const GLfloat* values)
+{
+    if (unsent(location, values, sizeof(GLfloat) * 9))
+        glUniformMatrix3fv(location, 1, GL_FALSE, values);
+}
+
 void uploadMatrix(GLint location, const Matrix& m)
 {
     float f[16];
     for (int i = 0; i < 16; ++i)
         f[i] = float(m[i]);
-    glUniformMatrix4fv(location, 1, GL_FALSE, f);
+    if (unsent(location, f, sizeof f))
+        glUniformMatrix4fv(location, 1, GL_FALSE, f);
 }
 
 bool textureComplete()
@@ -462,11 +515,11 @@ void uploadState(bool lines)
     uploadMatrix(u.modelview, mv);
     uploadMatrix(u.projection, projection.back());
     const std::array<float, 9> nm = normalMatrix(mv);
-    glUniformMatrix3fv(u.normalMatrix, 1, GL_FALSE, nm.data());
-    glUniform1i(u.lighting, state.lighting);
-    glUniform1i(u.normalize, state.normalize);
-    glUniform1i(u.colorMaterial, state.colorMaterial && state.colorMaterialMode == GL_AMBIENT_AND_DIFFUSE);
-    glUniform4fv(u.sceneAmbient, 1, state.sceneAmbient);
+    uniformMatrix3(u.normalMatrix, nm.data());
+    uniformInt(u.lighting, state.lighting);
+    uniformInt(u.normalize, state.normalize);
+    uniformInt(u.colorMaterial, state.colorMaterial && state.colorMaterialMode == GL_AMBIENT_AND_DIFFUSE);
+    uniformVectors(u.sceneAmbient, 4, 1, state.sceneAmbient);
     if (state.lighting) {
         GLint on[8];
         float ambient[32], diffuse[32], specular[32], position[32], direction[24], spot[16], attenuation[24];
@@ -482,34 +535,34 @@ void uploadState(bool lines)
             spot[2 * i + 1] = l.spotCutoff;
             std::memcpy(attenuation + 3 * i, l.attenuation, sizeof l.attenuation);
         }
-        glUniform1iv(u.lightOn, 8, on);
-        glUniform4fv(u.lightAmbient, 8, ambient);
-        glUniform4fv(u.lightDiffuse, 8, diffuse);
-        glUniform4fv(u.lightSpecular, 8, specular);
-        glUniform4fv(u.lightPosition, 8, position);
-        glUniform3fv(u.lightSpotDirection, 8, direction);
-        glUniform2fv(u.lightSpot, 8, spot);
-        glUniform3fv(u.lightAttenuation, 8, attenuation);
+        uniformInts(u.lightOn, 8, on);
+        uniformVectors(u.lightAmbient, 4, 8, ambient);
+        uniformVectors(u.lightDiffuse, 4, 8, diffuse);
+        uniformVectors(u.lightSpecular, 4, 8, specular);
+        uniformVectors(u.lightPosition, 4, 8, position);
+        uniformVectors(u.lightSpotDirection, 3, 8, direction);
+        uniformVectors(u.lightSpot, 2, 8, spot);
+        uniformVectors(u.lightAttenuation, 3, 8, attenuation);
         const Material& m = state.material;
-        glUniform4fv(u.materialAmbient, 1, m.ambient);
-        glUniform4fv(u.materialDiffuse, 1, m.diffuse);
-        glUniform4fv(u.materialSpecular, 1, m.specular);
-        glUniform4fv(u.materialEmission, 1, m.emission);
-        glUniform1f(u.materialShininess, m.shininess);
+        uniformVectors(u.materialAmbient, 4, 1, m.ambient);
+        uniformVectors(u.materialDiffuse, 4, 1, m.diffuse);
+        uniformVectors(u.materialSpecular, 4, 1, m.specular);
+        uniformVectors(u.materialEmission, 4, 1, m.emission);
+        uniformFloat(u.materialShininess, m.shininess);
     }
-    glUniform1i(u.genS, genMode(state.genS, state.genModeS));
-    glUniform1i(u.genT, genMode(state.genT, state.genModeT));
-    glUniform4fv(u.eyePlaneS, 1, state.eyePlaneS);
-    glUniform4fv(u.eyePlaneT, 1, state.eyePlaneT);
-    glUniform4f(u.viewport, float(state.viewport[0]), float(state.viewport[1]), float(state.viewport[2]),
-                float(state.viewport[3]));
-    glUniform1f(u.lineWidth, state.lineWidth);
+    uniformInt(u.genS, genMode(state.genS, state.genModeS));
+    uniformInt(u.genT, genMode(state.genT, state.genModeT));
+    uniformVectors(u.eyePlaneS, 4, 1, state.eyePlaneS);
+    uniformVectors(u.eyePlaneT, 4, 1, state.eyePlaneT);
+    const float viewport[4] = {float(state.viewport[0]), float(state.viewport[1]), float(state.viewport[2]),
+                               float(state.viewport[3])};
+    uniformVectors(u.viewport, 4, 1, viewport);
+    uniformFloat(u.lineWidth, state.lineWidth);
     const bool texturing = textureComplete();
-    glUniform1i(u.texturing, texturing);
-    glUniform1i(u.stipple, lines && state.lineStipple);
-    glUniform1i(u.stipplePattern, GLint(state.stipplePattern));
-    glUniform1f(u.stippleFactor, float(state.stippleFactor));
-    counts.stateUploads++;
+    uniformInt(u.texturing, texturing);
+    uniformInt(u.stipple, lines && state.lineStipple);
+    uniformInt(u.stipplePattern, GLint(state.stipplePattern));
+    uniformFloat(u.stippleFactor, float(state.stippleFactor));
 }
 
 void pointAttributes(GLuint buffer)

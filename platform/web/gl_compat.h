@@ -12,7 +12,7 @@ bool initCompatLayer(int width, int height);
 
 struct CompatCounts {
     std::uint64_t drawCalls = 0;
-    std::uint64_t stateUploads = 0;  // the shaders' state sent before a draw
+    std::uint64_t stateUploads = 0;  // the shaders' uniform values sent (only those that changed)
     std::uint64_t bufferUploads = 0; // vertex data and texture images sent
     std::uint64_t stateChanges = 0;  // enables, lights and materials changed
 };

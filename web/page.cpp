@@ -153,6 +153,9 @@ extern "C" EMSCRIPTEN_KEEPALIVE void startShow()
     rebuildRunAt(page.atMs);
     openMusic();
     playMusic();
+    // The show's full screen, now that the viewer has acted (browsers allow it only then).
+    if (!page.window)
+        carryOut({false, false, WindowChanges::Screen::enterFullScreen, false, {}});
     announce("playing");
     emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_TRUE, keyDown);
     emscripten_request_animation_frame_loop(animationFrame, nullptr);

@@ -2,9 +2,10 @@
 """The page's start and the viewer's keys, in the system's chromium (headless, software WebGL).
 
 Opens dist/web/ at ?at=30, checks the Play button over the first frame and that Play starts the
-show, then runs a table of keys, each from a fresh page started at a moment: Space holds the
+show in full screen (without ?window), then runs a table of keys, each from a fresh page started at a moment: Space holds the
 picture (two canvases 1 s apart identical, the show time and the sound's position held), Right
-lands 10 s on, Home goes back to 0 s, q ends the show with the Replay button. The page must
+lands 10 s on, Home goes back to 0 s, f enters and leaves full screen in a ?window page, q ends
+the show with the Replay button. The page must
 raise no console error. Exits 1 on any failure, naming it.
 """
 import base64
@@ -23,6 +24,7 @@ KEYS = {
     "ArrowRight": dict(key="ArrowRight", code="ArrowRight", windowsVirtualKeyCode=39),
     "Home": dict(key="Home", code="Home", windowsVirtualKeyCode=36),
     "q": dict(key="q", code="KeyQ", text="q", windowsVirtualKeyCode=81),
+    "f": dict(key="f", code="KeyF", text="f", windowsVirtualKeyCode=70),
 }
 
 
@@ -40,16 +42,20 @@ def show_time(page):
     return page.evaluate("Module._showTime()")
 
 
-def started(page, port, at):
-    page.send("Page.navigate", url=f"http://127.0.0.1:{port}/index.html?at={at}")
+def started(page, port, at, options=""):
+    page.send("Page.navigate", url=f"http://127.0.0.1:{port}/index.html?at={at}{options}")
     state = page.wait_for("document.body && document.body.dataset.show", 120)
     if state != "first-frame":
         return f"the page opened as {state!r}"
     if page.evaluate("document.getElementById('play').hidden"):
         return "no Play button over the first frame"
-    page.evaluate("document.getElementById('play').click()")
+    # The click as the viewer's: the page may then start the sound and full screen.
+    page.send("Runtime.evaluate", expression="document.getElementById('play').click()", userGesture=True)
     if page.evaluate("document.body.dataset.show") != "playing":
         return "Play did not start the show"
+    wanted = "null" if "window" in options else "document.documentElement"
+    if not page.evaluate(f"document.fullscreenElement === {wanted}"):
+        return "Play left full screen as it was" if "window" in options else "Play did not ask for full screen"
     # The first frames of a software renderer are slow: wait until the clock has moved.
     page.wait_for(f"Module._showTime() > {at * 1000 + 500}", 120)
     return None
@@ -87,6 +93,14 @@ def check_home(page):
     return None
 
 
+def check_full_screen(page):
+    press(page, "f")
+    page.wait_for("document.fullscreenElement !== null", 30)
+    press(page, "f")
+    page.wait_for("document.fullscreenElement === null", 30)
+    return None
+
+
 def check_quit(page):
     press(page, "q")
     page.wait_for("document.body.dataset.show === 'ended'", 60)
@@ -96,11 +110,12 @@ def check_quit(page):
 
 
 CASES = [
-    # (name, the moment the page starts at, the check)
-    ("Space holds the picture, the clock and the sound", 30, check_pause),
-    ("Right lands 10 s on", 30, check_right),
-    ("Home goes back to 0 s", 50, check_home),
-    ("q ends the show with the Replay button", 30, check_quit),
+    # (name, the moment the page starts at, the address's other options, the check)
+    ("Space holds the picture, the clock and the sound", 30, "", check_pause),
+    ("Right lands 10 s on", 30, "", check_right),
+    ("Home goes back to 0 s", 50, "", check_home),
+    ("?window, then f enters full screen and leaves it", 30, "&window", check_full_screen),
+    ("q ends the show with the Replay button", 30, "", check_quit),
 ]
 
 
@@ -114,9 +129,9 @@ def main():
         browser, socket_url = page_frames.start_browser(os.path.join(work, "profile"), 640, 360)
         page = page_frames.Page(socket_url)
         page.send("Emulation.setDeviceMetricsOverride", width=640, height=360, deviceScaleFactor=1, mobile=False)
-        for name, at, check in CASES:
+        for name, at, extra, check in CASES:
             try:
-                problem = started(page, port, at) or check(page)
+                problem = started(page, port, at, extra) or check(page)
             except TimeoutError as waited:
                 problem = f"waited in vain for {waited}"
             print(f"{'FAIL' if problem else 'ok  '} {name}{': ' + problem if problem else ''}", flush=True)

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that are missing, only those: `setup.sh run` what building and
 # running the programs needs (the default), `setup.sh windows` that and what building the Windows
-# show and testing it under Wine needs, `setup.sh test` all of them and what the tests, benchmarks
+# show and testing it under Wine needs, `setup.sh web` that and what building the page and testing it
+# in a headless browser needs, `setup.sh test` the run, Windows and test packages and what the tests, benchmarks
 # and hardening steps need. When another program holds the package manager's lock (an automatic
 # update, say), it waits for it, up to five minutes, and says so.
 set -euo pipefail
@@ -27,11 +28,17 @@ windows_packages=(
   imagemagick xdotool x11-utils
 )
 
+# The show in a browser: Debian's Emscripten (with its clang, node and binaryen), X's fixed fonts
+# (GLUT's 9 x 15 bitmap font is one), the zip, and chromium, whose headless mode with its software
+# WebGL the page's tests draw in, driven over the DevTools protocol from Python.
+web_packages=(emscripten xfonts-base zip chromium python3-websocket python3-numpy python3-pil)
+
 case "${1:-run}" in
   run) packages=("${run_packages[@]}") ;;
   windows) packages=("${run_packages[@]}" "${windows_packages[@]}") ;;
+  web) packages=("${run_packages[@]}" "${web_packages[@]}") ;;
   test) packages=("${run_packages[@]}" "${test_packages[@]}" "${windows_packages[@]}") ;;
-  *) echo "usage: setup.sh [run|windows|test]" >&2; exit 2 ;;
+  *) echo "usage: setup.sh [run|windows|web|test]" >&2; exit 2 ;;
 esac
 
 missing=()

@@ -4,6 +4,7 @@
 // makedata --stems <folder>. Silent on success; one line on standard error on failure.
 #include "app/data_files.h"
 #include "platform/output_files.h"
+#include "platform/stop_signals.h"
 #include "platform/whole_files.h"
 #include "capture/png_writer.h"
 #include "data/bmp_writer.h"
@@ -13,6 +14,7 @@
 #include "data/soundtrack.h"
 #include "data/wav_writer.h"
 
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -22,6 +24,7 @@
 #include <stdexcept>
 #include <string>
 #include <system_error>
+#include <sys/stat.h>
 #include <vector>
 
 namespace {
@@ -39,6 +42,52 @@ void writeFileAtomically(const fs::path& path, const std::vector<std::uint8_t>& 
     if (!writeWholeFile(path.string(), bytes, created, error)) {
         throw std::runtime_error(error);
     }
+}
+
+struct NamedBytes {
+    std::string name;
+    std::vector<std::uint8_t> bytes;
+};
+
+// Writes files that belong together (the stems and their mix) as one set: each whole to a
+// temporary file first, and only when all are written are they placed at their names, so that a
+// failed or stopped run never leaves a new file beside an earlier run's others. The stop signals
+// are held from the first temporary file to the last placing (a stop then acts at once after);
+// on any failure the temporaries go.
+void writeFileSet(const fs::path& path, const std::vector<NamedBytes>& files)
+{
+    std::string error;
+    OutputFolder folder;
+    if (!openOutputFolder(path.string(), false, folder, error)) {
+        throw std::runtime_error(error);
+    }
+    const StopSignalsHeld held;
+    std::vector<TemporaryFile> written(files.size());
+    const auto discardAll = [&] {
+        for (TemporaryFile& file : written) {
+            discardTemporary(folder, file);
+        }
+        closeOutputFolder(folder);
+    };
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        if (!createTemporary(folder, files[i].name, written[i], error)) {
+            discardAll();
+            throw std::runtime_error(error);
+        }
+        if (!writeAll(written[i].fd, files[i].bytes.data(), files[i].bytes.size())) {
+            error = "cannot write " + inFolder(folder, files[i].name) + ": " + std::strerror(errno);
+            discardAll();
+            throw std::runtime_error(error);
+        }
+    }
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        bool created = false;
+        if (!placeTemporary(folder, written[i], files[i].name, created, error)) {
+            discardAll();
+            throw std::runtime_error(error);
+        }
+    }
+    closeOutputFolder(folder);
 }
 
 // Which function makes each of the show's pictures, in the order of the show's table.
@@ -70,7 +119,15 @@ static_assert(makesEveryPicture(), "one maker for each picture the show loads");
 
 void makeFolder(const fs::path& folder)
 {
+    // A link to nowhere would be reported as "File exists": say what is there.
     std::error_code error;
+    struct stat link, target;
+    if (lstat(folder.c_str(), &link) == 0 && S_ISLNK(link.st_mode) && stat(folder.c_str(), &target) != 0 &&
+        errno == ENOENT) {
+        throw std::runtime_error("cannot create folder " + folder.string() +
+                                 ": it is a dangling symbolic link (to " + fs::read_symlink(folder, error).string() +
+                                 ")");
+    }
     fs::create_directories(folder, error);
     if (error) {
         throw std::runtime_error("cannot create folder " + folder.string() + ": " + error.message());
@@ -144,13 +201,14 @@ void makeStems(const fs::path& folder)
     if (stems.size() != std::size(stemNames)) {
         throw std::logic_error("the soundtrack's groups and the stems' names differ");
     }
-    writeFileAtomically(folder / stemMixFile, encodeWav(mix));
+    std::vector<NamedBytes> set = {{stemMixFile, encodeWav(mix)}};
     for (std::size_t i = 0; i < stems.size(); ++i) {
         if (std::string(stems[i].name) != stemNames[i]) {
             throw std::logic_error("the soundtrack's groups and the stems' names differ");
         }
-        writeFileAtomically(folder / (std::string(stemNames[i]) + ".wav"), encodeWav(stems[i].signal));
+        set.push_back({std::string(stemNames[i]) + ".wav", encodeWav(stems[i].signal)});
     }
+    writeFileSet(folder, set);
 }
 
 } // namespace
@@ -163,7 +221,9 @@ int main(int argc, char** argv)
     }
     const bool icons = argc == 3 && std::strcmp(argv[1], "--icons") == 0;
     const bool stems = argc == 3 && std::strcmp(argv[1], "--stems") == 0;
-    if (!(argc == 2 || icons || stems) || argv[argc - 1][0] == '\0' || (argc == 2 && argv[1][0] == '-')) {
+    // A folder is never taken from something that looks like an option ("--stems --icons"): a
+    // folder of such a name is given as ./--icons.
+    if (!(argc == 2 || icons || stems) || argv[argc - 1][0] == '\0' || argv[argc - 1][0] == '-') {
         std::fprintf(stderr, "usage: makedata <output folder> | makedata --icons <folder> | makedata --stems <folder>\n");
         return 2;
     }

@@ -4,6 +4,7 @@
 
 #include <malloc.h>
 #include <sys/mman.h>
+#include <sys/resource.h>
 
 void tuneAllocatorForDrawing()
 {
@@ -32,4 +33,23 @@ bool mayHoldBlocks(std::size_t bytes, int count)
         if (blocks[i] != MAP_FAILED)
             munmap(blocks[i], bytes);
     return held;
+}
+
+unsigned long long addressSpaceLimitKiB()
+{
+    struct rlimit limit;
+    if (getrlimit(RLIMIT_AS, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY)
+        return 0;
+    return static_cast<unsigned long long>(limit.rlim_cur) / 1024;
+}
+
+bool addressSpaceHoldsRenderer(std::size_t beyond, std::string& reason)
+{
+    const unsigned long long limit = addressSpaceLimitKiB();
+    if (limit == 0 || mayHoldBlocks(rendererAddressSpace + beyond, 1))
+        return true;
+    reason = "the address-space limit (ulimit -v " + std::to_string(limit) +
+             " KiB) leaves too little room to load the OpenGL renderer, which takes about " +
+             std::to_string((rendererAddressSpace + beyond) >> 20) + " MiB more: raise the limit or lift it (ulimit -v unlimited)";
+    return false;
 }

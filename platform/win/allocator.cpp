@@ -22,3 +22,14 @@ bool mayHoldBlocks(std::size_t bytes, int count)
             VirtualFree(blocks[i], 0, MEM_RELEASE);
     return held;
 }
+
+// No per-process address-space limit to name on Windows: a failed renderer says why itself.
+unsigned long long addressSpaceLimitKiB()
+{
+    return 0;
+}
+
+bool addressSpaceHoldsRenderer(std::size_t, std::string&)
+{
+    return true;
+}

@@ -17,10 +17,12 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <exception>
 #include <filesystem>
 #include <iterator>
+#include <mutex>
 #include <stdexcept>
 #include <string>
 #include <system_error>
@@ -31,12 +33,34 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// A set of files being written (the stems and their mix), until it is placed: a stopped run
+// takes their temporary files away. Changed only with runLock() held.
+struct SetInProgress {
+    OutputFolder folder;
+    std::vector<TemporaryFile> files;
+};
+
+SetInProgress setInProgress;
+
+// Ends a run that a stop signal asked to end, at once, whatever it is doing (composing the
+// soundtrack takes seconds): what it has half written goes, and it ends as the signal would.
+// Runs on the thread that waits for a stop; a file being placed is placed first.
+[[noreturn]] void endStopped()
+{
+    runLock().lock(); // for good
+    for (TemporaryFile& file : setInProgress.files)
+        discardTemporary(setInProgress.folder, file);
+    endByStopSignal();
+    std::_Exit(1);
+}
+
 // Each file is written under a temporary name of its own (made with mkstemp beside it) and renamed
 // into place, so that a failed or interrupted run never leaves a half-written file under the name
 // the show reads, concurrent runs into one folder never share a file, and nothing at the name but
 // a regular file is ever replaced.
 void writeFileAtomically(const fs::path& path, const std::vector<std::uint8_t>& bytes)
 {
+    const std::lock_guard<std::recursive_mutex> hold(runLock());
     std::string error;
     bool created = false;
     if (!writeWholeFile(path.string(), bytes, created, error)) {
@@ -51,43 +75,53 @@ struct NamedBytes {
 
 // Writes files that belong together (the stems and their mix) as one set: each whole to a
 // temporary file first, and only when all are written are they placed at their names, so that a
-// failed or stopped run never leaves a new file beside an earlier run's others. The stop signals
-// are held from the first temporary file to the last placing (a stop then acts at once after);
-// on any failure the temporaries go.
+// failed or stopped run never leaves a new file beside an earlier run's others. A stop while they
+// are written takes the temporary files away; the placing, a moment, is finished first. On any
+// failure the temporary files go.
 void writeFileSet(const fs::path& path, const std::vector<NamedBytes>& files)
 {
     std::string error;
-    OutputFolder folder;
-    if (!openOutputFolder(path.string(), false, folder, error)) {
-        throw std::runtime_error(error);
-    }
-    const StopSignalsHeld held;
-    std::vector<TemporaryFile> written(files.size());
-    const auto discardAll = [&] {
-        for (TemporaryFile& file : written) {
-            discardTemporary(folder, file);
+    {
+        const std::lock_guard<std::recursive_mutex> hold(runLock());
+        if (!openOutputFolder(path.string(), false, setInProgress.folder, error)) {
+            throw std::runtime_error(error);
         }
-        closeOutputFolder(folder);
+        setInProgress.files.assign(files.size(), TemporaryFile{});
+    }
+    const auto fail = [&](const std::string& reason) {
+        if (stopSignal() != 0) {
+            endStopped();
+        }
+        const std::lock_guard<std::recursive_mutex> hold(runLock());
+        for (TemporaryFile& file : setInProgress.files) {
+            discardTemporary(setInProgress.folder, file);
+        }
+        setInProgress.files.clear();
+        closeOutputFolder(setInProgress.folder);
+        throw std::runtime_error(reason);
     };
     for (std::size_t i = 0; i < files.size(); ++i) {
-        if (!createTemporary(folder, files[i].name, written[i], error)) {
-            discardAll();
-            throw std::runtime_error(error);
+        bool made = false;
+        {
+            const std::lock_guard<std::recursive_mutex> hold(runLock());
+            made = createTemporary(setInProgress.folder, files[i].name, setInProgress.files[i], error);
         }
-        if (!writeAll(written[i].fd, files[i].bytes.data(), files[i].bytes.size())) {
-            error = "cannot write " + inFolder(folder, files[i].name) + ": " + std::strerror(errno);
-            discardAll();
-            throw std::runtime_error(error);
+        if (!made) {
+            fail(error);
+        }
+        if (!writeAll(setInProgress.files[i].fd, files[i].bytes.data(), files[i].bytes.size())) {
+            fail("cannot write " + inFolder(setInProgress.folder, files[i].name) + ": " + std::strerror(errno));
         }
     }
+    const std::lock_guard<std::recursive_mutex> hold(runLock());
     for (std::size_t i = 0; i < files.size(); ++i) {
         bool created = false;
-        if (!placeTemporary(folder, written[i], files[i].name, created, error)) {
-            discardAll();
-            throw std::runtime_error(error);
+        if (!placeTemporary(setInProgress.folder, setInProgress.files[i], files[i].name, created, error)) {
+            fail(error);
         }
     }
-    closeOutputFolder(folder);
+    setInProgress.files.clear();
+    closeOutputFolder(setInProgress.folder);
 }
 
 // Which function makes each of the show's pictures, in the order of the show's table.
@@ -227,6 +261,8 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: makedata <output folder> | makedata --icons <folder> | makedata --stems <folder>\n");
         return 2;
     }
+    catchStopSignals();
+    endOnStop(endStopped);
     try {
         if (icons)
             makeIcons(argv[2]);

@@ -90,6 +90,13 @@ int main(int argc, char** argv)
     int glutArgc = int(glutArgv.size()) - 1;
 
     tuneAllocatorForDrawing();
+    // Under an address-space limit too tight for the renderer, Mesa would fail to load it in
+    // lines of its own (or fail later, part-way): one line here names the limit instead.
+    std::string tooTight;
+    if (!addressSpaceHoldsRenderer(0, tooTight)) {
+        std::fprintf(stderr, "%s: %s\n", commandName(argc > 0 ? argv[0] : nullptr, installedName).c_str(), tooTight.c_str());
+        return 1;
+    }
     glutInit(&glutArgc, glutArgv.data());
     glutInitDisplayMode(GLUT_RGBA | GLUT_DOUBLE | GLUT_DEPTH);
     if (options.window) {

@@ -164,6 +164,13 @@ bool openOffscreen(int width, int height, std::string& reason)
         reason = "size " + std::to_string(width) + "x" + std::to_string(height) + " is not positive";
         return false;
     }
+    // Mesa, short of address space, fails to load its renderer in lines of its own, or crashes
+    // compiling the first drawing: the limit is named instead. Besides the show's share, a
+    // capture holds its framebuffer, the thread that waits for a stop and the encoder's pipe:
+    // about 18 MiB more measured, of which this asks a little less.
+    constexpr std::size_t captureAddressSpace = std::size_t(16) << 20;
+    if (!addressSpaceHoldsRenderer(captureAddressSpace, reason))
+        return false;
     // GLUT ends the process when it cannot open a display, so look first, and keep that
     // connection open until GLUT has its own, so that the server cannot reset in between.
     if (!glutGet(GLUT_INIT_STATE)) {

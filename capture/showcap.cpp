@@ -346,6 +346,7 @@ bool captureVideo(const CaptureOptions& options, const CapturePlan& plan, std::s
         settings.outputFile = leftovers.video.fd;
     else
         settings.outputPath = inFolder(folder, leftovers.video.name);
+    settings.outputName = options.output;
     settings.soundtrackPath = dataFilePath(soundtrackFile);
     settings.width = options.width;
     settings.height = options.height;
@@ -394,6 +395,8 @@ bool captureFrames(const CaptureOptions& options, const CapturePlan& plan, std::
             return false;
         if (createdFolder)
             leftovers.madeFolder = options.output;
+        else
+            removeStaleFrameTemporaries(leftovers.folder);
     }
     std::vector<std::uint8_t> png;
     const FrameSink writeFrame = [&](std::uint64_t frame, const std::vector<std::uint8_t>& rgb, std::string& failure) {
@@ -481,6 +484,8 @@ int run(CaptureOptions& options, const CapturePlan& plan)
         const std::lock_guard<std::recursive_mutex> hold(runLock());
         if (!openOutputFolder(folderOf(output), false, leftovers.folder, error))
             return finishRun(false, error);
+        // What a run of the same output killed outright left under a hidden name goes.
+        removeStaleTemporaries(leftovers.folder, nameOf(output));
     }
     if (chdir(dataFolder.c_str()) != 0)
         return finishRun(false, "cannot enter the data folder " + dataFolder);

@@ -28,6 +28,24 @@ std::string decimalSeconds(double seconds)
     return text;
 }
 
+// The path ffmpeg is given for a file without a name: that file as its descriptor 3.
+constexpr const char* passedFilePath = "/proc/self/fd/3";
+
+// ffmpeg's words with the file it was given named as the user named the video: "Error closing
+// file /proc/self/fd/3: No space left on device" names the output instead.
+std::string inUsersWords(const VideoPipe& pipe, std::string message)
+{
+    if (pipe.outputName.empty())
+        return message;
+    const std::string given = pipe.outputFile >= 0 ? passedFilePath : pipe.output;
+    if (given.empty())
+        return message;
+    for (std::size_t at = message.find(given); at != std::string::npos;
+         at = message.find(given, at + pipe.outputName.size()))
+        message.replace(at, given.size(), pipe.outputName);
+    return message;
+}
+
 // Waits for ffmpeg to end; true when it exited with status 0, else `outcome` describes how it ended.
 bool reapEncoder(VideoPipe& pipe, std::string& outcome)
 {
@@ -39,7 +57,7 @@ bool reapEncoder(VideoPipe& pipe, std::string& outcome)
         outcome = WIFEXITED(status) ? "exit status " + std::to_string(WEXITSTATUS(status))
                                     : "killed by signal " + std::to_string(WTERMSIG(status)) + " (" +
                                           strsignal(WTERMSIG(status)) + ")";
-        const std::string message = lastLine(pipe.messages);
+        const std::string message = inUsersWords(pipe, lastLine(pipe.messages));
         if (!message.empty())
             outcome += ": " + message;
     }
@@ -97,7 +115,7 @@ std::vector<std::string> videoEncoderCommand(const VideoSettings& settings)
         // The index at the front, so that a video can start playing while it downloads.
         // A file without a name is ffmpeg's descriptor 3, which it opens again by that path
         // (the front index is written by reading the file back).
-        "-movflags", "+faststart", "-f", "mp4", settings.outputFile >= 0 ? "/proc/self/fd/3" : settings.outputPath,
+        "-movflags", "+faststart", "-f", "mp4", settings.outputFile >= 0 ? passedFilePath : settings.outputPath,
     };
 }
 
@@ -163,6 +181,7 @@ bool startVideoPipe(const VideoSettings& settings, VideoPipe& pipe, std::string&
     pipe.messages = messages;
     pipe.output = settings.outputPath;
     pipe.outputFile = settings.outputFile;
+    pipe.outputName = settings.outputName;
     return true;
 }
 

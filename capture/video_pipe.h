@@ -11,6 +11,8 @@ struct VideoSettings {
     std::string outputPath;     // the file ffmpeg writes (MP4, whatever its name)
     int outputFile = -1;        // that file open, when it has no name: ffmpeg writes it as its
                                 // descriptor 3, and outputPath is then unused
+    std::string outputName;     // the video's name as the user knows it, for messages: ffmpeg's
+                                // words name the file it writes (a temporary one) by this
     std::string soundtrackPath; // the MP3
     int width = 0;
     int height = 0;
@@ -35,6 +37,7 @@ struct VideoPipe {
     int messages = -1;  // an anonymous in-memory file holding ffmpeg's standard error
     std::string output; // the file ffmpeg writes, when it has a name
     int outputFile = -1; // ... or that file open (not owned here)
+    std::string outputName; // the video's name in messages
 };
 
 // Starts ffmpeg writing settings.outputPath (or outputFile). False with `error` set when it cannot

@@ -11,11 +11,12 @@ include(GNUInstallDirs)
 install(PROGRAMS $<TARGET_FILE:show> DESTINATION ${CMAKE_INSTALL_BINDIR} RENAME iroiro)
 install(PROGRAMS $<TARGET_FILE:showcap> DESTINATION ${CMAKE_INSTALL_BINDIR} RENAME iroiro-capture)
 # Renamed programs are files to install, not targets, so `--strip` (and the package) strips them
-# here.
+# here, with the compiler's notes (.comment) that a program does not need, as Debian's own
+# packages are stripped.
 install(CODE "
   if(CMAKE_INSTALL_DO_STRIP)
     foreach(program iroiro iroiro-capture)
-      execute_process(COMMAND \"${CMAKE_STRIP}\" --strip-unneeded
+      execute_process(COMMAND \"${CMAKE_STRIP}\" --strip-unneeded --remove-section=.comment
                       \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/\${program}\")
     endforeach()
   endif()")

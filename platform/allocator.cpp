@@ -1,4 +1,5 @@
-// Whether the process may hold blocks of a size: the try, on the system's reservations.
+// Whether the process may hold blocks of a size, and the renderer within the address-space
+// limit: the tries, on the system's reservations and limit.
 #include "platform/allocator.h"
 
 bool mayHoldBlocks(std::size_t bytes, int count)
@@ -16,4 +17,15 @@ bool mayHoldBlocks(std::size_t bytes, int count)
         if (blocks[i] != nullptr)
             releaseAddressSpace(blocks[i], bytes);
     return held;
+}
+
+bool addressSpaceHoldsRenderer(std::size_t beyond, std::string& reason)
+{
+    const unsigned long long limit = addressSpaceLimitKiB();
+    if (limit == 0 || mayHoldBlocks(rendererAddressSpace + beyond, 1))
+        return true;
+    reason = "the address-space limit (ulimit -v " + std::to_string(limit) +
+             " KiB) leaves too little room to load the OpenGL renderer, which takes about " +
+             std::to_string((rendererAddressSpace + beyond) >> 20) + " MiB more: raise the limit or lift it (ulimit -v unlimited)";
+    return false;
 }

@@ -79,8 +79,25 @@ struct TemporaryFile {
     std::string name; // the hidden name, or empty for a file without one
 };
 
-// Creates the temporary file for `name` in the folder, with the permissions a new file gets.
+// Creates the temporary file for `name` in the folder, with the permissions a new file gets. It
+// is locked (flock) while open, so that a later run can tell it from one a killed run left.
+// IROIRO_HIDDEN_TEMPORARIES=1 in the environment makes every temporary file take a hidden name,
+// as on a file system without nameless files: for tests of that fallback.
 bool createTemporary(const OutputFolder& folder, const std::string& name, TemporaryFile& file, std::string& error);
+
+// How old a hidden temporary file must be before a later run takes it for a killed run's: past
+// the moment between a run's creating it and locking it, which a run that is live holds for as
+// long as it writes.
+constexpr long staleTemporaryAgeSeconds = 60;
+
+// Removes the hidden temporary files that earlier runs writing `name` in the folder left when
+// they were killed outright (SIGKILL), where the file system has no nameless files: only entries
+// named exactly as createTemporary names them, regular files with one name (no links), this
+// user's own, older than staleTemporaryAgeSeconds and not locked by a live run. Returns how many.
+int removeStaleTemporaries(const OutputFolder& folder, const std::string& name);
+
+// The same for the frames of a frames folder (frame_NNNNNN.png).
+int removeStaleFrameTemporaries(const OutputFolder& folder);
 
 // Closes and removes a temporary file that will not be placed.
 void discardTemporary(const OutputFolder& folder, TemporaryFile& file);

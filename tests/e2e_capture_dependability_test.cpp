@@ -21,6 +21,7 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -824,6 +825,14 @@ TEST_F(CaptureDependability, LimitsOfTheProcessAreSaidInOneLineBeforeAnythingRun
         {"ulimit -n 9: \"the private one (Xvfb) did not start\", saying nothing of why", "ulimit -n 9",
          "video x.mp4 --to 1 --size 64x36" + data, false,
          "showcap: too few open files allowed: the limit (ulimit -n) is 9, and at least 32 are needed\n"},
+        {"ulimit -v 200000: Mesa's \"failed to open swrast\" lines and freeglut's, saying nothing of the limit",
+         "ulimit -v 200000", "frame x.png --at 5 --size 64x36" + data, true,
+         "showcap: cannot open the offscreen renderer: the address-space limit (ulimit -v 200000 KiB) leaves too "
+         "little room"},
+        {"ulimit -v 320000: Mesa crashed compiling the first drawing (SIGSEGV)", "ulimit -v 320000",
+         "frame x.png --at 5 --size 64x36" + data, true,
+         "showcap: cannot open the offscreen renderer: the address-space limit (ulimit -v 320000 KiB) leaves too "
+         "little room"},
         {"a size the renderer had no memory for: \"the framebuffer object is incomplete (status 0x8CD6)\"",
          "ulimit -v 2000000", "frame x.png --at 5 --size 16384x16384" + data, true,
          "is too large for this renderer: largest is "},
@@ -904,6 +913,240 @@ TEST_F(CaptureDependability, AnOutputThisUserMayNotReplaceIsRefusedBeforeTheRend
     EXPECT_EQ(readBounded(sticky + "/out.png"), "root's picture");
     EXPECT_EQ(entries(sticky), std::vector<std::string>{"out.png"});
     EXPECT_EQ(survivors(work), std::vector<std::string>{});
+}
+
+// A small file system of its own, mounted in the case's folder for the test's length: a full
+// disk without filling the machine's. Needs root; false when it cannot be mounted.
+class SmallDisk {
+public:
+    SmallDisk(const std::string& path, const char* size) : path_(path)
+    {
+        mkdir(path.c_str(), 0755);
+        mounted_ = geteuid() == 0 && mount("tmpfs", path.c_str(), "tmpfs", MS_NOSUID | MS_NODEV,
+                                           (std::string("size=") + size).c_str()) == 0;
+    }
+    ~SmallDisk()
+    {
+        if (mounted_)
+            umount2(path_.c_str(), MNT_DETACH);
+    }
+    bool mounted() const { return mounted_; }
+
+private:
+    std::string path_;
+    bool mounted_ = false;
+};
+
+TEST_F(CaptureDependability, AFullDiskIsSaidNamingTheOutputAndLeavesNothing)
+{
+    struct FullDiskCase {
+        const char* why;
+        std::vector<std::string> args;
+        Environment env;
+    };
+    const std::vector<std::string> video{"video", "disk/out.mp4", "--size", "160x120", "--fps", "10", "--to", "30"};
+    const std::vector<FullDiskCase> cases = {
+        {"ffmpeg's \"Error closing file /proc/self/fd/3: No space left on device\" named its descriptor", video, {}},
+        {"the same with a hidden temporary file: its name, not the output's", video,
+         {{"IROIRO_HIDDEN_TEMPORARIES", "1"}}},
+        {"a picture larger than the disk", {"frame", "disk/out.png", "--size", "1600x1200", "--at", "30"}, {}},
+    };
+    int index = 0;
+    for (const FullDiskCase& c : cases) {
+        SCOPED_TRACE(c.why);
+        const std::string work = caseFolder(index++);
+        SmallDisk disk(work + "/disk", "256k");
+        if (!disk.mounted()) {
+            GTEST_SKIP() << "needs root, allowed to mount a small tmpfs";
+        }
+        std::vector<std::string> args = c.args;
+        args.insert(args.end(), {"--data", buildData + "/.."});
+        std::unique_ptr<ChildProcess> run = startShowcap(work, args, true, c.env);
+        EXPECT_EQ(run->wait(120000), 1) << run->standardError();
+        const std::string said = run->standardError();
+        EXPECT_NE(said.find(work + "/" + args[1] + ": No space left on device"), std::string::npos) << said;
+        EXPECT_EQ(said.find("/proc/self/fd"), std::string::npos) << said;
+        EXPECT_EQ(lineCount(said), 1) << said;
+        EXPECT_EQ(entries(work + "/disk"), std::vector<std::string>{}) << "partial output left";
+        EXPECT_EQ(survivors(work), std::vector<std::string>{});
+    }
+}
+
+// Sets a file's times `seconds` back, as if it had been left that long ago.
+void ageFile(const std::string& path, int seconds)
+{
+    struct stat info;
+    ASSERT_EQ(lstat(path.c_str(), &info), 0) << path;
+    struct timespec times[2] = {{info.st_mtime - seconds, 0}, {info.st_mtime - seconds, 0}};
+    ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW), 0) << path;
+}
+
+std::vector<std::string> hiddenEntries(const std::string& folder)
+{
+    std::vector<std::string> hidden;
+    for (const std::string& name : entries(folder))
+        if (name[0] == '.')
+            hidden.push_back(name);
+    return hidden;
+}
+
+TEST_F(CaptureDependability, AKilledCapturesHiddenTemporaryGoesAtTheNextRunAndNothingElseDoes)
+{
+    // Where the file system has no nameless files the video is written under a hidden name, which
+    // a capture killed outright leaves (it stayed for good). The next run of the same output takes
+    // it away; a live run's, a link, another output's and anything not named as showcap names
+    // them stay. IROIRO_HIDDEN_TEMPORARIES=1 makes the fallback here.
+    const Environment hiddenOnly{{"IROIRO_HIDDEN_TEMPORARIES", "1"}};
+    const std::string work = caseFolder(0);
+
+    // A live run of the output, its encoder a stand-in that writes and then waits.
+    const std::string liveWork = caseFolder(1);
+    Environment liveEnv = fakeEncoder(liveWork, "for last; do :; done; echo partial > \"$last\"; exec sleep 600");
+    liveEnv.insert(liveEnv.end(), hiddenOnly.begin(), hiddenOnly.end());
+    std::unique_ptr<ChildProcess> live = startShowcap(
+        liveWork, {"video", work + "/out.mp4", "--size", "64x36", "--fps", "10", "--to", "60", "--data", buildData + "/.."},
+        true, liveEnv);
+    EXPECT_TRUE(waitUntil([&] { return hiddenEntries(work).size() == 1 || live->wait(0) != -1; }, 60000));
+    ASSERT_EQ(live->wait(0), -1) << live->standardError();
+    const std::string liveTemporary = hiddenEntries(work).at(0);
+
+    // A run killed outright.
+    std::unique_ptr<ChildProcess> killed = startShowcap(
+        work, {"video", "out.mp4", "--size", "160x120", "--fps", "10", "--to", "60", "--data", buildData + "/.."}, true,
+        hiddenOnly);
+    EXPECT_TRUE(waitUntil([&] { return hiddenEntries(work).size() == 2 || killed->wait(0) != -1; }, 60000));
+    killed->signal(SIGKILL);
+    EXPECT_EQ(killed->wait(10000), 128 + SIGKILL);
+    EXPECT_EQ(survivors(work), std::vector<std::string>{});
+    std::string left;
+    for (const std::string& name : hiddenEntries(work))
+        if (name != liveTemporary)
+            left = name;
+    ASSERT_FALSE(left.empty()) << "the fallback leaves the killed run's temporary file";
+    // Both as if made two minutes ago: only the lock tells the live run's from the killed one's.
+    ASSERT_NO_FATAL_FAILURE(ageFile(work + "/" + left, 2 * 60));
+    ASSERT_NO_FATAL_FAILURE(ageFile(work + "/" + liveTemporary, 2 * 60));
+
+    struct Planted {
+        const char* name;
+        std::function<void(const std::string& path)> make;
+        int ageSeconds;
+        const char* why; // why it must stay
+    };
+    const std::vector<Planted> planted = {
+        {".out.mp4.AbCd12", [](const std::string& path) { ASSERT_EQ(symlink("precious", path.c_str()), 0); }, 0,
+         "a link"},
+        {".out.mp4.Fresh1", [](const std::string& path) { writeTextFile(path, "just made"); }, 0,
+         "made a moment ago: a run may be between making and locking it"},
+        {".out.mp4.AbCd123", [](const std::string& path) { writeTextFile(path, "mine"); }, 2 * 60,
+         "seven letters: not a name showcap makes"},
+        {".out.mp4.Ab-d12", [](const std::string& path) { writeTextFile(path, "mine"); }, 2 * 60,
+         "a dash: not a name showcap makes"},
+        {".other.mp4.AbCd12", [](const std::string& path) { writeTextFile(path, "mine"); }, 2 * 60,
+         "another output's"},
+        {".out.mp4.Fifo12", [](const std::string& path) { ASSERT_EQ(mkfifo(path.c_str(), 0644), 0); }, 2 * 60,
+         "a FIFO"},
+    };
+    writeTextFile(work + "/precious", "keep me");
+    for (const Planted& p : planted) {
+        ASSERT_NO_FATAL_FAILURE(p.make(work + "/" + p.name));
+        if (p.ageSeconds > 0) {
+            ASSERT_NO_FATAL_FAILURE(ageFile(work + "/" + p.name, p.ageSeconds));
+        }
+    }
+
+    std::unique_ptr<ChildProcess> next = startShowcap(
+        work, {"video", "out.mp4", "--size", "64x36", "--fps", "10", "--to", "1", "--data", buildData + "/.."}, true,
+        hiddenOnly);
+    EXPECT_EQ(next->wait(120000), 0) << next->standardError();
+    const std::vector<std::string> now = entries(work);
+    EXPECT_EQ(std::count(now.begin(), now.end(), left), 0) << "the killed run's temporary file stayed";
+    EXPECT_EQ(std::count(now.begin(), now.end(), liveTemporary), 1) << "the live run's temporary file was taken";
+    for (const Planted& p : planted) {
+        const bool stayed = std::any_of(now.begin(), now.end(),
+                                        [&](const std::string& entry) { return entry.rfind(p.name, 0) == 0; });
+        EXPECT_TRUE(stayed) << p.name << " was removed: " << p.why;
+    }
+    EXPECT_EQ(readBounded(work + "/precious"), "keep me");
+    EXPECT_GT(readBounded(work + "/out.mp4", 1 << 24).size(), 1000u);
+
+    live->signal(SIGTERM);
+    EXPECT_EQ(live->wait(20000), 128 + SIGTERM) << live->standardError();
+    const std::vector<std::string> after = hiddenEntries(work);
+    EXPECT_EQ(std::count(after.begin(), after.end(), liveTemporary), 0) << "the stopped live run takes its own away";
+    EXPECT_EQ(survivors(work), std::vector<std::string>{});
+    EXPECT_EQ(survivors(liveWork), std::vector<std::string>{});
+}
+
+TEST_F(CaptureDependability, MakedataRefusesAnOptionOrADanglingLinkAsItsFolder)
+{
+    struct MakedataArgumentCase {
+        const char* why;
+        std::vector<std::string> args;
+        int status;
+        std::string message; // how standard error starts; WORK stands for the case's folder
+    };
+    const std::vector<MakedataArgumentCase> cases = {
+        {"--stems --icons made a folder named --icons", {"--stems", "--icons"}, 2, "usage: makedata"},
+        {"--icons --stems made a folder named --stems", {"--icons", "--stems"}, 2, "usage: makedata"},
+        {"a dangling link as the stems folder said \"File exists\"", {"--stems", "stems"}, 1,
+         "makedata: cannot create folder stems: it is a dangling symbolic link (to WORK/nowhere)\n"},
+        {"a dangling link as the data folder", {"stems"}, 1,
+         "makedata: cannot create folder stems: it is a dangling symbolic link (to WORK/nowhere)\n"},
+    };
+    int index = 0;
+    for (const MakedataArgumentCase& c : cases) {
+        SCOPED_TRACE(c.why);
+        const std::string work = caseFolder(index++);
+        ASSERT_EQ(symlink((work + "/nowhere").c_str(), (work + "/stems").c_str()), 0);
+        const std::vector<std::string> before = entries(work);
+        std::vector<std::string> argv{makedataBinary};
+        argv.insert(argv.end(), c.args.begin(), c.args.end());
+        const auto run = launch(argv, work, {}, work);
+        EXPECT_EQ(run->wait(60000), c.status) << run->standardError();
+        std::string message = c.message;
+        if (message.find("WORK") != std::string::npos)
+            message.replace(message.find("WORK"), 4, work);
+        EXPECT_EQ(run->standardError().rfind(message, 0), 0u) << run->standardError();
+        EXPECT_EQ(lineCount(run->standardError()), 1) << run->standardError();
+        EXPECT_EQ(entries(work), before) << "something was made";
+    }
+}
+
+TEST_F(CaptureDependability, AStoppedStemsRunLeavesTheEarlierSetAsItWas)
+{
+    // The mix was placed first and each stem after it: a stop in between left a new mix.wav
+    // beside the earlier run's stems. The set is placed together, or not at all.
+    const std::string work = caseFolder(0);
+    const std::string stems = work + "/stems";
+    const auto first = launch({makedataBinary, "--stems", stems}, work, {}, work);
+    ASSERT_EQ(first->wait(300000), 0) << first->standardError();
+    const std::vector<std::string> names = entries(stems);
+    ASSERT_EQ(names.size(), 6u);
+    const auto inodes = [&] {
+        std::vector<ino_t> found;
+        for (const std::string& name : names) {
+            struct stat info;
+            found.push_back(lstat((stems + "/" + name).c_str(), &info) == 0 ? info.st_ino : 0);
+        }
+        return found;
+    };
+    const std::vector<ino_t> earlier = inodes();
+
+    // Stopped the moment the first file of the new set is in place.
+    const auto second = launch({makedataBinary, "--stems", stems}, work, {}, work);
+    while (inodes() == earlier && second->wait(0) == -1 && second->elapsedMs() < 300000)
+        sleepMs(1);
+    second->signal(SIGTERM);
+    const int status = second->wait(20000);
+    EXPECT_TRUE(status == 128 + SIGTERM || status == 0) << status << " " << second->standardError();
+    const std::vector<ino_t> now = inodes();
+    int replaced = 0;
+    for (std::size_t i = 0; i < names.size(); ++i)
+        replaced += now[i] != earlier[i] ? 1 : 0;
+    EXPECT_TRUE(replaced == 0 || replaced == int(names.size()))
+        << replaced << " of the " << names.size() << " files are the new run's, the rest the earlier run's";
+    EXPECT_EQ(entries(stems), names) << "a temporary file left, or a file missing";
 }
 
 } // namespace

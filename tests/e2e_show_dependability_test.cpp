@@ -5,6 +5,7 @@
 #include "support/show_run.h"
 
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
@@ -366,5 +367,40 @@ TEST_P(ShowDependability, EndsAsAskedSilentlyAndLeavesNothingRunning)
 
 INSTANTIATE_TEST_SUITE_P(Cases, ShowDependability, ::testing::ValuesIn(dependabilityCases),
                          [](const ::testing::TestParamInfo<DependabilityCase>& info) { return info.param.name; });
+
+// Limits of the process the renderer cannot work within: one line of the show's own naming the
+// limit, status 1, and no window.
+TEST(ShowLimits, ALimitTheRendererCannotLoadWithinIsNamedInOneLine)
+{
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "AddressSanitizer reserves terabytes of address space at start";
+#endif
+    struct LimitCase {
+        const char* prelude; // run by the shell before it becomes the show
+        const char* fault;
+        std::string message;
+    };
+    const LimitCase cases[] = {
+        {"ulimit -v 200000", "Mesa's \"MESA-LOADER: failed to open swrast\" lines and freeglut's, then an X error",
+         "show: the address-space limit (ulimit -v 200000 KiB) leaves too little room to load the OpenGL renderer"},
+        {"ulimit -v 300000", "the same, the renderer a little short of room",
+         "show: the address-space limit (ulimit -v 300000 KiB) leaves too little room to load the OpenGL renderer"},
+    };
+    TempFolder folder;
+    ASSERT_NO_FATAL_FAILURE(copyShowData(folder.path()));
+    PrivateXServer x(640, 480);
+    ASSERT_TRUE(x.running());
+    for (const LimitCase& c : cases) {
+        SCOPED_TRACE(c.prelude);
+        ChildProcess show({"/bin/sh", "-c", std::string(c.prelude) + "; exec '" + showBinary + "'"}, folder.path(),
+                          {{"DISPLAY", x.display()}, {"SDL_AUDIODRIVER", "dummy"}});
+        ASSERT_TRUE(show.waitForExit(30000)) << c.fault;
+        EXPECT_EQ(show.status(), 1) << c.fault;
+        const std::string said = show.standardError();
+        EXPECT_EQ(said.rfind(c.message, 0), 0u) << c.fault << "\n" << said;
+        EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << c.fault << "\n" << said;
+        EXPECT_TRUE(x.windowsNamed(showBinary).empty()) << "a window was opened";
+    }
+}
 
 } // namespace

@@ -4,6 +4,8 @@
 
 #include <malloc.h>
 #include <sys/mman.h>
+#include <sys/resource.h>
+#include <cstdint>
 
 void tuneAllocatorForDrawing()
 {
@@ -31,4 +33,12 @@ void releaseAddressSpace(void* block, std::size_t bytes)
 void releaseFreedMemory()
 {
     malloc_trim(0);
+}
+
+unsigned long long addressSpaceLimitKiB()
+{
+    struct rlimit limit;
+    if (getrlimit(RLIMIT_AS, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY)
+        return 0;
+    return std::uint64_t(limit.rlim_cur) / 1024;
 }

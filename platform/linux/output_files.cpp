@@ -8,8 +8,12 @@
 #include <cerrno>
 #include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <ctime>
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -76,6 +80,14 @@ bool mayReplace(const struct stat& info, const struct stat& folderInfo)
 {
     const uid_t user = geteuid();
     return !(folderInfo.st_mode & S_ISVTX) || user == 0 || info.st_uid == user || folderInfo.st_uid == user;
+}
+
+// Whether the nameless files are set aside for the hidden fallback (IROIRO_HIDDEN_TEMPORARIES=1),
+// so that the fallback can be tried on a file system that has nameless files.
+bool hiddenTemporariesOnly()
+{
+    const char* setting = std::getenv("IROIRO_HIDDEN_TEMPORARIES");
+    return setting && std::strcmp(setting, "1") == 0;
 }
 
 // A fresh hidden name beside `name`: ".NAME.XXXXXX" with six random letters; empty if the system
@@ -291,7 +303,7 @@ bool createTemporary(const OutputFolder& folder, const std::string& name, Tempor
 {
     // Opened with the permissions a new file gets under the process's umask.
     file.name.clear();
-    file.fd = openat(folder.fd, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
+    file.fd = hiddenTemporariesOnly() ? -1 : openat(folder.fd, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
     // A file without a name is placed through /proc; without /proc only root could place it.
     if (file.fd >= 0 && access("/proc/self/fd", X_OK) != 0 && geteuid() != 0) {
         close(file.fd);
@@ -307,7 +319,99 @@ bool createTemporary(const OutputFolder& folder, const std::string& name, Tempor
                                       : "cannot write " + inFolder(folder, name) + ": " + reasonFromErrno();
         return false;
     }
+    // Held for as long as the file is open: a later run tells a live run's file from one that a
+    // killed run left (removeStaleTemporaries). Where the file system has no locks, none is held.
+    flock(file.fd, LOCK_EX | LOCK_NB);
     return true;
+}
+
+namespace {
+
+// Whether `entry` is a hidden temporary name as hiddenName makes them, ".NAME.XXXXXX" with six
+// letters or digits, for a NAME that `isOutput` accepts (as shown in the hidden name).
+template <typename IsOutput>
+bool isHiddenTemporary(const std::string& entry, IsOutput isOutput)
+{
+    constexpr std::size_t letters = 6;
+    if (entry.size() < 3 + letters || entry[0] != '.' || entry[entry.size() - letters - 1] != '.')
+        return false;
+    for (std::size_t at = entry.size() - letters; at < entry.size(); ++at) {
+        const char c = entry[at];
+        if (!((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9')))
+            return false;
+    }
+    return isOutput(entry.substr(1, entry.size() - letters - 2));
+}
+
+template <typename IsOutput>
+int removeStaleTemporariesOf(const OutputFolder& folder, IsOutput isOutput)
+{
+    const int listed = openat(folder.fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (listed < 0)
+        return 0;
+    DIR* entries = fdopendir(listed);
+    if (!entries) {
+        close(listed);
+        return 0;
+    }
+    const uid_t user = geteuid();
+    const time_t now = time(nullptr);
+    int removed = 0;
+    while (const dirent* entry = readdir(entries)) {
+        const std::string name = entry->d_name;
+        if (!isHiddenTemporary(name, isOutput))
+            continue;
+        // This user's own regular file with one name, not a link, and older than the moment
+        // between a run's creating its temporary file and locking it.
+        struct stat seen;
+        if (fstatat(folder.fd, name.c_str(), &seen, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(seen.st_mode) ||
+            seen.st_uid != user || seen.st_nlink != 1 || now - seen.st_mtime < staleTemporaryAgeSeconds)
+            continue;
+        // A regular file opens at once (no FIFO waits, no device acts); it must be the one looked at.
+        const int fd = openat(folder.fd, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        if (fd < 0)
+            continue;
+        struct stat opened;
+        // The lock is free only when no run has the file open: its run has ended without placing
+        // or removing it (killed outright).
+        if (fstat(fd, &opened) == 0 && opened.st_dev == seen.st_dev && opened.st_ino == seen.st_ino &&
+            S_ISREG(opened.st_mode) && flock(fd, LOCK_EX | LOCK_NB) == 0) {
+            FileIdentity identity{std::uint64_t(opened.st_dev), std::uint64_t(opened.st_ino)};
+            FileIdentity now;
+            if (identityIn(folder, name, now) && now.device == identity.device && now.inode == identity.inode &&
+                unlinkat(folder.fd, name.c_str(), 0) == 0)
+                ++removed;
+        }
+        close(fd);
+    }
+    closedir(entries);
+    return removed;
+}
+
+} // namespace
+
+int removeStaleTemporaries(const OutputFolder& folder, const std::string& name)
+{
+    // The name as hiddenName shows it, shortened to fit the folder.
+    constexpr std::size_t added = 8;
+    const std::size_t longest = longestName(folder.fd);
+    const std::string shown = name.substr(0, longest > added ? longest - added : 0);
+    return removeStaleTemporariesOf(folder, [&](const std::string& entry) { return entry == shown; });
+}
+
+int removeStaleFrameTemporaries(const OutputFolder& folder)
+{
+    // frame_NNNNNN.png, six digits or more.
+    return removeStaleTemporariesOf(folder, [](const std::string& entry) {
+        constexpr std::size_t prefix = 6, suffix = 4; // "frame_", ".png"
+        if (entry.size() < prefix + 6 + suffix || entry.compare(0, prefix, "frame_") != 0 ||
+            entry.compare(entry.size() - suffix, suffix, ".png") != 0)
+            return false;
+        for (std::size_t at = prefix; at < entry.size() - suffix; ++at)
+            if (entry[at] < '0' || entry[at] > '9')
+                return false;
+        return true;
+    });
 }
 
 void discardTemporary(const OutputFolder& folder, TemporaryFile& file)

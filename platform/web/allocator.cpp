@@ -12,3 +12,8 @@ void* reserveAddressSpace(std::size_t)
 void releaseAddressSpace(void*, std::size_t) {}
 
 void releaseFreedMemory() {}
+
+unsigned long long addressSpaceLimitKiB()
+{
+    return 0; // the page's own limit is the heap's, which it grows to
+}

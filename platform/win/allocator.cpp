@@ -19,3 +19,9 @@ void releaseAddressSpace(void* block, std::size_t)
 
 // The C runtime's heap gives large freed blocks back by itself.
 void releaseFreedMemory() {}
+
+// No per-process address-space limit on Windows: a failed renderer says why itself.
+unsigned long long addressSpaceLimitKiB()
+{
+    return 0;
+}

@@ -8,11 +8,11 @@
 #include "app/run.h"
 #include "app/show_state.h"
 #include "app/timeline.h"
+#include "platform/process_end.h"
 #include "platform/allocator.h"
 
 #include <GL/freeglut.h>
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 
 namespace {
@@ -34,16 +34,6 @@ int hiddenSpell = 0;
 
 // Frames back to back while the show plays in sight; none by themselves while it is paused or
 // hidden (GLUT then waits for events and draws only when the window needs it).
-// q and Escape: the viewer asked for the end, and the process ends at once with status 0, as a
-// stop signal ends it. Shutting the sound down in order waits for the mixer's thread and SDL's
-// device thread, a quarter of a second and more; ending the process stops the sound with it, and
-// writes nothing but what the standard streams still buffer.
-[[noreturn]] void endAtTheViewersKey()
-{
-    std::fflush(nullptr);
-    std::_Exit(0);
-}
-
 void keepFramesComing()
 {
     glutIdleFunc(showPaused() || hidden ? nullptr : requestRedisplay);
@@ -52,7 +42,7 @@ void keepFramesComing()
 void carryOut(const WindowChanges& changes)
 {
     if (changes.quit)
-        endAtTheViewersKey();
+        endProcessNow(0); // the viewer asked for the end
     switch (changes.screen) {
     case WindowChanges::Screen::unchanged: break;
     case WindowChanges::Screen::enterFullScreen:
@@ -152,7 +142,7 @@ void windowReshaped(int width, int height)
 void keyPressed(unsigned char key, int, int)
 {
     if (key == 27)
-        endAtTheViewersKey();
+        endProcessNow(0); // the viewer asked for the end
     controlChosen(controlForKey(key));
 }
 

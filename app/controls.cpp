@@ -51,7 +51,7 @@ struct Controls {
     // beyond the first each add their own step when the jump is carried out.
     int forwardPresses = 0;
     int backPresses = 0;
-    Control sceneJump = Control::none; // previousScene, nextScene or restart, not yet carried out
+    Control sceneJump = Control::none; // a scene jump, restart or frame step, not yet carried out
 
     bool soundMoved = false;        // the show time moved while paused: on resume, play from there
     bool soundWaitsForZero = false; // sent back before 0 s: the sound starts when the clock does
@@ -164,6 +164,13 @@ WindowChanges applyControl(Control control)
     case Control::previousScene:
     case Control::nextScene:
     case Control::restart: requestJump(control); break;
+    case Control::stepForward:
+    case Control::stepBack:
+        // Playing, the next frame is already a step on: the keys only move a held picture.
+        if (!controls.paused)
+            return changes;
+        requestJump(control);
+        break;
     case Control::toggleFullScreen: changes.screen = toggleFullScreen(); break;
     case Control::toggleLoop:
         controls.loop = !controls.loop;
@@ -184,6 +191,8 @@ Control controlForKey(unsigned char key)
     case 'q': case 'Q': return Control::quit;
     case 'f': case 'F': return Control::toggleFullScreen;
     case 'l': case 'L': return Control::toggleLoop;
+    case '.': return Control::stepForward;
+    case ',': return Control::stepBack;
     default: return Control::none;
     }
 }
@@ -211,6 +220,21 @@ std::int32_t sceneJumpTarget(Control control, std::int32_t showTimeMs)
     }
 }
 
+std::int32_t frameStepTarget(Control control, std::int32_t showTimeMs)
+{
+    if (showTimeMs < 0)
+        return 0;
+    const std::uint32_t t = std::uint32_t(showTimeMs);
+    const int fps = showReplayFramesPerSecond;
+    // The first frame at or after t; t itself when it is a frame's time.
+    const std::uint64_t frame = firstFrameFrom(t, fps);
+    if (control == Control::stepBack)
+        return frame == 0 ? 0 : std::int32_t(runFrameTime(frame - 1, fps));
+    const std::uint64_t next = runFrameTime(frame, fps) == t ? frame + 1 : frame;
+    const std::uint32_t target = runFrameTime(next, fps);
+    return target >= std::uint32_t(showEndMs) ? showTimeMs : std::int32_t(target);
+}
+
 void initControls(bool fullScreen, int windowWidth, int windowHeight, bool loop)
 {
     controls = Controls{};
@@ -235,7 +259,9 @@ void requestJump(Control control)
         break;
     case Control::previousScene:
     case Control::nextScene:
-    case Control::restart: controls.sceneJump = control; break;
+    case Control::restart:
+    case Control::stepForward:
+    case Control::stepBack: controls.sceneJump = control; break;
     default: break;
     }
 }
@@ -243,7 +269,10 @@ void requestJump(Control control)
 bool takeJumpTarget(std::int32_t frameShowTimeMs, std::int32_t& targetMs)
 {
     if (controls.sceneJump != Control::none) {
-        targetMs = sceneJumpTarget(controls.sceneJump, frameShowTimeMs);
+        const Control jump = controls.sceneJump;
+        targetMs = jump == Control::stepForward || jump == Control::stepBack
+                       ? frameStepTarget(jump, frameShowTimeMs)
+                       : sceneJumpTarget(jump, frameShowTimeMs);
         controls.sceneJump = Control::none;
         controls.stepRequested = false;
         controls.forwardPresses = controls.backPresses = 0;

@@ -22,6 +22,8 @@ enum class Control {
     restart,          // Home: 0 s
     toggleFullScreen, // f, F11
     toggleLoop,       // l
+    stepForward,      // . while paused: one 60 fps frame on
+    stepBack,         // , while paused: one 60 fps frame back
 };
 
 // What a key does. Characters come from GLUT's keyboard callback (letters in either case; Escape
@@ -33,6 +35,12 @@ Control controlForSpecialKey(int key);
 // the scene before the current one (0 from scene 1), of the one after it (the show's end from
 // the last), or 0. A show time below 0 counts as scene 1.
 std::int32_t sceneJumpTarget(Control control, std::int32_t showTimeMs);
+
+// Where stepForward and stepBack go from the paused show time `showTimeMs`: the next or previous
+// frame time of a run at the replay's rate (showReplayFramesPerSecond), the frames a jump and
+// showcap draw. Never before 0 nor onto the show's end: from the last frame forward, and from 0
+// back, it stays where it is.
+std::int32_t frameStepTarget(Control control, std::int32_t showTimeMs);
 
 // Where a window whose inside is width x height goes: centred in `area` with its frame, each
 // side shrunk when the framed window would not fit. x, y is the framed window's top-left corner
@@ -66,7 +74,7 @@ WindowChanges applyControl(Control control);
 
 // Sets the request that a jump key stands for, to be carried out at the next step of the show
 // clock: skipForward or skipBack for the 10 s jumps (the show clock moves startTime for them), a
-// target for the scene jumps and Home. Every press of Right or Left counts: presses that come
+// target for the scene jumps, Home and the frame steps. Every press of Right or Left counts: presses that come
 // before the clock has taken the flag each add 10 s when the jump is carried out. Other controls
 // are not jumps and are ignored here.
 void requestJump(Control control);

@@ -259,6 +259,7 @@ std::string showHelp(const std::string& program)
            "  Right / Left    10 s ahead / back\n"
            "  Page Down / Up  the next / previous scene's start\n"
            "  Home            back to the start\n"
+           "  . / ,           while paused: one frame (1/60 s) on / back\n"
            "  f or F11        full screen or a window (the --window size)\n"
            "  l               loop on or off\n"
            "  q or Escape     end the show\n" +

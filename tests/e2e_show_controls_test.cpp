@@ -330,6 +330,40 @@ TEST_F(ControlsRun, AJumpWhilePausedStaysPausedAtTheNewMomentAndPlaysFromThereOn
         << "the resumed sound is not the soundtrack from the moment jumped to";
 }
 
+// While paused, . and , step one frame of a 60 fps run on and back: each lands on the frame
+// showcap draws at that moment, the picture holds there, and the sound stays paused.
+TEST_F(ControlsRun, FrameStepsWhilePausedShowShowcapsFramesAndKeepTheSoundPaused)
+{
+    struct Step {
+        const char* key;
+        const char* at;
+    };
+    const Step steps[] = {{"period", "50.016"}, {"period", "50.033"}, {"comma", "50.016"},
+                          {"comma", "50"}, {"comma", "49.983"}};
+    std::vector<Picture> expected;
+    for (const Step& step : steps)
+        expected.push_back(expectedFrame(step.at));
+    startHeld({windowSize, "--at", "50"});
+    frameAfterKey("space", 1);
+    waitForSound(2 * bufferSamples); // what the mixer had in hand when paused
+    const std::size_t pausedFrom = samplesPlayed();
+    for (std::size_t i = 0; i < std::size(steps); ++i) {
+        const Picture stepped = frameAfterKey(steps[i].key, 2);
+        EXPECT_LT(pictureShare(stepped, expected[i]), differingLimit)
+            << "step " << i + 1 << " (" << steps[i].key << ") is not the run's frame at " << steps[i].at << " s";
+    }
+    setTimer(2000);
+    sleepMs(1000);
+    EXPECT_LT(pictureShare(shown(), expected.back()), differingLimit) << "the show left the stepped-to moment";
+    waitForSound(sampleRate);
+    const std::size_t pausedTo = samplesPlayed();
+    pressEscapeAndExpectExitZero(window);
+    EXPECT_EQ(showMessages(), "");
+    ASSERT_GT(pausedTo, pausedFrom + sampleRate) << "the disk driver wrote on while paused";
+    EXPECT_EQ(soundBetween(readPlayedSamples(audioPath()), pausedFrom, pausedTo), 0u)
+        << "sound was played while stepping";
+}
+
 // Keys pressed while the start-up notice for a missing picture is up wait in the queue and are
 // all handled before the first frame: each press still counts, and the sound follows.
 TEST_F(ControlsRun, EveryRightPressedDuringTheStartUpNoticeCounts)

@@ -33,6 +33,8 @@ const KeyCase keyCases[] = {
     {"Escape is the keyboard callback's own", false, 27, Control::none},
     {"other letters do nothing", false, 'a', Control::none},
     {"digits do nothing", false, '5', Control::none},
+    {". steps a frame on", false, '.', Control::stepForward},
+    {", steps a frame back", false, ',', Control::stepBack},
     {"Enter does nothing", false, '\r', Control::none},
     {"Right: 10 s ahead", true, GLUT_KEY_RIGHT, Control::forward},
     {"Left: 10 s back", true, GLUT_KEY_LEFT, Control::back},
@@ -77,6 +79,29 @@ TEST(Controls, SceneJumpsLandOnSceneStarts)
 {
     for (const SceneJumpCase& c : sceneJumpCases)
         EXPECT_EQ(sceneJumpTarget(c.control, c.fromMs), c.targetMs) << c.why;
+}
+
+// The frame steps land on the frames of a 60 fps run (floor(n * 1000 / 60) ms), the ones the
+// replay rebuilds and showcap draws.
+const SceneJumpCase frameStepCases[] = {
+    {"on from a frame's time", Control::stepForward, 50000, 50016},
+    {"on from the next one", Control::stepForward, 50016, 50033},
+    {"on from between frames: the next frame, not 1/60 s later", Control::stepForward, 50020, 50033},
+    {"back from a frame's time", Control::stepBack, 50016, 50000},
+    {"back from a frame whose time is rounded down", Control::stepBack, 50033, 50016},
+    {"back from between frames: the frame before", Control::stepBack, 50020, 50016},
+    {"back from 0 stays at 0", Control::stepBack, 0, 0},
+    {"back from the first frame after 0", Control::stepBack, 16, 0},
+    {"on from 0", Control::stepForward, 0, 16},
+    {"on from the last frame stays there, short of the end", Control::stepForward, 114783, 114783},
+    {"on to the last frame", Control::stepForward, 114766, 114783},
+    {"a clock sent back before 0: to 0", Control::stepForward, -3000, 0},
+};
+
+TEST(Controls, FrameStepsLandOnTheReplaysFrames)
+{
+    for (const SceneJumpCase& c : frameStepCases)
+        EXPECT_EQ(frameStepTarget(c.control, c.fromMs), c.targetMs) << c.why;
 }
 
 class JumpKeys : public ::testing::Test {
@@ -216,6 +241,21 @@ TEST_F(JumpKeys, SceneJumpsLandWhereTheFrameThatCarriesThemOutStands)
     EXPECT_EQ(targetMs, 0);
 }
 
+TEST_F(JumpKeys, FrameStepsWaitForTheFrameThatCarriesThemOutAndDoNothingWhilePlaying)
+{
+    initControls(false, 640, 360, false);
+    frameAt(0);
+    const WindowChanges playing = applyControl(Control::stepForward);
+    EXPECT_FALSE(playing.redisplay) << "a step while playing";
+    std::int32_t targetMs = 0;
+    EXPECT_FALSE(takeJumpTarget(frameAt(20000), targetMs)) << "a step while playing was kept for later";
+
+    requestJump(Control::stepBack);
+    EXPECT_EQ(showState.startTime, 0u) << "no request flag of the clock's is set for a step";
+    ASSERT_TRUE(takeJumpTarget(frameAt(20000), targetMs));
+    EXPECT_EQ(targetMs, 19983);
+}
+
 // What the controls hand the window: the window carries it out, the controls call no GLUT.
 TEST(ControlsToWindow, FullScreenTogglesAndTheWindowPlacedOnlyAfterTheRestoredWindowArrives)
 {
@@ -280,7 +320,7 @@ TEST(ShowOptionsLoop, LoopIsOffUnlessAskedFor)
 TEST(ShowOptionsLoop, HelpListsTheKeys)
 {
     const std::string help = showHelp("iroiro");
-    for (const char* key : {"Space", "Right / Left", "Page Down / Up", "Home", "F11", "--loop", "Escape"})
+    for (const char* key : {"Space", "Right / Left", "Page Down / Up", "Home", ". / ,", "F11", "--loop", "Escape"})
         EXPECT_NE(help.find(key), std::string::npos) << key;
 }
 

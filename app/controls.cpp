@@ -61,6 +61,10 @@ struct Controls {
     bool statusAsked = false;     // a key asked for the line
     std::uint32_t statusSinceMs = 0; // the platform timer's reading at that key
     bool mentionLoopOff = false;
+
+    int volumePercent = 100;
+    bool muted = false;
+    bool mentionVolume = false; // a volume key was pressed: the line says the volume
 };
 
 Controls controls;
@@ -176,6 +180,18 @@ WindowChanges applyControl(Control control)
         controls.loop = !controls.loop;
         controls.mentionLoopOff = !controls.loop;
         break;
+    case Control::toggleMute:
+        controls.muted = !controls.muted;
+        controls.mentionVolume = true;
+        setMusicVolume(controls.volumePercent, controls.muted);
+        break;
+    case Control::volumeDown:
+    case Control::volumeUp:
+        // A step while muted sets the volume the unmute comes back to; the sound stays off.
+        controls.volumePercent = steppedVolume(control, controls.volumePercent);
+        controls.mentionVolume = true;
+        setMusicVolume(controls.volumePercent, controls.muted);
+        break;
     }
     controls.statusAsked = true;
     controls.statusSinceMs = readTimerMs();
@@ -191,6 +207,9 @@ Control controlForKey(unsigned char key)
     case 'q': case 'Q': return Control::quit;
     case 'f': case 'F': return Control::toggleFullScreen;
     case 'l': case 'L': return Control::toggleLoop;
+    case 'm': case 'M': return Control::toggleMute;
+    case '9': case '-': return Control::volumeDown;
+    case '0': case '+': return Control::volumeUp;
     case '.': return Control::stepForward;
     case ',': return Control::stepBack;
     default: return Control::none;
@@ -235,9 +254,16 @@ std::int32_t frameStepTarget(Control control, std::int32_t showTimeMs)
     return target >= std::uint32_t(showEndMs) ? showTimeMs : std::int32_t(target);
 }
 
-void initControls(bool fullScreen, int windowWidth, int windowHeight, bool loop)
+int steppedVolume(Control control, int percent)
+{
+    const int step = control == Control::volumeDown ? -10 : control == Control::volumeUp ? 10 : 0;
+    return std::clamp(percent + step, 0, 100);
+}
+
+void initControls(bool fullScreen, int windowWidth, int windowHeight, bool loop, int volumePercent)
 {
     controls = Controls{};
+    controls.volumePercent = std::clamp(volumePercent, 0, 100);
     controls.fullScreen = fullScreen;
     controls.windowWidth = windowWidth;
     controls.windowHeight = windowHeight;
@@ -345,11 +371,13 @@ void drawStatusLineIfShown(std::uint32_t frameShowTimeMs)
         if (readTimerMs() - controls.statusSinceMs >= std::uint32_t(statusShownMs)) {
             controls.statusAsked = false;
             controls.mentionLoopOff = false;
+            controls.mentionVolume = false;
             return;
         }
     }
     drawStatusLine(formatStatusLine(controls.paused, std::int32_t(frameShowTimeMs), controls.loop,
-                                    controls.mentionLoopOff));
+                                    controls.mentionLoopOff, controls.volumePercent, controls.muted,
+                                    controls.mentionVolume));
 }
 
 WindowChanges afterFrame(std::uint32_t frameShowTimeMs)

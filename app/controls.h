@@ -24,6 +24,9 @@ enum class Control {
     toggleLoop,       // l
     stepForward,      // . while paused: one 60 fps frame on
     stepBack,         // , while paused: one 60 fps frame back
+    toggleMute,       // m
+    volumeDown,       // 9 or -: 10 % quieter
+    volumeUp,         // 0 or +: 10 % louder
 };
 
 // What a key does. Characters come from GLUT's keyboard callback (letters in either case; Escape
@@ -65,8 +68,11 @@ struct WindowChanges {
 };
 
 // How the show was started: full screen or in a window of the given size (the size a toggle out
-// of full screen goes to), and whether it starts again at the end.
-void initControls(bool fullScreen, int windowWidth, int windowHeight, bool loop);
+// of full screen goes to), whether it starts again at the end, and the soundtrack's volume in %.
+void initControls(bool fullScreen, int windowWidth, int windowHeight, bool loop, int volumePercent = 100);
+
+// The volume a step leaves: 10 % down or up from `percent`, within 0 to 100.
+int steppedVolume(Control control, int percent);
 
 // Carries out a key's control (the run moves at once or at the next frame) and says what the
 // window is to do.

@@ -2,6 +2,7 @@
 // the one-time set-up, then GLUT's main loop for good.
 #include "app/controls.h"
 #include "app/data_files.h"
+#include "app/music.h"
 #include "app/run.h"
 #include "app/show_options.h"
 #include "app/startup.h"
@@ -110,7 +111,9 @@ int main(int argc, char** argv)
         glutFullScreen();
         glutSetCursor(GLUT_CURSOR_NONE);
     }
-    initControls(!options.window, options.width, options.height, options.loop);
+    initControls(!options.window, options.width, options.height, options.loop, options.volumePercent);
+    if (options.volumePercent != 100)
+        setMusicVolume(options.volumePercent, false); // sent once the soundtrack is open
     registerWindowCallbacks();
 
     initGraphics();

@@ -182,6 +182,16 @@ bool parseShowOptions(const std::vector<std::string>& args, ShowOptions& options
             }
         } else if (arg == "--loop") {
             options.loop = true;
+        } else if (name == "--volume") {
+            std::string value;
+            if (!optionValue(args, i, value, error))
+                return false;
+            if (value != "0" && !parseCount(value, 100, options.volumePercent)) {
+                error = "--volume " + echoed(value) + ": give a volume from 0 to 100 (%)";
+                return false;
+            }
+            if (value == "0")
+                options.volumePercent = 0;
         } else if (isSharedOption(name)) {
             std::string value;
             if (!optionValue(args, i, value, error) || !applySharedOption(name, value, options.shared, error))
@@ -234,7 +244,7 @@ std::string versionLine(const std::string& program, const char* installedName, c
 
 std::string showUsage(const std::string& program)
 {
-    return "Usage: " + program + " [--window[=WxH]] [--at SECONDS] [--loop] [--data DIR] [--help] [--version]\n";
+    return "Usage: " + program + " [--window[=WxH]] [--at SECONDS] [--loop] [--volume N] [--data DIR] [--help] [--version]\n";
 }
 
 std::string showHelp(const std::string& program)
@@ -250,7 +260,8 @@ std::string showHelp(const std::string& program)
            "  --at SECONDS    start at that show time (up to three decimals, below " + end + "): the\n"
            "                  picture as a run carries it into that moment, the soundtrack from\n"
            "                  the same position\n"
-           "  --loop          at the end, start again from 0 s instead of ending\n" +
+           "  --loop          at the end, start again from 0 s instead of ending\n"
+           "  --volume N      the soundtrack's volume, 0 to 100 % (100 unless given)\n" +
            helpWords().dataFolders + helpWords().helpOption +
            "  --version       the show's version\n"
            "\n"
@@ -262,6 +273,8 @@ std::string showHelp(const std::string& program)
            "  . / ,           while paused: one frame (1/60 s) on / back\n"
            "  f or F11        full screen or a window (the --window size)\n"
            "  l               loop on or off\n"
+           "  m               mute and unmute the soundtrack\n"
+           "  9 / 0, - / +    the soundtrack 10 % quieter / louder\n"
            "  q or Escape     end the show\n" +
            helpWords().windowSystemOptions;
 }

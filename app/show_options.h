@@ -62,6 +62,7 @@ struct ShowOptions {
     int width = defaultWindowWidth;
     int height = defaultWindowHeight;
     bool loop = false;   // start again from 0 s at the end instead of ending
+    int volumePercent = 100; // --volume: the soundtrack's volume, 0 to 100 %
     SharedOptions shared;
     std::vector<std::string> glutArgs; // GLUT's own options (-display NAME, -geometry ..., -sync ...)
 };

@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -362,6 +363,78 @@ TEST_F(ControlsRun, FrameStepsWhilePausedShowShowcapsFramesAndKeepTheSoundPaused
     ASSERT_GT(pausedTo, pausedFrom + sampleRate) << "the disk driver wrote on while paused";
     EXPECT_EQ(soundBetween(readPlayedSamples(audioPath()), pausedFrom, pausedTo), 0u)
         << "sound was played while stepping";
+}
+
+// The gain of `played` over [from, to) against the soundtrack `decoded`, whose sample
+// `decodedAt` was played at played[playedAt]: the least-squares factor, played = gain * decoded.
+double gainBetween(const std::vector<std::int16_t>& played, std::size_t playedAt,
+                   const std::vector<std::int16_t>& decoded, std::size_t decodedAt, std::size_t from, std::size_t to)
+{
+    double cross = 0.0, power = 0.0;
+    for (std::size_t i = std::max(from, playedAt); i < to && i < played.size(); ++i) {
+        const std::size_t j = i - playedAt + decodedAt;
+        if (j >= decoded.size())
+            break;
+        const double d = decoded[j];
+        cross += d * played[i];
+        power += d * d;
+    }
+    return power > 0.0 ? cross / power : 0.0;
+}
+
+// --volume 80 starts two steps down, about -6 dB; the keys move it in steps, m silences it and
+// gives back the volume it had.
+TEST_F(ControlsRun, VolumeKeysAndMuteScaleTheSoundAsRecorded)
+{
+    startHeld({windowSize, "--at", "30", "--volume", "80"});
+    struct Stage {
+        const char* keys; // pressed before the stage
+        double decibels;  // the sound's level in the stage against the soundtrack's; below -100: silence
+    };
+    const double twoStepsDown = 20.0 * std::log10(0.512); // -5.8 dB
+    const Stage stages[] = {
+        {"", twoStepsDown},  {"0 plus", 0.0},   {"9 minus", twoStepsDown}, {"m", -200.0},
+        {"9", -200.0},       {"M", 20.0 * std::log10(0.343)}, {"0 0 0 0", 0.0},
+    };
+    // Each stage's sound: from what was written once its keys were sent to what was written before
+    // the next stage's keys.
+    std::vector<std::size_t> stageStart, stageEnd;
+    for (const Stage& stage : stages) {
+        if (*stage.keys)
+            press(std::string("--delay 50 ") + stage.keys);
+        stageStart.push_back(samplesPlayed());
+        waitForSound(2 * sampleRate); // a second of each
+        stageEnd.push_back(samplesPlayed());
+    }
+    pressEscapeAndExpectExitZero(window);
+    EXPECT_EQ(showMessages(), "");
+
+    // Where in the soundtrack from 30 s the played sound starts: its first audible stretch, at
+    // the starting volume (the mixer scales by 66/128 for 0.512).
+    const std::vector<std::int16_t> played = readPlayedSamples(audioPath());
+    const std::vector<std::int16_t> decoded = soundtrack(30.0, 20.0);
+    const std::size_t first = firstAudible(played);
+    ASSERT_LT(first + sampleRate, stageStart[1]) << "no sound before the first key";
+    std::vector<std::int16_t> scaled(decoded.size());
+    for (std::size_t i = 0; i < decoded.size(); ++i)
+        scaled[i] = std::int16_t(decoded[i] * 66 / 128);
+    const std::size_t at = findPlayed(scaled, 0, {played.begin() + long(first), played.begin() + long(first + sampleRate / 2)});
+    ASSERT_NE(at, notFound) << "the sound at --volume 80 is not the soundtrack from 30 s, 5.8 dB down";
+
+    const std::size_t settle = 3 * bufferSamples; // what the mixer had in hand at the key
+    for (std::size_t i = 0; i < std::size(stages); ++i) {
+        SCOPED_TRACE(std::string("after \"") + stages[i].keys + "\"");
+        const std::size_t from = std::max(stageStart[i] + (i ? settle : 0), first);
+        const std::size_t to = stageEnd[i];
+        ASSERT_GT(to, from + sampleRate / 2);
+        if (stages[i].decibels < -100.0) {
+            EXPECT_EQ(soundBetween(played, from, to), 0u) << "sound while muted";
+            continue;
+        }
+        const double gain = gainBetween(played, first, decoded, at, from, to);
+        ASSERT_GT(gain, 0.0);
+        EXPECT_NEAR(20.0 * std::log10(gain), stages[i].decibels, 1.0);
+    }
 }
 
 // Keys pressed while the start-up notice for a missing picture is up wait in the queue and are

@@ -2,6 +2,7 @@
 // jump keys' request flags and the start time they move, and the status line's text.
 #include "app/controls.h"
 #include "app/frame.h"
+#include "app/music.h"
 #include "app/run.h"
 #include "app/show_options.h"
 #include "app/show_state.h"
@@ -12,6 +13,7 @@
 #include <vector>
 #include <cstdint>
 #include <string>
+#include <tuple>
 
 namespace {
 
@@ -35,6 +37,12 @@ const KeyCase keyCases[] = {
     {"digits do nothing", false, '5', Control::none},
     {". steps a frame on", false, '.', Control::stepForward},
     {", steps a frame back", false, ',', Control::stepBack},
+    {"m mutes and unmutes", false, 'm', Control::toggleMute},
+    {"M as m", false, 'M', Control::toggleMute},
+    {"9 lowers the volume", false, '9', Control::volumeDown},
+    {"- as 9", false, '-', Control::volumeDown},
+    {"0 raises the volume", false, '0', Control::volumeUp},
+    {"+ as 0", false, '+', Control::volumeUp},
     {"Enter does nothing", false, '\r', Control::none},
     {"Right: 10 s ahead", true, GLUT_KEY_RIGHT, Control::forward},
     {"Left: 10 s back", true, GLUT_KEY_LEFT, Control::back},
@@ -298,6 +306,46 @@ const StatusCase statusCases[] = {
     {false, -7000, false, false, "playing -00:07.000 / 01:54.800"},
 };
 
+struct SoundStatusCase {
+    int volumePercent;
+    bool muted;
+    bool mentionVolume;
+    const char* text;
+};
+
+const SoundStatusCase soundStatusCases[] = {
+    {100, false, false, "paused 00:10.000 / 01:54.800"},
+    {100, false, true, "paused 00:10.000 / 01:54.800  volume 100 %"},
+    {70, false, false, "paused 00:10.000 / 01:54.800  volume 70 %"},
+    {0, false, true, "paused 00:10.000 / 01:54.800  volume 0 %"},
+    {70, true, false, "paused 00:10.000 / 01:54.800  muted"},
+    {100, true, true, "paused 00:10.000 / 01:54.800  muted"},
+};
+
+TEST(StatusLine, SaysTheVolumeWhenItIsNotFullOrAKeyChangedIt)
+{
+    for (const SoundStatusCase& c : soundStatusCases)
+        EXPECT_EQ(formatStatusLine(true, 10000, false, false, c.volumePercent, c.muted, c.mentionVolume), c.text);
+}
+
+// Steps of 10 % within 0 to 100; the level sent is the cube of the share, so two steps down from
+// full are about -6 dB (20 log10(0.8^3) = -5.8), and 0 % or muted is silence.
+TEST(Volume, StepsStayWithinRangeAndLevelsFollowACubicCurve)
+{
+    const std::tuple<Control, int, int> steps[] = {
+        {Control::volumeDown, 100, 90}, {Control::volumeDown, 10, 0}, {Control::volumeDown, 0, 0},
+        {Control::volumeDown, 35, 25},  {Control::volumeUp, 90, 100}, {Control::volumeUp, 100, 100},
+        {Control::volumeUp, 95, 100},   {Control::volumeUp, 0, 10},
+    };
+    for (const auto& [control, from, to] : steps)
+        EXPECT_EQ(steppedVolume(control, from), to) << from;
+    const std::tuple<int, bool, int> levels[] = {
+        {100, false, 1000}, {80, false, 512}, {50, false, 125}, {10, false, 1}, {0, false, 0}, {100, true, 0},
+    };
+    for (const auto& [percent, muted, level] : levels)
+        EXPECT_EQ(volumeLevel(percent, muted), level) << percent << (muted ? " muted" : "");
+}
+
 TEST(StatusLine, SaysTheStateTheShowTimeAndTheLoop)
 {
     for (const StatusCase& c : statusCases)
@@ -320,7 +368,7 @@ TEST(ShowOptionsLoop, LoopIsOffUnlessAskedFor)
 TEST(ShowOptionsLoop, HelpListsTheKeys)
 {
     const std::string help = showHelp("iroiro");
-    for (const char* key : {"Space", "Right / Left", "Page Down / Up", "Home", ". / ,", "F11", "--loop", "Escape"})
+    for (const char* key : {"Space", "Right / Left", "Page Down / Up", "Home", ". / ,", "9 / 0", "--volume", "F11", "--loop", "Escape"})
         EXPECT_NE(help.find(key), std::string::npos) << key;
 }
 

@@ -48,6 +48,20 @@ TEST(ShowOptions, AcceptedCommandLinesGiveTheirValues)
     }
 }
 
+TEST(ShowOptions, VolumeIsFullUnlessGivenFrom0To100)
+{
+    const std::pair<std::vector<std::string>, int> cases[] = {
+        {{}, 100}, {{"--volume", "0"}, 0}, {{"--volume=70"}, 70}, {{"--volume", "100", "--window"}, 100},
+        {{"--volume", "5"}, 5},
+    };
+    for (const auto& [args, percent] : cases) {
+        ShowOptions options;
+        std::string error;
+        ASSERT_TRUE(parseShowOptions(args, options, error)) << error;
+        EXPECT_EQ(options.volumePercent, percent);
+    }
+}
+
 TEST(ShowOptions, HelpIsAnsweredWhateverElseTheLineHolds)
 {
     for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
@@ -94,6 +108,12 @@ const RefusedCase refusedCases[] = {
     {{"--data="}, "--data needs a folder"},
     {{"-display"}, "-display needs a value"},
     {{"--", "--loop"}, "unexpected argument --loop"},
+    {{"--volume"}, "--volume needs a value"},
+    {{"--volume", "101"}, "--volume 101: give a volume from 0 to 100 (%)"},
+    {{"--volume=-10"}, "--volume -10: give a volume from 0 to 100"},
+    {{"--volume", "50%"}, "--volume 50%: give a volume"},
+    {{"--volume", "00"}, "--volume 00: give a volume"},
+    {{"--volume="}, "--volume : give a volume"},
     {{"--at", std::string(5000, '9')}, "--at 9999999999"},
     {{"--" + std::string(5000, 'x')}, "unknown option --xxxxxxxx"},
 };

@@ -7,6 +7,7 @@
 #include "app/music.h"
 #include "app/replay.h"
 #include "app/run.h"
+#include "app/screenshot.h"
 #include "app/show_options.h"
 #include "app/show_state.h"
 #include "app/status_line.h"
@@ -16,6 +17,7 @@
 #include <GL/freeglut.h> // the special keys' codes
 #include <algorithm>
 #include <climits>
+#include <cstdio>
 
 namespace {
 
@@ -65,6 +67,10 @@ struct Controls {
     int volumePercent = 100;
     bool muted = false;
     bool mentionVolume = false; // a volume key was pressed: the line says the volume
+
+    bool shotAsked = false;  // s: the next frame is saved
+    std::string shotsFolder; // "" for the working folder
+    std::string shotNotice;  // the saved file's name, or why it was not saved, for the line
 };
 
 Controls controls;
@@ -185,6 +191,9 @@ WindowChanges applyControl(Control control)
         controls.mentionVolume = true;
         setMusicVolume(controls.volumePercent, controls.muted);
         break;
+    case Control::screenshot:
+        controls.shotAsked = true;
+        break;
     case Control::volumeDown:
     case Control::volumeUp:
         // A step while muted sets the volume the unmute comes back to; the sound stays off.
@@ -208,6 +217,7 @@ Control controlForKey(unsigned char key)
     case 'f': case 'F': return Control::toggleFullScreen;
     case 'l': case 'L': return Control::toggleLoop;
     case 'm': case 'M': return Control::toggleMute;
+    case 's': case 'S': return Control::screenshot;
     case '9': case '-': return Control::volumeDown;
     case '0': case '+': return Control::volumeUp;
     case '.': return Control::stepForward;
@@ -254,6 +264,11 @@ std::int32_t frameStepTarget(Control control, std::int32_t showTimeMs)
     return target >= std::uint32_t(showEndMs) ? showTimeMs : std::int32_t(target);
 }
 
+void setScreenshotFolder(const std::string& folder)
+{
+    controls.shotsFolder = folder;
+}
+
 int steppedVolume(Control control, int percent)
 {
     const int step = control == Control::volumeDown ? -10 : control == Control::volumeUp ? 10 : 0;
@@ -262,7 +277,9 @@ int steppedVolume(Control control, int percent)
 
 void initControls(bool fullScreen, int windowWidth, int windowHeight, bool loop, int volumePercent)
 {
+    const std::string shotsFolder = controls.shotsFolder;
     controls = Controls{};
+    controls.shotsFolder = shotsFolder;
     controls.volumePercent = std::clamp(volumePercent, 0, 100);
     controls.fullScreen = fullScreen;
     controls.windowWidth = windowWidth;
@@ -359,6 +376,22 @@ bool holdPausedMoment(std::uint32_t frameShowTimeMs)
     return true;
 }
 
+void takeScreenshotIfAsked(std::uint32_t frameShowTimeMs, int width, int height)
+{
+    if (!controls.shotAsked)
+        return;
+    controls.shotAsked = false;
+    std::string message;
+    if (!saveScreenshot(controls.shotsFolder, std::int32_t(frameShowTimeMs), width, height, message)) {
+        std::fprintf(stderr, "%s\n", message.c_str());
+        std::fflush(stderr);
+    }
+    controls.shotNotice = message;
+    // The line names the file for its usual time from now, the moment it was written.
+    controls.statusAsked = true;
+    controls.statusSinceMs = readTimerMs();
+}
+
 void drawStatusLineIfShown(std::uint32_t frameShowTimeMs)
 {
     // Sent back before 0 s, the picture holds until the clock is back at 0: the line stays up,
@@ -372,12 +405,16 @@ void drawStatusLineIfShown(std::uint32_t frameShowTimeMs)
             controls.statusAsked = false;
             controls.mentionLoopOff = false;
             controls.mentionVolume = false;
+            controls.shotNotice.clear();
             return;
         }
     }
-    drawStatusLine(formatStatusLine(controls.paused, std::int32_t(frameShowTimeMs), controls.loop,
-                                    controls.mentionLoopOff, controls.volumePercent, controls.muted,
-                                    controls.mentionVolume));
+    std::string line = formatStatusLine(controls.paused, std::int32_t(frameShowTimeMs), controls.loop,
+                                        controls.mentionLoopOff, controls.volumePercent, controls.muted,
+                                        controls.mentionVolume);
+    if (!controls.shotNotice.empty())
+        line += "  " + controls.shotNotice;
+    drawStatusLine(line);
 }
 
 WindowChanges afterFrame(std::uint32_t frameShowTimeMs)

@@ -10,6 +10,7 @@
 #include "platform/window_frame.h"
 
 #include <cstdint>
+#include <string>
 
 enum class Control {
     none,
@@ -27,6 +28,7 @@ enum class Control {
     toggleMute,       // m
     volumeDown,       // 9 or -: 10 % quieter
     volumeUp,         // 0 or +: 10 % louder
+    screenshot,       // s: the next frame, without the status line, into a PNG
 };
 
 // What a key does. Characters come from GLUT's keyboard callback (letters in either case; Escape
@@ -71,6 +73,9 @@ struct WindowChanges {
 // of full screen goes to), whether it starts again at the end, and the soundtrack's volume in %.
 void initControls(bool fullScreen, int windowWidth, int windowHeight, bool loop, int volumePercent = 100);
 
+// The folder screenshots go into ("" for the working folder: --shots DIR names another).
+void setScreenshotFolder(const std::string& folder);
+
 // The volume a step leaves: 10 % down or up from `percent`, within 0 to 100.
 int steppedVolume(Control control, int percent);
 
@@ -106,6 +111,10 @@ bool loopAtEnd();
 // redraw (the window uncovered, a key) is the same picture, the run's frame at that moment. False
 // (and nothing done) when not paused, when the run was just rebuilt there, or while a jump waits.
 bool holdPausedMoment(std::uint32_t frameShowTimeMs);
+// After the frame is drawn and before the status line: when s asked for it, writes the frame (the
+// window's width x height) as a screenshot and has the status line name the file, or say why it
+// could not be written (on standard error too). The show goes on either way.
+void takeScreenshotIfAsked(std::uint32_t frameShowTimeMs, int width, int height);
 // Draws the status line over the finished frame while paused or shortly after a key.
 void drawStatusLineIfShown(std::uint32_t frameShowTimeMs);
 // After the frame's swap: the window's placement after a toggle out of full screen, a requested

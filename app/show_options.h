@@ -63,6 +63,7 @@ struct ShowOptions {
     int height = defaultWindowHeight;
     bool loop = false;   // start again from 0 s at the end instead of ending
     int volumePercent = 100; // --volume: the soundtrack's volume, 0 to 100 %
+    std::string shotsFolder; // --shots: where s writes screenshots; "" for the working folder
     SharedOptions shared;
     std::vector<std::string> glutArgs; // GLUT's own options (-display NAME, -geometry ..., -sync ...)
 };

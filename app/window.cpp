@@ -28,6 +28,8 @@ long long largestPixels = 0; // the largest window since the memory was last rel
 int framesUntilRelease = 0;  // frames still to come before the release; 0: none pending
 
 bool hidden = false;
+int windowWidth = 0; // the window's inside, as the last reshape gave it
+int windowHeight = 0;
 // Counts the times the window went out of sight: a timer set during an earlier time out of sight
 // finds the count moved on and stops, so at most one chain of timers runs.
 int hiddenSpell = 0;
@@ -123,6 +125,7 @@ void displayFrame()
     else
         holdPausedMoment(showTimeMs);
     drawFrameAt(showTimeMs); // at the show's end (no loop) the process ends here, nothing swapped
+    takeScreenshotIfAsked(showTimeMs, windowWidth, windowHeight);
     drawStatusLineIfShown(showTimeMs);
     glutSwapBuffers();
     // The renderer replaces the large buffers at the first frames of the new size.
@@ -139,6 +142,8 @@ void requestRedisplay()
 void windowReshaped(int width, int height)
 {
     reshapeWindow(width, height);
+    windowWidth = width;
+    windowHeight = height;
     const long long pixels = (long long)width * height;
     if (pixels > largestPixels) {
         largestPixels = pixels;

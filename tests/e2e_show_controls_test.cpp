@@ -23,6 +23,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -492,6 +493,39 @@ TEST_F(ControlsRun, LeftBeforeZeroKeepsTheStatusLineUpUntilTheClockIsBackAtZero)
     EXPECT_TRUE(gone) << "the line stays after the clock is back past 0 s";
     pressEscapeAndExpectExitZero(window);
     EXPECT_EQ(showMessages(), "");
+}
+
+// s writes the frame on screen, without the status line drawn over it, into a new PNG named after
+// the show time; a second one of the same moment gets a counter. A folder it cannot write into
+// is named on standard error and in the line, and the show goes on.
+TEST_F(ControlsRun, SWritesTheFrameOnScreenAsAPngNamedAfterTheShowTime)
+{
+    const Picture at50 = expectedFrame("50");
+    const std::string shots = folder.path() + "/shots";
+    ASSERT_EQ(mkdir(shots.c_str(), 0700), 0);
+    startHeld({windowSize, "--at", "50", "--shots", shots});
+    frameAfterKey("space", 1); // paused: every redraw is the same frame, the run's at 50 s
+    const Picture onScreen = frameAfterKey("s", 1);
+    const std::string first = shots + "/iroiro-00m50.000s.png";
+    ASSERT_TRUE(waitUntil([&] { return access(first.c_str(), F_OK) == 0; }, 10000)) << "no " << first;
+    const Picture shot = readPng(*x, first, width, height);
+    EXPECT_EQ(differingShare(shot, onScreen, 0, statusLineRows), 0.0) << "the file is not the screen's pixels";
+    EXPECT_TRUE(showsStatusLine(onScreen, shot)) << "the screen shows the line, the file does not";
+    EXPECT_LT(differingShare(shot, at50, channelTolerance), differingLimit) << "the file is not the run's frame at 50 s";
+    EXPECT_GT(statusTextPixels(shown()), lineShownPixels) << "the line names the file";
+
+    press("s");
+    EXPECT_TRUE(waitUntil([&] { return access((shots + "/iroiro-00m50.000s-2.png").c_str(), F_OK) == 0; }, 10000))
+        << "a second screenshot of the moment is not numbered";
+    pressEscapeAndExpectExitZero(window);
+    EXPECT_EQ(showMessages(), "");
+
+    startHeld({windowSize, "--at", "50", "--shots", shots + "/missing"});
+    press("s");
+    const std::string expected = "screenshot not saved: " + shots + "/missing/iroiro-00m50.000s.png: No such file or directory\n";
+    EXPECT_TRUE(waitUntil([&] { return showMessages() == expected; }, 10000)) << showMessages();
+    EXPECT_TRUE(show->running()) << "a failed screenshot stopped the show";
+    pressEscapeAndExpectExitZero(window);
 }
 
 struct EndCase {

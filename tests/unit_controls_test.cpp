@@ -38,6 +38,8 @@ const KeyCase keyCases[] = {
     {". steps a frame on", false, '.', Control::stepForward},
     {", steps a frame back", false, ',', Control::stepBack},
     {"m mutes and unmutes", false, 'm', Control::toggleMute},
+    {"s saves a screenshot", false, 's', Control::screenshot},
+    {"S as s", false, 'S', Control::screenshot},
     {"M as m", false, 'M', Control::toggleMute},
     {"9 lowers the volume", false, '9', Control::volumeDown},
     {"- as 9", false, '-', Control::volumeDown},
@@ -368,7 +370,7 @@ TEST(ShowOptionsLoop, LoopIsOffUnlessAskedFor)
 TEST(ShowOptionsLoop, HelpListsTheKeys)
 {
     const std::string help = showHelp("iroiro");
-    for (const char* key : {"Space", "Right / Left", "Page Down / Up", "Home", ". / ,", "9 / 0", "--volume", "F11", "--loop", "Escape"})
+    for (const char* key : {"Space", "Right / Left", "Page Down / Up", "Home", ". / ,", "9 / 0", "--volume", "--shots", "F11", "--loop", "Escape"})
         EXPECT_NE(help.find(key), std::string::npos) << key;
 }
 

@@ -62,6 +62,18 @@ TEST(ShowOptions, VolumeIsFullUnlessGivenFrom0To100)
     }
 }
 
+TEST(ShowOptions, ShotsGoToTheWorkingFolderUnlessAFolderIsNamed)
+{
+    ShowOptions options;
+    std::string error;
+    ASSERT_TRUE(parseShowOptions({"--window"}, options, error));
+    EXPECT_EQ(options.shotsFolder, "");
+    ASSERT_TRUE(parseShowOptions({"--shots", "pictures/of the show", "--window"}, options, error)) << error;
+    EXPECT_EQ(options.shotsFolder, "pictures/of the show");
+    ASSERT_TRUE(parseShowOptions({"--shots=-x"}, options, error)) << error;
+    EXPECT_EQ(options.shotsFolder, "-x");
+}
+
 TEST(ShowOptions, HelpIsAnsweredWhateverElseTheLineHolds)
 {
     for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
@@ -109,6 +121,8 @@ const RefusedCase refusedCases[] = {
     {{"-display"}, "-display needs a value"},
     {{"--", "--loop"}, "unexpected argument --loop"},
     {{"--volume"}, "--volume needs a value"},
+    {{"--shots"}, "--shots needs a value"},
+    {{"--shots="}, "--shots needs a folder"},
     {{"--volume", "101"}, "--volume 101: give a volume from 0 to 100 (%)"},
     {{"--volume=-10"}, "--volume -10: give a volume from 0 to 100"},
     {{"--volume", "50%"}, "--volume 50%: give a volume"},

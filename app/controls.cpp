@@ -71,6 +71,9 @@ struct Controls {
     bool shotAsked = false;  // s: the next frame is saved
     std::string shotsFolder; // "" for the working folder
     std::string shotNotice;  // the saved file's name, or why it was not saved, for the line
+
+    PictureAspect aspect;
+    bool mentionAspect = false; // a was pressed: the line says the aspect, stretch too
 };
 
 Controls controls;
@@ -194,6 +197,11 @@ WindowChanges applyControl(Control control)
     case Control::screenshot:
         controls.shotAsked = true;
         break;
+    case Control::cycleAspect:
+        controls.aspect = nextAspect(controls.aspect);
+        controls.mentionAspect = true;
+        changes.reshape = true;
+        break;
     case Control::volumeDown:
     case Control::volumeUp:
         // A step while muted sets the volume the unmute comes back to; the sound stays off.
@@ -218,6 +226,7 @@ Control controlForKey(unsigned char key)
     case 'l': case 'L': return Control::toggleLoop;
     case 'm': case 'M': return Control::toggleMute;
     case 's': case 'S': return Control::screenshot;
+    case 'a': case 'A': return Control::cycleAspect;
     case '9': case '-': return Control::volumeDown;
     case '0': case '+': return Control::volumeUp;
     case '.': return Control::stepForward;
@@ -264,6 +273,24 @@ std::int32_t frameStepTarget(Control control, std::int32_t showTimeMs)
     return target >= std::uint32_t(showEndMs) ? showTimeMs : std::int32_t(target);
 }
 
+void setPictureAspect(const PictureAspect& aspect)
+{
+    controls.aspect = aspect;
+}
+
+const PictureAspect& pictureAspect()
+{
+    return controls.aspect;
+}
+
+PictureAspect nextAspect(const PictureAspect& aspect)
+{
+    PictureAspect next;
+    if (aspect.kind == PictureAspect::Kind::stretch)
+        next.kind = PictureAspect::Kind::square;
+    return next;
+}
+
 void setScreenshotFolder(const std::string& folder)
 {
     controls.shotsFolder = folder;
@@ -278,8 +305,10 @@ int steppedVolume(Control control, int percent)
 void initControls(bool fullScreen, int windowWidth, int windowHeight, bool loop, int volumePercent)
 {
     const std::string shotsFolder = controls.shotsFolder;
+    const PictureAspect aspect = controls.aspect;
     controls = Controls{};
     controls.shotsFolder = shotsFolder;
+    controls.aspect = aspect;
     controls.volumePercent = std::clamp(volumePercent, 0, 100);
     controls.fullScreen = fullScreen;
     controls.windowWidth = windowWidth;
@@ -406,12 +435,15 @@ void drawStatusLineIfShown(std::uint32_t frameShowTimeMs)
             controls.mentionLoopOff = false;
             controls.mentionVolume = false;
             controls.shotNotice.clear();
+            controls.mentionAspect = false;
             return;
         }
     }
     std::string line = formatStatusLine(controls.paused, std::int32_t(frameShowTimeMs), controls.loop,
                                         controls.mentionLoopOff, controls.volumePercent, controls.muted,
                                         controls.mentionVolume);
+    if (controls.aspect.kind != PictureAspect::Kind::stretch || controls.mentionAspect)
+        line += "  aspect " + aspectName(controls.aspect);
     if (!controls.shotNotice.empty())
         line += "  " + controls.shotNotice;
     drawStatusLine(line);

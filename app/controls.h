@@ -7,6 +7,7 @@
 // window's.
 #pragma once
 
+#include "app/aspect.h"
 #include "platform/window_frame.h"
 
 #include <cstdint>
@@ -29,6 +30,7 @@ enum class Control {
     volumeDown,       // 9 or -: 10 % quieter
     volumeUp,         // 0 or +: 10 % louder
     screenshot,       // s: the next frame, without the status line, into a PNG
+    cycleAspect,      // a: stretch -> square -> stretch (any other aspect -> stretch)
 };
 
 // What a key does. Characters come from GLUT's keyboard callback (letters in either case; Escape
@@ -65,6 +67,7 @@ struct WindowChanges {
     bool quit = false;      // end the show with status 0
     bool redisplay = false; // draw a frame: while paused none comes by itself
     Screen screen = Screen::unchanged;
+    bool reshape = false;   // the picture's aspect changed: reshape for pictureAspect() at the window's size
     bool place = false;     // move and size the window to `placement`
     WindowPlacement placement;
 };
@@ -75,6 +78,12 @@ void initControls(bool fullScreen, int windowWidth, int windowHeight, bool loop,
 
 // The folder screenshots go into ("" for the working folder: --shots DIR names another).
 void setScreenshotFolder(const std::string& folder);
+
+// The picture's aspect: --aspect's at the start (stretch unless given), then as a cycles it.
+void setPictureAspect(const PictureAspect& aspect);
+const PictureAspect& pictureAspect();
+// What a cycles to from `aspect`: square from stretch, stretch from any other.
+PictureAspect nextAspect(const PictureAspect& aspect);
 
 // The volume a step leaves: 10 % down or up from `percent`, within 0 to 100.
 int steppedVolume(Control control, int percent);

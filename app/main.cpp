@@ -112,6 +112,7 @@ int main(int argc, char** argv)
         glutSetCursor(GLUT_CURSOR_NONE);
     }
     setScreenshotFolder(options.shotsFolder);
+    setPictureAspect(options.aspect);
     initControls(!options.window, options.width, options.height, options.loop, options.volumePercent);
     if (options.volumePercent != 100)
         setMusicVolume(options.volumePercent, false); // sent once the soundtrack is open

@@ -182,6 +182,14 @@ bool parseShowOptions(const std::vector<std::string>& args, ShowOptions& options
             }
         } else if (arg == "--loop") {
             options.loop = true;
+        } else if (name == "--aspect") {
+            std::string value;
+            if (!optionValue(args, i, value, error))
+                return false;
+            if (!parseAspect(value, options.aspect)) {
+                error = "--aspect " + echoed(value) + ": give stretch, square or W:H (such as 16:9)";
+                return false;
+            }
         } else if (name == "--shots") {
             if (!optionValue(args, i, options.shotsFolder, error))
                 return false;
@@ -251,7 +259,7 @@ std::string versionLine(const std::string& program, const char* installedName, c
 
 std::string showUsage(const std::string& program)
 {
-    return "Usage: " + program + " [--window[=WxH]] [--at SECONDS] [--loop] [--volume N] [--shots DIR] [--data DIR] [--help] [--version]\n";
+    return "Usage: " + program + " [--window[=WxH]] [--at SECONDS] [--loop] [--aspect A] [--volume N] [--shots DIR] [--data DIR] [--help] [--version]\n";
 }
 
 std::string showHelp(const std::string& program)
@@ -268,6 +276,8 @@ std::string showHelp(const std::string& program)
            "                  picture as a run carries it into that moment, the soundtrack from\n"
            "                  the same position\n"
            "  --loop          at the end, start again from 0 s instead of ending\n"
+           "  --aspect A      the picture's shape: stretch (to the window, the default), square\n"
+           "                  (round spheres, black bars) or W:H (the largest centred W:H box)\n"
            "  --volume N      the soundtrack's volume, 0 to 100 % (100 unless given)\n"
            "  --shots DIR     the folder the s key saves screenshots into (the working folder\n"
            "                  unless given)\n" +
@@ -282,6 +292,7 @@ std::string showHelp(const std::string& program)
            "  . / ,           while paused: one frame (1/60 s) on / back\n"
            "  f or F11        full screen or a window (the --window size)\n"
            "  l               loop on or off\n"
+           "  a               the picture stretched or square (round spheres)\n"
            "  s               save the frame on screen as iroiro-MMmSS.mmms.png\n"
            "  m               mute and unmute the soundtrack\n"
            "  9 / 0, - / +    the soundtrack 10 % quieter / louder\n"

@@ -2,6 +2,8 @@
 // exactly to the millisecond. Parsing is pure, so that every rule is checked without a run.
 #pragma once
 
+#include "app/aspect.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -63,6 +65,7 @@ struct ShowOptions {
     int height = defaultWindowHeight;
     bool loop = false;   // start again from 0 s at the end instead of ending
     int volumePercent = 100; // --volume: the soundtrack's volume, 0 to 100 %
+    PictureAspect aspect;    // --aspect: the picture's shape in the window, stretch unless given
     std::string shotsFolder; // --shots: where s writes screenshots; "" for the working folder
     SharedOptions shared;
     std::vector<std::string> glutArgs; // GLUT's own options (-display NAME, -geometry ..., -sync ...)

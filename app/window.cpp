@@ -66,6 +66,10 @@ void carryOut(const WindowChanges& changes)
         glutSetCursor(GLUT_CURSOR_INHERIT);
         break;
     }
+    if (changes.reshape) {
+        reshapeForAspect(pictureAspect(), windowWidth, windowHeight);
+        glutPostRedisplay();
+    }
     if (changes.place) {
         glutPositionWindow(changes.placement.x, changes.placement.y);
         glutReshapeWindow(changes.placement.width, changes.placement.height);
@@ -125,8 +129,12 @@ void displayFrame()
     else
         holdPausedMoment(showTimeMs);
     drawFrameAt(showTimeMs); // at the show's end (no loop) the process ends here, nothing swapped
+    blackenBars(pictureAspect(), windowWidth, windowHeight);
     takeScreenshotIfAsked(showTimeMs, windowWidth, windowHeight);
+    // The line at the window's corner, beside a boxed picture too.
+    viewWholeWindow(pictureAspect(), windowWidth, windowHeight);
     drawStatusLineIfShown(showTimeMs);
+    viewPictureBox(pictureAspect(), windowWidth, windowHeight);
     glutSwapBuffers();
     // The renderer replaces the large buffers at the first frames of the new size.
     if (framesUntilRelease > 0 && --framesUntilRelease == 0)
@@ -141,7 +149,7 @@ void requestRedisplay()
 
 void windowReshaped(int width, int height)
 {
-    reshapeWindow(width, height);
+    reshapeForAspect(pictureAspect(), width, height);
     windowWidth = width;
     windowHeight = height;
     const long long pixels = (long long)width * height;

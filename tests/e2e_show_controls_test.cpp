@@ -95,6 +95,18 @@ protected:
         return {width, height, drawn.output};
     }
 
+    // showcap's frame at `at` seconds at another size.
+    Picture expectedFrameSized(const std::string& at, int w, int h)
+    {
+        const std::string png = folder.path() + "/expected_" + at + "_" + std::to_string(w) + ".png";
+        const CommandResult drawn =
+            runCommand("env -u DISPLAY '" SHOWCAP_BINARY "' frame '" + png + "' --at " + at + " --size " +
+                       std::to_string(w) + "x" + std::to_string(h) + " --data '" + folder.path() +
+                       "' 2>/dev/null && convert '" + png + "' -flip -depth 8 rgb:-");
+        EXPECT_EQ(drawn.status, 0) << "showcap could not draw " << at;
+        return {w, h, drawn.output};
+    }
+
     Picture shown() { return windowPicture(*x, window, width, height); }
 
     // Presses `key` and returns the `nth` frame (1 or 2) the show swapped after handling it.
@@ -526,6 +538,55 @@ TEST_F(ControlsRun, SWritesTheFrameOnScreenAsAPngNamedAfterTheShowTime)
     EXPECT_TRUE(waitUntil([&] { return showMessages() == expected; }, 10000)) << showMessages();
     EXPECT_TRUE(show->running()) << "a failed screenshot stopped the show";
     pressEscapeAndExpectExitZero(window);
+}
+
+// a puts the picture in a centred square with black bars: the run's frame as showcap draws it
+// square, so spheres are round; a again gives the stretched picture back. --aspect W:H starts in
+// the largest centred W:H box.
+TEST_F(ControlsRun, AspectSquareAndWHDrawTheFrameInACentredBoxWithBlackBars)
+{
+    const Picture at50 = expectedFrame("50");
+    struct Box {
+        std::vector<std::string> args;
+        const char* key;
+        int boxWidth; // the box is the window's height high
+    };
+    const Box boxes[] = {{{}, "a", height}, {{"--aspect", "4:3"}, "", height * 4 / 3}};
+    for (const Box& b : boxes) {
+        SCOPED_TRACE(b.boxWidth);
+        const Picture expected = expectedFrameSized("50", b.boxWidth, height);
+        std::vector<std::string> args{windowSize, "--at", "50"};
+        args.insert(args.end(), b.args.begin(), b.args.end());
+        startHeld(args);
+        frameAfterKey("space", 1); // paused at the run's frame at 50 s
+        // The frame grabber reads the viewport, the box alone: the window's own pixels hold the bars.
+        // Paused, every frame after the key is the same.
+        if (*b.key)
+            frameAfterKey(b.key, 1);
+        const Picture boxed = shown();
+        const int left = (width - b.boxWidth) / 2;
+        Picture inside{b.boxWidth, height, {}};
+        std::size_t barBytes = 0, barLit = 0;
+        for (int row = 0; row < height; ++row) {
+            const std::string line = boxed.rgb.substr(std::size_t(row) * width * 3, std::size_t(width) * 3);
+            inside.rgb += line.substr(std::size_t(left) * 3, std::size_t(b.boxWidth) * 3);
+            const std::string bars = line.substr(0, std::size_t(left) * 3) + line.substr(std::size_t(left + b.boxWidth) * 3);
+            if (row < statusLineRows)
+                continue; // the status line, at the window's corner, lies over the left bar
+            barBytes += bars.size();
+            barLit += std::size_t(std::count_if(bars.begin(), bars.end(), [](char c) { return c != 0; }));
+        }
+        EXPECT_LT(differingShare(inside, expected, channelTolerance, statusLineRows), differingLimit)
+            << "the box is not the run's frame drawn at its shape";
+        EXPECT_GT(barBytes, 0u);
+        EXPECT_EQ(barLit, 0u) << "the bars are not black";
+        if (*b.key) {
+            frameAfterKey(b.key, 1);
+            EXPECT_LT(pictureShare(shown(), at50), differingLimit) << "a second a is not the stretched picture";
+        }
+        pressEscapeAndExpectExitZero(window);
+        EXPECT_EQ(showMessages(), "");
+    }
 }
 
 struct EndCase {

@@ -33,7 +33,9 @@ const KeyCase keyCases[] = {
     {"l toggles the loop", false, 'l', Control::toggleLoop},
     {"L as l", false, 'L', Control::toggleLoop},
     {"Escape is the keyboard callback's own", false, 27, Control::none},
-    {"other letters do nothing", false, 'a', Control::none},
+    {"other letters do nothing", false, 'z', Control::none},
+    {"a cycles the aspect", false, 'a', Control::cycleAspect},
+    {"A as a", false, 'A', Control::cycleAspect},
     {"digits do nothing", false, '5', Control::none},
     {". steps a frame on", false, '.', Control::stepForward},
     {", steps a frame back", false, ',', Control::stepBack},
@@ -370,8 +372,53 @@ TEST(ShowOptionsLoop, LoopIsOffUnlessAskedFor)
 TEST(ShowOptionsLoop, HelpListsTheKeys)
 {
     const std::string help = showHelp("iroiro");
-    for (const char* key : {"Space", "Right / Left", "Page Down / Up", "Home", ". / ,", "9 / 0", "--volume", "--shots", "F11", "--loop", "Escape"})
+    for (const char* key : {"Space", "Right / Left", "Page Down / Up", "Home", ". / ,", "9 / 0", "--volume", "--shots", "--aspect", "F11", "--loop", "Escape"})
         EXPECT_NE(help.find(key), std::string::npos) << key;
+}
+
+struct AspectCase {
+    const char* text;
+    bool accepted;
+    const char* name;
+    int width, height;        // a window
+    PictureBox box;           // where the picture goes in it
+};
+
+const AspectCase aspectCases[] = {
+    {"stretch", true, "stretch", 1280, 720, {0, 0, 1280, 720}},
+    {"square", true, "square", 1280, 720, {280, 0, 720, 720}},
+    {"square", true, "square", 600, 1000, {0, 200, 600, 600}},
+    {"4:3", true, "4:3", 1280, 720, {160, 0, 960, 720}},
+    {"16:9", true, "16:9", 1280, 720, {0, 0, 1280, 720}},
+    {"21:9", true, "21:9", 1280, 720, {0, 85, 1280, 549}},
+    {"16:9", true, "16:9", 1, 1, {0, 0, 1, 1}},
+    {"10000:1", true, "10000:1", 640, 360, {0, 179, 640, 1}},
+    {"0:1", false, "", 0, 0, {}},
+    {"16:", false, "", 0, 0, {}},
+    {"16/9", false, "", 0, 0, {}},
+    {"10001:1", false, "", 0, 0, {}},
+    {"Square", false, "", 0, 0, {}},
+    {"", false, "", 0, 0, {}},
+};
+
+TEST(Aspect, ParsedAndBoxedInTheLargestCentredBox)
+{
+    for (const AspectCase& c : aspectCases) {
+        PictureAspect aspect;
+        EXPECT_EQ(parseAspect(c.text, aspect), c.accepted) << c.text;
+        if (!c.accepted)
+            continue;
+        EXPECT_EQ(aspectName(aspect), c.name);
+        const PictureBox box = pictureBox(aspect, c.width, c.height);
+        EXPECT_EQ(box.x, c.box.x) << c.text;
+        EXPECT_EQ(box.y, c.box.y) << c.text;
+        EXPECT_EQ(box.width, c.box.width) << c.text;
+        EXPECT_EQ(box.height, c.box.height) << c.text;
+    }
+    PictureAspect aspect;
+    ASSERT_TRUE(parseAspect("4:3", aspect));
+    EXPECT_EQ(aspectName(nextAspect(aspect)), "stretch") << "a from a given shape goes to stretch";
+    EXPECT_EQ(aspectName(nextAspect(nextAspect(aspect))), "square");
 }
 
 // Where a window goes: centred with its frame in the area, each side shrunk to fit.

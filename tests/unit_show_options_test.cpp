@@ -122,6 +122,8 @@ const RefusedCase refusedCases[] = {
     {{"--", "--loop"}, "unexpected argument --loop"},
     {{"--volume"}, "--volume needs a value"},
     {{"--shots"}, "--shots needs a value"},
+    {{"--aspect", "wide"}, "--aspect wide: give stretch, square or W:H (such as 16:9)"},
+    {{"--aspect"}, "--aspect needs a value"},
     {{"--shots="}, "--shots needs a folder"},
     {{"--volume", "101"}, "--volume 101: give a volume from 0 to 100 (%)"},
     {{"--volume=-10"}, "--volume -10: give a volume from 0 to 100"},

@@ -92,7 +92,16 @@ int main(int argc, char** argv)
 
     tuneAllocatorForDrawing();
     glutInit(&glutArgc, glutArgv.data());
-    glutInitDisplayMode(GLUT_RGBA | GLUT_DOUBLE | GLUT_DEPTH);
+    const unsigned int displayMode = GLUT_RGBA | GLUT_DOUBLE | GLUT_DEPTH;
+    const std::string program = commandName(argv[0], installedName);
+    bool multisampled = false;
+    if (options.msaa > 0) {
+        glutSetOption(GLUT_MULTISAMPLE, options.msaa);
+        glutInitDisplayMode(displayMode | GLUT_MULTISAMPLE);
+        multisampled = glutGet(GLUT_DISPLAY_MODE_POSSIBLE) != 0;
+    }
+    if (!multisampled)
+        glutInitDisplayMode(displayMode);
     if (options.window) {
         // Centred on the screen it opens on, and shrunk to fit it when larger.
         const WindowPlacement window = centredWindow(placementArea(), windowFrame(), options.width, options.height);
@@ -107,6 +116,17 @@ int main(int argc, char** argv)
     static const std::string instance = commandName(argv[0], installedName);
     useWindowClass(instance.c_str(), installedName);
     glutCreateWindow(argv[0]);
+    if (options.msaa > 0) {
+        GLint samples = 0;
+        if (multisampled)
+            glGetIntegerv(GL_SAMPLES, &samples);
+        if (samples == 0)
+            std::fprintf(stderr, "%s: --msaa %d: this display offers no multisampled window; the show runs without\n",
+                         program.c_str(), options.msaa);
+        else if (samples != options.msaa)
+            std::fprintf(stderr, "%s: --msaa %d: this display offers %d samples per pixel, used instead\n",
+                         program.c_str(), options.msaa, int(samples));
+    }
     if (!options.window) {
         glutFullScreen();
         glutSetCursor(GLUT_CURSOR_NONE);

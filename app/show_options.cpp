@@ -182,6 +182,15 @@ bool parseShowOptions(const std::vector<std::string>& args, ShowOptions& options
             }
         } else if (arg == "--loop") {
             options.loop = true;
+        } else if (name == "--msaa") {
+            std::string value;
+            if (!optionValue(args, i, value, error))
+                return false;
+            if (value != "0" && value != "2" && value != "4" && value != "8") {
+                error = "--msaa " + echoed(value) + ": give 2, 4 or 8 samples per pixel, or 0 for none";
+                return false;
+            }
+            options.msaa = value[0] - '0';
         } else if (name == "--aspect") {
             std::string value;
             if (!optionValue(args, i, value, error))
@@ -259,7 +268,7 @@ std::string versionLine(const std::string& program, const char* installedName, c
 
 std::string showUsage(const std::string& program)
 {
-    return "Usage: " + program + " [--window[=WxH]] [--at SECONDS] [--loop] [--aspect A] [--volume N] [--shots DIR] [--data DIR] [--help] [--version]\n";
+    return "Usage: " + program + " [--window[=WxH]] [--at SECONDS] [--loop] [--msaa N] [--aspect A] [--volume N] [--shots DIR] [--data DIR] [--help] [--version]\n";
 }
 
 std::string showHelp(const std::string& program)
@@ -276,6 +285,8 @@ std::string showHelp(const std::string& program)
            "                  picture as a run carries it into that moment, the soundtrack from\n"
            "                  the same position\n"
            "  --loop          at the end, start again from 0 s instead of ending\n"
+           "  --msaa N        smooth edges: a multisampled window of N samples (2, 4 or 8) where the\n"
+           "                  system offers one (0, the default: none)\n"
            "  --aspect A      the picture's shape: stretch (to the window, the default), square\n"
            "                  (round spheres, black bars) or W:H (the largest centred W:H box)\n"
            "  --volume N      the soundtrack's volume, 0 to 100 % (100 unless given)\n"

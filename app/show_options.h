@@ -65,6 +65,7 @@ struct ShowOptions {
     int height = defaultWindowHeight;
     bool loop = false;   // start again from 0 s at the end instead of ending
     int volumePercent = 100; // --volume: the soundtrack's volume, 0 to 100 %
+    int msaa = 0;            // --msaa: samples per pixel asked of the window (2, 4, 8); 0: none
     PictureAspect aspect;    // --aspect: the picture's shape in the window, stretch unless given
     std::string shotsFolder; // --shots: where s writes screenshots; "" for the working folder
     SharedOptions shared;

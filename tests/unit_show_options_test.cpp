@@ -62,6 +62,19 @@ TEST(ShowOptions, VolumeIsFullUnlessGivenFrom0To100)
     }
 }
 
+TEST(ShowOptions, MsaaIsOffUnlessGiven)
+{
+    const std::pair<std::vector<std::string>, int> cases[] = {
+        {{}, 0}, {{"--msaa", "0"}, 0}, {{"--msaa", "2"}, 2}, {{"--msaa=4"}, 4}, {{"--msaa", "8", "--window"}, 8},
+    };
+    for (const auto& [args, samples] : cases) {
+        ShowOptions options;
+        std::string error;
+        ASSERT_TRUE(parseShowOptions(args, options, error)) << error;
+        EXPECT_EQ(options.msaa, samples);
+    }
+}
+
 TEST(ShowOptions, ShotsGoToTheWorkingFolderUnlessAFolderIsNamed)
 {
     ShowOptions options;
@@ -122,6 +135,8 @@ const RefusedCase refusedCases[] = {
     {{"--", "--loop"}, "unexpected argument --loop"},
     {{"--volume"}, "--volume needs a value"},
     {{"--shots"}, "--shots needs a value"},
+    {{"--msaa", "3"}, "--msaa 3: give 2, 4 or 8 samples per pixel, or 0 for none"},
+    {{"--msaa=16"}, "--msaa 16: give 2, 4 or 8"},
     {{"--aspect", "wide"}, "--aspect wide: give stretch, square or W:H (such as 16:9)"},
     {{"--aspect"}, "--aspect needs a value"},
     {{"--shots="}, "--shots needs a folder"},

@@ -7,6 +7,7 @@
 #include "app/music.h"
 #include "app/replay.h"
 #include "app/run.h"
+#include "app/screenshot.h"
 #include "app/show_options.h"
 #include "app/show_state.h"
 #include "app/status_line.h"
@@ -16,6 +17,7 @@
 #include <GL/freeglut.h> // the special keys' codes
 #include <algorithm>
 #include <climits>
+#include <cstdio>
 
 namespace {
 
@@ -51,7 +53,7 @@ struct Controls {
     // beyond the first each add their own step when the jump is carried out.
     int forwardPresses = 0;
     int backPresses = 0;
-    Control sceneJump = Control::none; // previousScene, nextScene or restart, not yet carried out
+    Control sceneJump = Control::none; // a scene jump, restart or frame step, not yet carried out
 
     bool soundMoved = false;        // the show time moved while paused: on resume, play from there
     bool soundWaitsForZero = false; // sent back before 0 s: the sound starts when the clock does
@@ -61,6 +63,17 @@ struct Controls {
     bool statusAsked = false;     // a key asked for the line
     std::uint32_t statusSinceMs = 0; // the platform timer's reading at that key
     bool mentionLoopOff = false;
+
+    int volumePercent = 100;
+    bool muted = false;
+    bool mentionVolume = false; // a volume key was pressed: the line says the volume
+
+    bool shotAsked = false;  // s: the next frame is saved
+    std::string shotsFolder; // "" for the working folder
+    std::string shotNotice;  // the saved file's name, or why it was not saved, for the line
+
+    PictureAspect aspect;
+    bool mentionAspect = false; // a was pressed: the line says the aspect, stretch too
 };
 
 Controls controls;
@@ -164,10 +177,37 @@ WindowChanges applyControl(Control control)
     case Control::previousScene:
     case Control::nextScene:
     case Control::restart: requestJump(control); break;
+    case Control::stepForward:
+    case Control::stepBack:
+        // Playing, the next frame is already a step on: the keys only move a held picture.
+        if (!controls.paused)
+            return changes;
+        requestJump(control);
+        break;
     case Control::toggleFullScreen: changes.screen = toggleFullScreen(); break;
     case Control::toggleLoop:
         controls.loop = !controls.loop;
         controls.mentionLoopOff = !controls.loop;
+        break;
+    case Control::toggleMute:
+        controls.muted = !controls.muted;
+        controls.mentionVolume = true;
+        setMusicVolume(controls.volumePercent, controls.muted);
+        break;
+    case Control::screenshot:
+        controls.shotAsked = true;
+        break;
+    case Control::cycleAspect:
+        controls.aspect = nextAspect(controls.aspect);
+        controls.mentionAspect = true;
+        changes.reshape = true;
+        break;
+    case Control::volumeDown:
+    case Control::volumeUp:
+        // A step while muted sets the volume the unmute comes back to; the sound stays off.
+        controls.volumePercent = steppedVolume(control, controls.volumePercent);
+        controls.mentionVolume = true;
+        setMusicVolume(controls.volumePercent, controls.muted);
         break;
     }
     controls.statusAsked = true;
@@ -184,6 +224,13 @@ Control controlForKey(unsigned char key)
     case 'q': case 'Q': return Control::quit;
     case 'f': case 'F': return Control::toggleFullScreen;
     case 'l': case 'L': return Control::toggleLoop;
+    case 'm': case 'M': return Control::toggleMute;
+    case 's': case 'S': return Control::screenshot;
+    case 'a': case 'A': return Control::cycleAspect;
+    case '9': case '-': return Control::volumeDown;
+    case '0': case '+': return Control::volumeUp;
+    case '.': return Control::stepForward;
+    case ',': return Control::stepBack;
     default: return Control::none;
     }
 }
@@ -211,9 +258,58 @@ std::int32_t sceneJumpTarget(Control control, std::int32_t showTimeMs)
     }
 }
 
-void initControls(bool fullScreen, int windowWidth, int windowHeight, bool loop)
+std::int32_t frameStepTarget(Control control, std::int32_t showTimeMs)
 {
+    if (showTimeMs < 0)
+        return 0;
+    const std::uint32_t t = std::uint32_t(showTimeMs);
+    const int fps = showReplayFramesPerSecond;
+    // The first frame at or after t; t itself when it is a frame's time.
+    const std::uint64_t frame = firstFrameFrom(t, fps);
+    if (control == Control::stepBack)
+        return frame == 0 ? 0 : std::int32_t(runFrameTime(frame - 1, fps));
+    const std::uint64_t next = runFrameTime(frame, fps) == t ? frame + 1 : frame;
+    const std::uint32_t target = runFrameTime(next, fps);
+    return target >= std::uint32_t(showEndMs) ? showTimeMs : std::int32_t(target);
+}
+
+void setPictureAspect(const PictureAspect& aspect)
+{
+    controls.aspect = aspect;
+}
+
+const PictureAspect& pictureAspect()
+{
+    return controls.aspect;
+}
+
+PictureAspect nextAspect(const PictureAspect& aspect)
+{
+    PictureAspect next;
+    if (aspect.kind == PictureAspect::Kind::stretch)
+        next.kind = PictureAspect::Kind::square;
+    return next;
+}
+
+void setScreenshotFolder(const std::string& folder)
+{
+    controls.shotsFolder = folder;
+}
+
+int steppedVolume(Control control, int percent)
+{
+    const int step = control == Control::volumeDown ? -10 : control == Control::volumeUp ? 10 : 0;
+    return std::clamp(percent + step, 0, 100);
+}
+
+void initControls(bool fullScreen, int windowWidth, int windowHeight, bool loop, int volumePercent)
+{
+    const std::string shotsFolder = controls.shotsFolder;
+    const PictureAspect aspect = controls.aspect;
     controls = Controls{};
+    controls.shotsFolder = shotsFolder;
+    controls.aspect = aspect;
+    controls.volumePercent = std::clamp(volumePercent, 0, 100);
     controls.fullScreen = fullScreen;
     controls.windowWidth = windowWidth;
     controls.windowHeight = windowHeight;
@@ -235,7 +331,9 @@ void requestJump(Control control)
         break;
     case Control::previousScene:
     case Control::nextScene:
-    case Control::restart: controls.sceneJump = control; break;
+    case Control::restart:
+    case Control::stepForward:
+    case Control::stepBack: controls.sceneJump = control; break;
     default: break;
     }
 }
@@ -243,7 +341,10 @@ void requestJump(Control control)
 bool takeJumpTarget(std::int32_t frameShowTimeMs, std::int32_t& targetMs)
 {
     if (controls.sceneJump != Control::none) {
-        targetMs = sceneJumpTarget(controls.sceneJump, frameShowTimeMs);
+        const Control jump = controls.sceneJump;
+        targetMs = jump == Control::stepForward || jump == Control::stepBack
+                       ? frameStepTarget(jump, frameShowTimeMs)
+                       : sceneJumpTarget(jump, frameShowTimeMs);
         controls.sceneJump = Control::none;
         controls.stepRequested = false;
         controls.forwardPresses = controls.backPresses = 0;
@@ -304,6 +405,22 @@ bool holdPausedMoment(std::uint32_t frameShowTimeMs)
     return true;
 }
 
+void takeScreenshotIfAsked(std::uint32_t frameShowTimeMs, int width, int height)
+{
+    if (!controls.shotAsked)
+        return;
+    controls.shotAsked = false;
+    std::string message;
+    if (!saveScreenshot(controls.shotsFolder, std::int32_t(frameShowTimeMs), width, height, message)) {
+        std::fprintf(stderr, "%s\n", message.c_str());
+        std::fflush(stderr);
+    }
+    controls.shotNotice = message;
+    // The line names the file for its usual time from now, the moment it was written.
+    controls.statusAsked = true;
+    controls.statusSinceMs = readTimerMs();
+}
+
 void drawStatusLineIfShown(std::uint32_t frameShowTimeMs)
 {
     // Sent back before 0 s, the picture holds until the clock is back at 0: the line stays up,
@@ -316,11 +433,20 @@ void drawStatusLineIfShown(std::uint32_t frameShowTimeMs)
         if (readTimerMs() - controls.statusSinceMs >= std::uint32_t(statusShownMs)) {
             controls.statusAsked = false;
             controls.mentionLoopOff = false;
+            controls.mentionVolume = false;
+            controls.shotNotice.clear();
+            controls.mentionAspect = false;
             return;
         }
     }
-    drawStatusLine(formatStatusLine(controls.paused, std::int32_t(frameShowTimeMs), controls.loop,
-                                    controls.mentionLoopOff));
+    std::string line = formatStatusLine(controls.paused, std::int32_t(frameShowTimeMs), controls.loop,
+                                        controls.mentionLoopOff, controls.volumePercent, controls.muted,
+                                        controls.mentionVolume);
+    if (controls.aspect.kind != PictureAspect::Kind::stretch || controls.mentionAspect)
+        line += "  aspect " + aspectName(controls.aspect);
+    if (!controls.shotNotice.empty())
+        line += "  " + controls.shotNotice;
+    drawStatusLine(line);
 }
 
 WindowChanges afterFrame(std::uint32_t frameShowTimeMs)

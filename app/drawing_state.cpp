@@ -1,6 +1,7 @@
 // The drawing state's set-up, its reset and the projection, next to the fields they fill.
 #include "app/drawing_state.h"
 
+#include "app/aspect.h"
 #include "app/data_files.h"
 #include "app/show_state.h"
 #include "elements/solids.h"
@@ -78,6 +79,50 @@ void resetDrawingState()
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
     glNormal3f(0.0f, 0.0f, 1.0f);
     glTexCoord4f(0.0f, 0.0f, 0.0f, 1.0f);
+}
+
+void reshapeForAspect(const PictureAspect& aspect, int width, int height)
+{
+    reshapeWindow(width, height);
+    viewPictureBox(aspect, width, height);
+}
+
+void viewWholeWindow(const PictureAspect& aspect, int width, int height)
+{
+    if (aspect.kind != PictureAspect::Kind::stretch)
+        glViewport(0, 0, width, height);
+}
+
+void viewPictureBox(const PictureAspect& aspect, int width, int height)
+{
+    if (aspect.kind == PictureAspect::Kind::stretch)
+        return;
+    const PictureBox box = pictureBox(aspect, width, height);
+    glViewport(box.x, box.y, box.width, box.height);
+}
+
+void blackenBars(const PictureAspect& aspect, int width, int height)
+{
+    if (aspect.kind == PictureAspect::Kind::stretch)
+        return;
+    const PictureBox box = pictureBox(aspect, width, height);
+    const PictureBox bars[] = {
+        {0, 0, box.x, height},                                              // left
+        {box.x + box.width, 0, width - box.x - box.width, height},          // right
+        {0, 0, width, box.y},                                               // bottom
+        {0, box.y + box.height, width, height - box.y - box.height},        // top
+    };
+    glPushAttrib(GL_SCISSOR_BIT | GL_COLOR_BUFFER_BIT);
+    glEnable(GL_SCISSOR_TEST);
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    for (const PictureBox& bar : bars) {
+        if (bar.width <= 0 || bar.height <= 0)
+            continue;
+        glScissor(bar.x, bar.y, bar.width, bar.height);
+        glClear(GL_COLOR_BUFFER_BIT);
+    }
+    glPopAttrib();
 }
 
 void reshapeWindow(int width, int height)

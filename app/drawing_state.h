@@ -15,3 +15,18 @@ void resetDrawingState();
 // The viewport (the whole width x height) and the show's projection, the modelview matrix left
 // current: what a new size of the drawing surface takes.
 void reshapeWindow(int width, int height);
+
+// reshapeWindow for a picture of the given aspect: exactly reshapeWindow for stretch; otherwise
+// the viewport is the aspect's centred box (pictureBox) and the projection the same.
+struct PictureAspect;
+void reshapeForAspect(const PictureAspect& aspect, int width, int height);
+
+// The viewport for what is drawn over the whole window (the status line), and back to the
+// aspect's box after it. Nothing for stretch, whose box is the whole window.
+void viewWholeWindow(const PictureAspect& aspect, int width, int height);
+void viewPictureBox(const PictureAspect& aspect, int width, int height);
+
+// Clears what lies outside the aspect's box in a window of width x height to black, after a
+// frame: the scenes' clears reach the whole window. Nothing for stretch. Leaves the GL state as
+// it found it.
+void blackenBars(const PictureAspect& aspect, int width, int height);

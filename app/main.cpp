@@ -2,6 +2,7 @@
 // the one-time set-up, then GLUT's main loop for good.
 #include "app/controls.h"
 #include "app/data_files.h"
+#include "app/music.h"
 #include "app/run.h"
 #include "app/show_options.h"
 #include "app/startup.h"
@@ -98,7 +99,16 @@ int main(int argc, char** argv)
         return 1;
     }
     glutInit(&glutArgc, glutArgv.data());
-    glutInitDisplayMode(GLUT_RGBA | GLUT_DOUBLE | GLUT_DEPTH);
+    const unsigned int displayMode = GLUT_RGBA | GLUT_DOUBLE | GLUT_DEPTH;
+    const std::string program = commandName(argv[0], installedName);
+    bool multisampled = false;
+    if (options.msaa > 0) {
+        glutSetOption(GLUT_MULTISAMPLE, options.msaa);
+        glutInitDisplayMode(displayMode | GLUT_MULTISAMPLE);
+        multisampled = glutGet(GLUT_DISPLAY_MODE_POSSIBLE) != 0;
+    }
+    if (!multisampled)
+        glutInitDisplayMode(displayMode);
     if (options.window) {
         // Centred on the screen it opens on, and shrunk to fit it when larger.
         const WindowPlacement window = centredWindow(placementArea(), windowFrame(), options.width, options.height);
@@ -113,11 +123,26 @@ int main(int argc, char** argv)
     static const std::string instance = commandName(argv[0], installedName);
     useWindowClass(instance.c_str(), installedName);
     glutCreateWindow(argv[0]);
+    if (options.msaa > 0) {
+        GLint samples = 0;
+        if (multisampled)
+            glGetIntegerv(GL_SAMPLES, &samples);
+        if (samples == 0)
+            std::fprintf(stderr, "%s: --msaa %d: this display offers no multisampled window; the show runs without\n",
+                         program.c_str(), options.msaa);
+        else if (samples != options.msaa)
+            std::fprintf(stderr, "%s: --msaa %d: this display offers %d samples per pixel, used instead\n",
+                         program.c_str(), options.msaa, int(samples));
+    }
     if (!options.window) {
         glutFullScreen();
         glutSetCursor(GLUT_CURSOR_NONE);
     }
-    initControls(!options.window, options.width, options.height, options.loop);
+    setScreenshotFolder(options.shotsFolder);
+    setPictureAspect(options.aspect);
+    initControls(!options.window, options.width, options.height, options.loop, options.volumePercent);
+    if (options.volumePercent != 100)
+        setMusicVolume(options.volumePercent, false); // sent once the soundtrack is open
     registerWindowCallbacks();
 
     initGraphics();

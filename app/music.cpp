@@ -27,9 +27,46 @@ void sendSoundtrackCommand(const char* verb, const char* suffix = "")
 
 } // namespace
 
+namespace {
+
+int currentLevel = 1000; // the level last asked for; the soundtrack opens at the full one
+bool levelChanged = false;
+
+void sendVolume()
+{
+    char suffix[32];
+    std::snprintf(suffix, sizeof suffix, " volume to %d", currentLevel);
+    sendSoundtrackCommand("setaudio", suffix);
+}
+
+bool opened = false;
+
+} // namespace
+
+int volumeLevel(int percent, bool muted)
+{
+    if (muted || percent <= 0)
+        return 0;
+    if (percent >= 100)
+        return 1000;
+    const double share = percent / 100.0;
+    return int(share * share * share * 1000.0 + 0.5);
+}
+
+void setMusicVolume(int percent, bool muted)
+{
+    currentLevel = volumeLevel(percent, muted);
+    levelChanged = true;
+    if (opened)
+        sendVolume();
+}
+
 void openMusic()
 {
     sendSoundtrackCommand("Open");
+    opened = true;
+    if (levelChanged)
+        sendVolume();
 }
 
 void playMusic()

@@ -13,3 +13,13 @@ void playMusic();
 void playMusicFrom(std::uint32_t showTimeMs);
 void pauseMusic();
 void resumeMusic();
+
+// The soundtrack's loudness as the viewer sets it: `percent` of full (0 to 100) on a cubic curve,
+// as sound controls commonly are, so that each step of 10 % sounds about as large as the next
+// (two steps down from full are -5.8 dB); 0 % and `muted` are silent. The level of the
+// "setaudio ... volume to" command, from 0 to 1000.
+int volumeLevel(int percent, bool muted);
+
+// Sets the soundtrack's loudness; called before openMusic it is sent once the soundtrack is open.
+// At 100 % and not muted, with no change asked for, no command is sent.
+void setMusicVolume(int percent, bool muted);

@@ -182,6 +182,40 @@ bool parseShowOptions(const std::vector<std::string>& args, ShowOptions& options
             }
         } else if (arg == "--loop") {
             options.loop = true;
+        } else if (name == "--msaa") {
+            std::string value;
+            if (!optionValue(args, i, value, error))
+                return false;
+            if (value != "0" && value != "2" && value != "4" && value != "8") {
+                error = "--msaa " + echoed(value) + ": give 2, 4 or 8 samples per pixel, or 0 for none";
+                return false;
+            }
+            options.msaa = value[0] - '0';
+        } else if (name == "--aspect") {
+            std::string value;
+            if (!optionValue(args, i, value, error))
+                return false;
+            if (!parseAspect(value, options.aspect)) {
+                error = "--aspect " + echoed(value) + ": give stretch, square or W:H (such as 16:9)";
+                return false;
+            }
+        } else if (name == "--shots") {
+            if (!optionValue(args, i, options.shotsFolder, error))
+                return false;
+            if (options.shotsFolder.empty()) {
+                error = "--shots needs a folder";
+                return false;
+            }
+        } else if (name == "--volume") {
+            std::string value;
+            if (!optionValue(args, i, value, error))
+                return false;
+            if (value != "0" && !parseCount(value, 100, options.volumePercent)) {
+                error = "--volume " + echoed(value) + ": give a volume from 0 to 100 (%)";
+                return false;
+            }
+            if (value == "0")
+                options.volumePercent = 0;
         } else if (isSharedOption(name)) {
             std::string value;
             if (!optionValue(args, i, value, error) || !applySharedOption(name, value, options.shared, error))
@@ -234,7 +268,7 @@ std::string versionLine(const std::string& program, const char* installedName, c
 
 std::string showUsage(const std::string& program)
 {
-    return "Usage: " + program + " [--window[=WxH]] [--at SECONDS] [--loop] [--data DIR] [--help] [--version]\n";
+    return "Usage: " + program + " [--window[=WxH]] [--at SECONDS] [--loop] [--msaa N] [--aspect A] [--volume N] [--shots DIR] [--data DIR] [--help] [--version]\n";
 }
 
 std::string showHelp(const std::string& program)
@@ -250,7 +284,14 @@ std::string showHelp(const std::string& program)
            "  --at SECONDS    start at that show time (up to three decimals, below " + end + "): the\n"
            "                  picture as a run carries it into that moment, the soundtrack from\n"
            "                  the same position\n"
-           "  --loop          at the end, start again from 0 s instead of ending\n" +
+           "  --loop          at the end, start again from 0 s instead of ending\n"
+           "  --msaa N        smooth edges: a multisampled window of N samples (2, 4 or 8) where the\n"
+           "                  system offers one (0, the default: none)\n"
+           "  --aspect A      the picture's shape: stretch (to the window, the default), square\n"
+           "                  (round spheres, black bars) or W:H (the largest centred W:H box)\n"
+           "  --volume N      the soundtrack's volume, 0 to 100 % (100 unless given)\n"
+           "  --shots DIR     the folder the s key saves screenshots into (the working folder\n"
+           "                  unless given)\n" +
            helpWords().dataFolders + helpWords().helpOption +
            "  --version       the show's version\n"
            "\n"
@@ -259,8 +300,13 @@ std::string showHelp(const std::string& program)
            "  Right / Left    10 s ahead / back\n"
            "  Page Down / Up  the next / previous scene's start\n"
            "  Home            back to the start\n"
+           "  . / ,           while paused: one frame (1/60 s) on / back\n"
            "  f or F11        full screen or a window (the --window size)\n"
            "  l               loop on or off\n"
+           "  a               the picture stretched or square (round spheres)\n"
+           "  s               save the frame on screen as iroiro-MMmSS.mmms.png\n"
+           "  m               mute and unmute the soundtrack\n"
+           "  9 / 0, - / +    the soundtrack 10 % quieter / louder\n"
            "  q or Escape     end the show\n" +
            helpWords().windowSystemOptions;
 }

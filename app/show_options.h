@@ -2,6 +2,8 @@
 // exactly to the millisecond. Parsing is pure, so that every rule is checked without a run.
 #pragma once
 
+#include "app/aspect.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -62,6 +64,10 @@ struct ShowOptions {
     int width = defaultWindowWidth;
     int height = defaultWindowHeight;
     bool loop = false;   // start again from 0 s at the end instead of ending
+    int volumePercent = 100; // --volume: the soundtrack's volume, 0 to 100 %
+    int msaa = 0;            // --msaa: samples per pixel asked of the window (2, 4, 8); 0: none
+    PictureAspect aspect;    // --aspect: the picture's shape in the window, stretch unless given
+    std::string shotsFolder; // --shots: where s writes screenshots; "" for the working folder
     SharedOptions shared;
     std::vector<std::string> glutArgs; // GLUT's own options (-display NAME, -geometry ..., -sync ...)
 };

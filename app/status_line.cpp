@@ -5,6 +5,7 @@
 
 #include <GL/freeglut.h>
 #include <cstdio>
+#include <string>
 
 namespace {
 
@@ -27,7 +28,8 @@ std::string formatClock(std::int32_t showTimeMs)
     return text;
 }
 
-std::string formatStatusLine(bool paused, std::int32_t showTimeMs, bool loop, bool mentionLoopOff)
+std::string formatStatusLine(bool paused, std::int32_t showTimeMs, bool loop, bool mentionLoopOff, int volumePercent,
+                             bool muted, bool mentionVolume)
 {
     std::string line = std::string(paused ? "paused " : "playing ") + formatClock(showTimeMs) + " / " +
                        formatClock(showEndMs);
@@ -35,6 +37,10 @@ std::string formatStatusLine(bool paused, std::int32_t showTimeMs, bool loop, bo
         line += "  loop on";
     else if (mentionLoopOff)
         line += "  loop off";
+    if (muted)
+        line += "  muted";
+    else if (volumePercent != 100 || mentionVolume)
+        line += "  volume " + std::to_string(volumePercent) + " %";
     return line;
 }
 

@@ -7,8 +7,10 @@
 
 // "paused 01:43.250 / 01:54.800", "playing 00:25.000 / 01:54.800  loop on". A show time below 0
 // (a jump back near the start, while the clock catches up) reads "-00:07.000". `mentionLoopOff`
-// adds "  loop off" when looping is off (just after it was switched off).
-std::string formatStatusLine(bool paused, std::int32_t showTimeMs, bool loop, bool mentionLoopOff);
+// adds "  loop off" when looping is off (just after it was switched off). Then the sound: "  muted",
+// or "  volume 70 %" when the volume is not 100 % or `mentionVolume` (just after a volume key).
+std::string formatStatusLine(bool paused, std::int32_t showTimeMs, bool loop, bool mentionLoopOff,
+                             int volumePercent = 100, bool muted = false, bool mentionVolume = false);
 
 // "mm:ss.mmm" for a show time in ms, with a '-' before a negative one.
 std::string formatClock(std::int32_t showTimeMs);

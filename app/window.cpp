@@ -28,6 +28,8 @@ long long largestPixels = 0; // the largest window since the memory was last rel
 int framesUntilRelease = 0;  // frames still to come before the release; 0: none pending
 
 bool hidden = false;
+int windowWidth = 0; // the window's inside, as the last reshape gave it
+int windowHeight = 0;
 // Counts the times the window went out of sight: a timer set during an earlier time out of sight
 // finds the count moved on and stops, so at most one chain of timers runs.
 int hiddenSpell = 0;
@@ -53,6 +55,10 @@ void carryOut(const WindowChanges& changes)
         glutLeaveFullScreen();
         glutSetCursor(GLUT_CURSOR_INHERIT);
         break;
+    }
+    if (changes.reshape) {
+        reshapeForAspect(pictureAspect(), windowWidth, windowHeight);
+        glutPostRedisplay();
     }
     if (changes.place) {
         glutPositionWindow(changes.placement.x, changes.placement.y);
@@ -113,7 +119,12 @@ void displayFrame()
     else
         holdPausedMoment(showTimeMs);
     drawFrameAt(showTimeMs); // at the show's end (no loop) the process ends here, nothing swapped
+    blackenBars(pictureAspect(), windowWidth, windowHeight);
+    takeScreenshotIfAsked(showTimeMs, windowWidth, windowHeight);
+    // The line at the window's corner, beside a boxed picture too.
+    viewWholeWindow(pictureAspect(), windowWidth, windowHeight);
     drawStatusLineIfShown(showTimeMs);
+    viewPictureBox(pictureAspect(), windowWidth, windowHeight);
     glutSwapBuffers();
     // The renderer replaces the large buffers at the first frames of the new size.
     if (framesUntilRelease > 0 && --framesUntilRelease == 0)
@@ -128,7 +139,9 @@ void requestRedisplay()
 
 void windowReshaped(int width, int height)
 {
-    reshapeWindow(width, height);
+    reshapeForAspect(pictureAspect(), width, height);
+    windowWidth = width;
+    windowHeight = height;
     const long long pixels = (long long)width * height;
     if (pixels > largestPixels) {
         largestPixels = pixels;

@@ -6,6 +6,7 @@
 #include "platform/stop_signals.h"
 #include "platform/x_server.h"
 
+#include "app/aspect.h"
 #include "app/data_files.h"
 #include "app/drawing_state.h"
 #include "app/frame.h"
@@ -34,6 +35,7 @@ struct Offscreen {
 };
 
 Offscreen offscreen;
+PictureAspect offscreenAspect; // stretch unless set
 
 // The window never shows; these stop GLUT from drawing into it or resetting the viewport.
 void ignoreDisplay() {}
@@ -222,7 +224,7 @@ bool openOffscreen(int width, int height, std::string& reason)
         destroyWindow();
         return false;
     }
-    reshapeWindow(width, height);
+    reshapeForAspect(offscreenAspect, width, height);
 
     offscreen.open = true;
     offscreen.width = width;
@@ -230,11 +232,17 @@ bool openOffscreen(int width, int height, std::string& reason)
     return true;
 }
 
+void setOffscreenAspect(const PictureAspect& aspect)
+{
+    offscreenAspect = aspect;
+}
+
 bool renderOffscreenFrame(std::uint32_t showTimeMs)
 {
     if (!offscreen.open || showTimeMs >= std::uint32_t(showEndMs))
         return false;
     drawFrameAt(showTimeMs);
+    blackenBars(offscreenAspect, offscreen.width, offscreen.height);
     // The swap the show makes after each frame: it swaps the hidden window's own buffers and
     // leaves the framebuffer object's picture in place.
     glutSwapBuffers();

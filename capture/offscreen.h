@@ -14,6 +14,11 @@
 // nothing open.
 bool openOffscreen(int width, int height, std::string& reason);
 
+// The picture's shape in the framebuffer, as the show's --aspect: stretch unless set. Set before
+// openOffscreen; each frame then clears what lies outside the box to black (blackenBars).
+struct PictureAspect;
+void setOffscreenAspect(const PictureAspect& aspect);
+
 // Draws the show's frame at `showTimeMs` (drawFrameAt, then the swap the show makes after every
 // frame), without the show clock. GL state carries over from the frame drawn before, as in the
 // show. Returns false, drawing nothing, when not open or when `showTimeMs` is

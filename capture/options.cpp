@@ -42,6 +42,11 @@ bool applyOption(const std::string& name, const std::string& value, CaptureOptio
             error = shown + ": give seconds of show time, such as 25 or 95.5 (at most three decimals)";
             return false;
         }
+    } else if (name == "--aspect") {
+        if (!parseAspect(value, options.aspect)) {
+            error = shown + ": give stretch, square or W:H (such as 16:9)";
+            return false;
+        }
     } else if (isSharedOption(name)) {
         // The same rules as the show's own --at and --data.
         SharedOptions shared;
@@ -57,7 +62,7 @@ bool applyOption(const std::string& name, const std::string& value, CaptureOptio
 
 bool takesValue(const std::string& name)
 {
-    return name == "--size" || name == "--fps" || name == "--from" || name == "--to" || isSharedOption(name);
+    return name == "--size" || name == "--aspect" || name == "--fps" || name == "--from" || name == "--to" || isSharedOption(name);
 }
 
 // The rules between options, once all are read.
@@ -193,6 +198,9 @@ std::string captureHelp(const std::string& program)
            "\n"
            "  --size WxH       picture size in pixels (default 1920x1080; even sides for video);\n"
            "                   the picture stretches to fill it, as in the show's window\n"
+           "  --aspect A       stretch (the default), square (round spheres, black bars) or W:H:\n"
+           "                   the picture in the largest centred box of that shape, as the show's\n"
+           "                   --aspect draws it\n"
            "  --fps N          frames per second of the run, 1 to 1000 (default 60)\n"
            "  --from SECONDS   start of the range of show time (default 0)\n"
            "  --to SECONDS     end of the range, not included (default " + end + ", the end of the show)\n"

@@ -21,6 +21,7 @@ struct CaptureOptions {
     std::uint32_t toMs = showEndMs; // ... and before toMs
     std::uint32_t atMs = 0;         // frame mode: the run's first frame at or after this show time
     std::string dataFolder;         // the folder holding iroiro/; empty: look for it
+    PictureAspect aspect;           // --aspect: stretched to the size unless given
 };
 
 // Parses the arguments after the program name. On failure returns false with a one-line reason

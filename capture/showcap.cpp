@@ -492,6 +492,7 @@ int run(CaptureOptions& options, const CapturePlan& plan)
     XSetIOErrorHandler(onLostDisplay);
     glutInitErrorFunc(onGlutError);
     leftovers.glutFailure = "cannot open the offscreen renderer";
+    setOffscreenAspect(options.aspect);
     const bool opened = openOffscreen(options.width, options.height, error);
     leftovers.glutFailure = "the offscreen renderer failed";
     XSetIOErrorHandler(onLostDisplay);

@@ -4,7 +4,9 @@
 //   "Play <path> from <ms>"  the same from <ms> milliseconds into the sound; sent to a device
 //                            that is playing or paused, it plays on from there;
 //   "Pause <path>"  holds a playing device where it is;
-//   "Resume <path>" plays a paused device on from where it was held.
+//   "Resume <path>" plays a paused device on from where it was held;
+//   "setaudio <path> volume to <level>"  scales the device's sound by level / 1000 (0 silent,
+//                                        1000 as the file has it), kept across plays.
 // The words and their order are those of the Windows multimedia command strings (MCI), so the
 // same strings drive the sound there.
 // Every failure (no sound device, no such file, unknown command) is silent.

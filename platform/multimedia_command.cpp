@@ -32,6 +32,23 @@ bool splitPlayArgument(const char* argument, std::string& path, int& fromMs)
     return true;
 }
 
+bool splitVolumeArgument(const char* argument, std::string& path, int& level)
+{
+    path = argument;
+    const std::string marker = " volume to ";
+    const std::size_t at = path.rfind(marker);
+    if (at == std::string::npos || at == 0)
+        return false;
+    const std::string digits = path.substr(at + marker.size());
+    if (digits.empty() || digits.size() > 4 || digits.find_first_not_of("0123456789") != std::string::npos)
+        return false;
+    level = std::stoi(digits);
+    if (level > fullVolumeLevel)
+        return false;
+    path.resize(at);
+    return true;
+}
+
 const char* argumentOf(const char* command, const char* word)
 {
     const std::size_t n = std::strlen(word);
@@ -63,5 +80,10 @@ void sendMultimediaCommand(const char* command)
         pauseSoundtrack(path);
     } else if (const char* path = argumentOf(command, "Resume")) {
         resumeSoundtrack(path);
+    } else if (const char* argument = argumentOf(command, "setaudio")) {
+        std::string path;
+        int level = 0;
+        if (splitVolumeArgument(argument, path, level))
+            setSoundtrackVolume(path, level);
     }
 }

@@ -18,5 +18,13 @@ bool startsLikeMp3(const std::vector<std::uint8_t>& head);
 // whether there was a position.
 bool splitPlayArgument(const char* argument, std::string& path, int& fromMs);
 
+// The loudest level of "setaudio <path> volume to <level>": levels run from 0 (silent) to this,
+// the sound as the file has it, as in the Windows multimedia command strings.
+constexpr int fullVolumeLevel = 1000;
+
+// Splits "<path> volume to <level>" into the path and a level in [0, fullVolumeLevel]; false (the
+// command is dropped) without that suffix or with a level that is not a count in that range.
+bool splitVolumeArgument(const char* argument, std::string& path, int& level);
+
 // The argument after "<word> ", or null when the command starts with another word.
 const char* argumentOf(const char* command, const char* word);

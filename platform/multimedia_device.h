@@ -20,3 +20,7 @@ void playSoundtrack(const std::string& path, int fromMs, bool positioned);
 
 void pauseSoundtrack(const std::string& path);
 void resumeSoundtrack(const std::string& path);
+
+// Scales the device's sound by `level` / fullVolumeLevel (0: silent, fullVolumeLevel: as the file
+// has it), from now on and for every later play, until the next level.
+void setSoundtrackVolume(const std::string& path, int level);

@@ -16,12 +16,14 @@
 #include <gtest/gtest.h>
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -91,6 +93,18 @@ protected:
                        "' 2>/dev/null && convert '" + png + "' -flip -depth 8 rgb:-");
         EXPECT_EQ(drawn.status, 0) << "showcap could not draw " << at;
         return {width, height, drawn.output};
+    }
+
+    // showcap's frame at `at` seconds at another size.
+    Picture expectedFrameSized(const std::string& at, int w, int h)
+    {
+        const std::string png = folder.path() + "/expected_" + at + "_" + std::to_string(w) + ".png";
+        const CommandResult drawn =
+            runCommand("env -u DISPLAY '" SHOWCAP_BINARY "' frame '" + png + "' --at " + at + " --size " +
+                       std::to_string(w) + "x" + std::to_string(h) + " --data '" + folder.path() +
+                       "' 2>/dev/null && convert '" + png + "' -flip -depth 8 rgb:-");
+        EXPECT_EQ(drawn.status, 0) << "showcap could not draw " << at;
+        return {w, h, drawn.output};
     }
 
     Picture shown() { return windowPicture(*x, window, width, height); }
@@ -330,6 +344,112 @@ TEST_F(ControlsRun, AJumpWhilePausedStaysPausedAtTheNewMomentAndPlaysFromThereOn
         << "the resumed sound is not the soundtrack from the moment jumped to";
 }
 
+// While paused, . and , step one frame of a 60 fps run on and back: each lands on the frame
+// showcap draws at that moment, the picture holds there, and the sound stays paused.
+TEST_F(ControlsRun, FrameStepsWhilePausedShowShowcapsFramesAndKeepTheSoundPaused)
+{
+    struct Step {
+        const char* key;
+        const char* at;
+    };
+    const Step steps[] = {{"period", "50.016"}, {"period", "50.033"}, {"comma", "50.016"},
+                          {"comma", "50"}, {"comma", "49.983"}};
+    std::vector<Picture> expected;
+    for (const Step& step : steps)
+        expected.push_back(expectedFrame(step.at));
+    startHeld({windowSize, "--at", "50"});
+    frameAfterKey("space", 1);
+    waitForSound(2 * bufferSamples); // what the mixer had in hand when paused
+    const std::size_t pausedFrom = samplesPlayed();
+    for (std::size_t i = 0; i < std::size(steps); ++i) {
+        const Picture stepped = frameAfterKey(steps[i].key, 2);
+        EXPECT_LT(pictureShare(stepped, expected[i]), differingLimit)
+            << "step " << i + 1 << " (" << steps[i].key << ") is not the run's frame at " << steps[i].at << " s";
+    }
+    setTimer(2000);
+    sleepMs(1000);
+    EXPECT_LT(pictureShare(shown(), expected.back()), differingLimit) << "the show left the stepped-to moment";
+    waitForSound(sampleRate);
+    const std::size_t pausedTo = samplesPlayed();
+    pressEscapeAndExpectExitZero(window);
+    EXPECT_EQ(showMessages(), "");
+    ASSERT_GT(pausedTo, pausedFrom + sampleRate) << "the disk driver wrote on while paused";
+    EXPECT_EQ(soundBetween(readPlayedSamples(audioPath()), pausedFrom, pausedTo), 0u)
+        << "sound was played while stepping";
+}
+
+// The gain of `played` over [from, to) against the soundtrack `decoded`, whose sample
+// `decodedAt` was played at played[playedAt]: the least-squares factor, played = gain * decoded.
+double gainBetween(const std::vector<std::int16_t>& played, std::size_t playedAt,
+                   const std::vector<std::int16_t>& decoded, std::size_t decodedAt, std::size_t from, std::size_t to)
+{
+    double cross = 0.0, power = 0.0;
+    for (std::size_t i = std::max(from, playedAt); i < to && i < played.size(); ++i) {
+        const std::size_t j = i - playedAt + decodedAt;
+        if (j >= decoded.size())
+            break;
+        const double d = decoded[j];
+        cross += d * played[i];
+        power += d * d;
+    }
+    return power > 0.0 ? cross / power : 0.0;
+}
+
+// --volume 80 starts two steps down, about -6 dB; the keys move it in steps, m silences it and
+// gives back the volume it had.
+TEST_F(ControlsRun, VolumeKeysAndMuteScaleTheSoundAsRecorded)
+{
+    startHeld({windowSize, "--at", "30", "--volume", "80"});
+    struct Stage {
+        const char* keys; // pressed before the stage
+        double decibels;  // the sound's level in the stage against the soundtrack's; below -100: silence
+    };
+    const double twoStepsDown = 20.0 * std::log10(0.512); // -5.8 dB
+    const Stage stages[] = {
+        {"", twoStepsDown},  {"0 plus", 0.0},   {"9 minus", twoStepsDown}, {"m", -200.0},
+        {"9", -200.0},       {"M", 20.0 * std::log10(0.343)}, {"0 0 0 0", 0.0},
+    };
+    // Each stage's sound: from what was written once its keys were sent to what was written before
+    // the next stage's keys.
+    std::vector<std::size_t> stageStart, stageEnd;
+    for (const Stage& stage : stages) {
+        if (*stage.keys)
+            press(std::string("--delay 50 ") + stage.keys);
+        stageStart.push_back(samplesPlayed());
+        waitForSound(2 * sampleRate); // a second of each
+        stageEnd.push_back(samplesPlayed());
+    }
+    pressEscapeAndExpectExitZero(window);
+    EXPECT_EQ(showMessages(), "");
+
+    // Where in the soundtrack from 30 s the played sound starts: its first audible stretch, at
+    // the starting volume (the mixer scales by 66/128 for 0.512).
+    const std::vector<std::int16_t> played = readPlayedSamples(audioPath());
+    const std::vector<std::int16_t> decoded = soundtrack(30.0, 20.0);
+    const std::size_t first = firstAudible(played);
+    ASSERT_LT(first + sampleRate, stageStart[1]) << "no sound before the first key";
+    std::vector<std::int16_t> scaled(decoded.size());
+    for (std::size_t i = 0; i < decoded.size(); ++i)
+        scaled[i] = std::int16_t(decoded[i] * 66 / 128);
+    const std::size_t at = findPlayed(scaled, 0, {played.begin() + long(first), played.begin() + long(first + sampleRate / 2)});
+    ASSERT_NE(at, notFound) << "the sound at --volume 80 is not the soundtrack from 30 s, 5.8 dB down";
+
+    const std::size_t settle = 3 * bufferSamples; // what the mixer had in hand at the key
+    for (std::size_t i = 0; i < std::size(stages); ++i) {
+        SCOPED_TRACE(std::string("after \"") + stages[i].keys + "\"");
+        const std::size_t from = std::max(stageStart[i] + (i ? settle : 0), first);
+        const std::size_t to = stageEnd[i];
+        ASSERT_GT(to, from + sampleRate / 2);
+        if (stages[i].decibels < -100.0) {
+            EXPECT_EQ(soundBetween(played, from, to), 0u) << "sound while muted";
+            continue;
+        }
+        const double gain = gainBetween(played, first, decoded, at, from, to);
+        ASSERT_GT(gain, 0.0);
+        EXPECT_NEAR(20.0 * std::log10(gain), stages[i].decibels, 1.0);
+    }
+}
+
 // Keys pressed while the start-up notice for a missing picture is up wait in the queue and are
 // all handled before the first frame: each press still counts, and the sound follows.
 TEST_F(ControlsRun, EveryRightPressedDuringTheStartUpNoticeCounts)
@@ -385,6 +505,135 @@ TEST_F(ControlsRun, LeftBeforeZeroKeepsTheStatusLineUpUntilTheClockIsBackAtZero)
     EXPECT_TRUE(gone) << "the line stays after the clock is back past 0 s";
     pressEscapeAndExpectExitZero(window);
     EXPECT_EQ(showMessages(), "");
+}
+
+// s writes the frame on screen, without the status line drawn over it, into a new PNG named after
+// the show time; a second one of the same moment gets a counter. A folder it cannot write into
+// is named on standard error and in the line, and the show goes on.
+TEST_F(ControlsRun, SWritesTheFrameOnScreenAsAPngNamedAfterTheShowTime)
+{
+    const Picture at50 = expectedFrame("50");
+    const std::string shots = folder.path() + "/shots";
+    ASSERT_EQ(mkdir(shots.c_str(), 0700), 0);
+    startHeld({windowSize, "--at", "50", "--shots", shots});
+    frameAfterKey("space", 1); // paused: every redraw is the same frame, the run's at 50 s
+    const Picture onScreen = frameAfterKey("s", 1);
+    const std::string first = shots + "/iroiro-00m50.000s.png";
+    ASSERT_TRUE(waitUntil([&] { return access(first.c_str(), F_OK) == 0; }, 10000)) << "no " << first;
+    const Picture shot = readPng(*x, first, width, height);
+    EXPECT_EQ(differingShare(shot, onScreen, 0, statusLineRows), 0.0) << "the file is not the screen's pixels";
+    EXPECT_TRUE(showsStatusLine(onScreen, shot)) << "the screen shows the line, the file does not";
+    EXPECT_LT(differingShare(shot, at50, channelTolerance), differingLimit) << "the file is not the run's frame at 50 s";
+    EXPECT_GT(statusTextPixels(shown()), lineShownPixels) << "the line names the file";
+
+    press("s");
+    EXPECT_TRUE(waitUntil([&] { return access((shots + "/iroiro-00m50.000s-2.png").c_str(), F_OK) == 0; }, 10000))
+        << "a second screenshot of the moment is not numbered";
+    pressEscapeAndExpectExitZero(window);
+    EXPECT_EQ(showMessages(), "");
+
+    startHeld({windowSize, "--at", "50", "--shots", shots + "/missing"});
+    press("s");
+    const std::string expected = "screenshot not saved: " + shots + "/missing/iroiro-00m50.000s.png: No such file or directory\n";
+    EXPECT_TRUE(waitUntil([&] { return showMessages() == expected; }, 10000)) << showMessages();
+    EXPECT_TRUE(show->running()) << "a failed screenshot stopped the show";
+    pressEscapeAndExpectExitZero(window);
+}
+
+// a puts the picture in a centred square with black bars: the run's frame as showcap draws it
+// square, so spheres are round; a again gives the stretched picture back. --aspect W:H starts in
+// the largest centred W:H box.
+TEST_F(ControlsRun, AspectSquareAndWHDrawTheFrameInACentredBoxWithBlackBars)
+{
+    const Picture at50 = expectedFrame("50");
+    struct Box {
+        std::vector<std::string> args;
+        const char* key;
+        int boxWidth; // the box is the window's height high
+    };
+    const Box boxes[] = {{{}, "a", height}, {{"--aspect", "4:3"}, "", height * 4 / 3}};
+    for (const Box& b : boxes) {
+        SCOPED_TRACE(b.boxWidth);
+        const Picture expected = expectedFrameSized("50", b.boxWidth, height);
+        std::vector<std::string> args{windowSize, "--at", "50"};
+        args.insert(args.end(), b.args.begin(), b.args.end());
+        startHeld(args);
+        frameAfterKey("space", 1); // paused at the run's frame at 50 s
+        // The frame grabber reads the viewport, the box alone: the window's own pixels hold the bars.
+        // Paused, every frame after the key is the same.
+        if (*b.key)
+            frameAfterKey(b.key, 1);
+        const Picture boxed = shown();
+        const int left = (width - b.boxWidth) / 2;
+        Picture inside{b.boxWidth, height, {}};
+        std::size_t barBytes = 0, barLit = 0;
+        for (int row = 0; row < height; ++row) {
+            const std::string line = boxed.rgb.substr(std::size_t(row) * width * 3, std::size_t(width) * 3);
+            inside.rgb += line.substr(std::size_t(left) * 3, std::size_t(b.boxWidth) * 3);
+            const std::string bars = line.substr(0, std::size_t(left) * 3) + line.substr(std::size_t(left + b.boxWidth) * 3);
+            if (row < statusLineRows)
+                continue; // the status line, at the window's corner, lies over the left bar
+            barBytes += bars.size();
+            barLit += std::size_t(std::count_if(bars.begin(), bars.end(), [](char c) { return c != 0; }));
+        }
+        EXPECT_LT(differingShare(inside, expected, channelTolerance, statusLineRows), differingLimit)
+            << "the box is not the run's frame drawn at its shape";
+        EXPECT_GT(barBytes, 0u);
+        EXPECT_EQ(barLit, 0u) << "the bars are not black";
+        if (*b.key) {
+            frameAfterKey(b.key, 1);
+            EXPECT_LT(pictureShare(shown(), at50), differingLimit) << "a second a is not the stretched picture";
+        }
+        pressEscapeAndExpectExitZero(window);
+        EXPECT_EQ(showMessages(), "");
+    }
+}
+
+// Pixels whose largest channel is more than 24 levels off `reference`: the staircase measure.
+std::size_t stairPixels(const Picture& picture, const Picture& reference)
+{
+    std::size_t count = 0;
+    for (std::size_t i = 0; i + 2 < picture.rgb.size() && i + 2 < reference.rgb.size(); i += 3) {
+        int largest = 0;
+        for (std::size_t c = 0; c < 3; ++c)
+            largest = std::max(largest, std::abs(int(std::uint8_t(picture.rgb[i + c])) - int(std::uint8_t(reference.rgb[i + c]))));
+        count += largest > 24;
+    }
+    return count;
+}
+
+// --msaa 4 gives smoother edges than the plain window: fewer pixels off a 4x4 supersampled
+// reference of the same moment. Where the server offers no multisampled window (here, 8 samples),
+// one line says so and the show runs as without.
+TEST_F(ControlsRun, MsaaSmoothsEdgesOrSaysInOneLineThatTheDisplayHasNone)
+{
+    const std::string png = folder.path() + "/reference.png";
+    const CommandResult drawn = runCommand("env -u DISPLAY '" SHOWCAP_BINARY "' frame '" + png +
+                                           "' --at 33 --size 1280x720 --data '" + folder.path() +
+                                           "' 2>/dev/null && convert '" + png +
+                                           "' -filter box -resize 320x180 -flip -depth 8 rgb:-");
+    ASSERT_EQ(drawn.status, 0);
+    const Picture reference{width, height, drawn.output};
+    std::size_t stairs[2] = {};
+    const char* samples[2] = {"0", "4"};
+    for (int i = 0; i < 2; ++i) {
+        startHeld({windowSize, "--at", "33", "--msaa", samples[i]});
+        frameAfterKey("space", 1);
+        Picture picture = shown();
+        stairs[i] = stairPixels(picture, reference);
+        pressEscapeAndExpectExitZero(window);
+        if (i == 1 && showMessages() != "")
+            GTEST_SKIP() << "no multisampled window here: " << showMessages();
+    }
+    std::printf("stair pixels at 33 s, 320x180: plain %zu, --msaa 4 %zu\n", stairs[0], stairs[1]);
+    EXPECT_LT(stairs[1], stairs[0]) << "--msaa 4 is not smoother";
+
+    startHeld({windowSize, "--at", "33", "--msaa", "8"});
+    pressEscapeAndExpectExitZero(window);
+    const std::string message = showMessages();
+    EXPECT_TRUE(message == "" || (message.find("--msaa 8: this display offers") != std::string::npos &&
+                                  std::count(message.begin(), message.end(), '\n') == 1))
+        << message;
 }
 
 struct EndCase {

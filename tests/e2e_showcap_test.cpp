@@ -277,6 +277,43 @@ TEST_F(Showcap, SingleFramesAndLateRangesEqualTheSameFramesOfAFullRun)
         EXPECT_TRUE(decodeOneFrame(path("late/" + name)) == decodeOneFrame(path("run/" + name))) << name;
 }
 
+// --aspect square draws the frame in the centred square, as showcap draws it at that square's
+// size (spheres round), with bars of exact black beside it; 5:4 the same in a 5:4 box.
+TEST_F(Showcap, AspectDrawsTheFrameInACentredBoxWithExactlyBlackBars)
+{
+    const auto decode = [&](const std::string& png) {
+        return runCommand("ffmpeg -nostdin -v error -i '" + path(png) + "' -f rawvideo -pix_fmt rgb24 - 2>/dev/null").output;
+    };
+    struct Case {
+        const char* aspect;
+        int boxWidth; // the box is the frame's height high
+    };
+    for (const Case& c : {Case{"square", frameHeight}, Case{"5:4", frameHeight * 5 / 4}}) {
+        SCOPED_TRACE(c.aspect);
+        const std::string size = std::to_string(frameWidth) + "x" + std::to_string(frameHeight);
+        const std::string boxSize = std::to_string(c.boxWidth) + "x" + std::to_string(frameHeight);
+        const Outcome boxed = run({"frame", "boxed.png", "--size", size, "--aspect", c.aspect, "--at", "50"});
+        ASSERT_EQ(boxed.status, 0) << boxed.errors;
+        const Outcome alone = run({"frame", "alone.png", "--size", boxSize, "--at", "50"});
+        ASSERT_EQ(alone.status, 0) << alone.errors;
+        const std::string got = decode("boxed.png");
+        const std::string expected = decode("alone.png");
+        ASSERT_EQ(got.size(), frameBytes);
+        ASSERT_EQ(expected.size(), std::size_t(c.boxWidth) * frameHeight * 3);
+        const int left = (frameWidth - c.boxWidth) / 2;
+        std::string inside, bars;
+        for (int row = 0; row < frameHeight; ++row) {
+            const std::string line = got.substr(std::size_t(row) * frameWidth * 3, std::size_t(frameWidth) * 3);
+            inside += line.substr(std::size_t(left) * 3, std::size_t(c.boxWidth) * 3);
+            bars += line.substr(0, std::size_t(left) * 3) + line.substr(std::size_t(left + c.boxWidth) * 3);
+        }
+        ASSERT_FALSE(bars.empty());
+        EXPECT_EQ(bars.find_first_not_of('\0'), std::string::npos) << "the bars are not exactly black";
+        EXPECT_GT(meanLevel(inside), 0.2) << "the box is black";
+        EXPECT_LT(meanDifference(inside, expected), 0.5) << "the box is not the frame drawn at its shape";
+    }
+}
+
 TEST_F(Showcap, TwoCapturesOfTheSameRangeGiveIdenticalFrames)
 {
     // Across scene 4's end into scene 5, where carried state matters most.

@@ -2,6 +2,7 @@
 // jump keys' request flags and the start time they move, and the status line's text.
 #include "app/controls.h"
 #include "app/frame.h"
+#include "app/music.h"
 #include "app/run.h"
 #include "app/show_options.h"
 #include "app/show_state.h"
@@ -12,6 +13,7 @@
 #include <vector>
 #include <cstdint>
 #include <string>
+#include <tuple>
 
 namespace {
 
@@ -31,8 +33,20 @@ const KeyCase keyCases[] = {
     {"l toggles the loop", false, 'l', Control::toggleLoop},
     {"L as l", false, 'L', Control::toggleLoop},
     {"Escape is the keyboard callback's own", false, 27, Control::none},
-    {"other letters do nothing", false, 'a', Control::none},
+    {"other letters do nothing", false, 'z', Control::none},
+    {"a cycles the aspect", false, 'a', Control::cycleAspect},
+    {"A as a", false, 'A', Control::cycleAspect},
     {"digits do nothing", false, '5', Control::none},
+    {". steps a frame on", false, '.', Control::stepForward},
+    {", steps a frame back", false, ',', Control::stepBack},
+    {"m mutes and unmutes", false, 'm', Control::toggleMute},
+    {"s saves a screenshot", false, 's', Control::screenshot},
+    {"S as s", false, 'S', Control::screenshot},
+    {"M as m", false, 'M', Control::toggleMute},
+    {"9 lowers the volume", false, '9', Control::volumeDown},
+    {"- as 9", false, '-', Control::volumeDown},
+    {"0 raises the volume", false, '0', Control::volumeUp},
+    {"+ as 0", false, '+', Control::volumeUp},
     {"Enter does nothing", false, '\r', Control::none},
     {"Right: 10 s ahead", true, GLUT_KEY_RIGHT, Control::forward},
     {"Left: 10 s back", true, GLUT_KEY_LEFT, Control::back},
@@ -77,6 +91,29 @@ TEST(Controls, SceneJumpsLandOnSceneStarts)
 {
     for (const SceneJumpCase& c : sceneJumpCases)
         EXPECT_EQ(sceneJumpTarget(c.control, c.fromMs), c.targetMs) << c.why;
+}
+
+// The frame steps land on the frames of a 60 fps run (floor(n * 1000 / 60) ms), the ones the
+// replay rebuilds and showcap draws.
+const SceneJumpCase frameStepCases[] = {
+    {"on from a frame's time", Control::stepForward, 50000, 50016},
+    {"on from the next one", Control::stepForward, 50016, 50033},
+    {"on from between frames: the next frame, not 1/60 s later", Control::stepForward, 50020, 50033},
+    {"back from a frame's time", Control::stepBack, 50016, 50000},
+    {"back from a frame whose time is rounded down", Control::stepBack, 50033, 50016},
+    {"back from between frames: the frame before", Control::stepBack, 50020, 50016},
+    {"back from 0 stays at 0", Control::stepBack, 0, 0},
+    {"back from the first frame after 0", Control::stepBack, 16, 0},
+    {"on from 0", Control::stepForward, 0, 16},
+    {"on from the last frame stays there, short of the end", Control::stepForward, 114783, 114783},
+    {"on to the last frame", Control::stepForward, 114766, 114783},
+    {"a clock sent back before 0: to 0", Control::stepForward, -3000, 0},
+};
+
+TEST(Controls, FrameStepsLandOnTheReplaysFrames)
+{
+    for (const SceneJumpCase& c : frameStepCases)
+        EXPECT_EQ(frameStepTarget(c.control, c.fromMs), c.targetMs) << c.why;
 }
 
 class JumpKeys : public ::testing::Test {
@@ -216,6 +253,21 @@ TEST_F(JumpKeys, SceneJumpsLandWhereTheFrameThatCarriesThemOutStands)
     EXPECT_EQ(targetMs, 0);
 }
 
+TEST_F(JumpKeys, FrameStepsWaitForTheFrameThatCarriesThemOutAndDoNothingWhilePlaying)
+{
+    initControls(false, 640, 360, false);
+    frameAt(0);
+    const WindowChanges playing = applyControl(Control::stepForward);
+    EXPECT_FALSE(playing.redisplay) << "a step while playing";
+    std::int32_t targetMs = 0;
+    EXPECT_FALSE(takeJumpTarget(frameAt(20000), targetMs)) << "a step while playing was kept for later";
+
+    requestJump(Control::stepBack);
+    EXPECT_EQ(showState.startTime, 0u) << "no request flag of the clock's is set for a step";
+    ASSERT_TRUE(takeJumpTarget(frameAt(20000), targetMs));
+    EXPECT_EQ(targetMs, 19983);
+}
+
 // What the controls hand the window: the window carries it out, the controls call no GLUT.
 TEST(ControlsToWindow, FullScreenTogglesAndTheWindowPlacedOnlyAfterTheRestoredWindowArrives)
 {
@@ -258,6 +310,46 @@ const StatusCase statusCases[] = {
     {false, -7000, false, false, "playing -00:07.000 / 01:54.800"},
 };
 
+struct SoundStatusCase {
+    int volumePercent;
+    bool muted;
+    bool mentionVolume;
+    const char* text;
+};
+
+const SoundStatusCase soundStatusCases[] = {
+    {100, false, false, "paused 00:10.000 / 01:54.800"},
+    {100, false, true, "paused 00:10.000 / 01:54.800  volume 100 %"},
+    {70, false, false, "paused 00:10.000 / 01:54.800  volume 70 %"},
+    {0, false, true, "paused 00:10.000 / 01:54.800  volume 0 %"},
+    {70, true, false, "paused 00:10.000 / 01:54.800  muted"},
+    {100, true, true, "paused 00:10.000 / 01:54.800  muted"},
+};
+
+TEST(StatusLine, SaysTheVolumeWhenItIsNotFullOrAKeyChangedIt)
+{
+    for (const SoundStatusCase& c : soundStatusCases)
+        EXPECT_EQ(formatStatusLine(true, 10000, false, false, c.volumePercent, c.muted, c.mentionVolume), c.text);
+}
+
+// Steps of 10 % within 0 to 100; the level sent is the cube of the share, so two steps down from
+// full are about -6 dB (20 log10(0.8^3) = -5.8), and 0 % or muted is silence.
+TEST(Volume, StepsStayWithinRangeAndLevelsFollowACubicCurve)
+{
+    const std::tuple<Control, int, int> steps[] = {
+        {Control::volumeDown, 100, 90}, {Control::volumeDown, 10, 0}, {Control::volumeDown, 0, 0},
+        {Control::volumeDown, 35, 25},  {Control::volumeUp, 90, 100}, {Control::volumeUp, 100, 100},
+        {Control::volumeUp, 95, 100},   {Control::volumeUp, 0, 10},
+    };
+    for (const auto& [control, from, to] : steps)
+        EXPECT_EQ(steppedVolume(control, from), to) << from;
+    const std::tuple<int, bool, int> levels[] = {
+        {100, false, 1000}, {80, false, 512}, {50, false, 125}, {10, false, 1}, {0, false, 0}, {100, true, 0},
+    };
+    for (const auto& [percent, muted, level] : levels)
+        EXPECT_EQ(volumeLevel(percent, muted), level) << percent << (muted ? " muted" : "");
+}
+
 TEST(StatusLine, SaysTheStateTheShowTimeAndTheLoop)
 {
     for (const StatusCase& c : statusCases)
@@ -280,8 +372,53 @@ TEST(ShowOptionsLoop, LoopIsOffUnlessAskedFor)
 TEST(ShowOptionsLoop, HelpListsTheKeys)
 {
     const std::string help = showHelp("iroiro");
-    for (const char* key : {"Space", "Right / Left", "Page Down / Up", "Home", "F11", "--loop", "Escape"})
+    for (const char* key : {"Space", "Right / Left", "Page Down / Up", "Home", ". / ,", "9 / 0", "--volume", "--shots", "--aspect", "F11", "--loop", "Escape"})
         EXPECT_NE(help.find(key), std::string::npos) << key;
+}
+
+struct AspectCase {
+    const char* text;
+    bool accepted;
+    const char* name;
+    int width, height;        // a window
+    PictureBox box;           // where the picture goes in it
+};
+
+const AspectCase aspectCases[] = {
+    {"stretch", true, "stretch", 1280, 720, {0, 0, 1280, 720}},
+    {"square", true, "square", 1280, 720, {280, 0, 720, 720}},
+    {"square", true, "square", 600, 1000, {0, 200, 600, 600}},
+    {"4:3", true, "4:3", 1280, 720, {160, 0, 960, 720}},
+    {"16:9", true, "16:9", 1280, 720, {0, 0, 1280, 720}},
+    {"21:9", true, "21:9", 1280, 720, {0, 85, 1280, 549}},
+    {"16:9", true, "16:9", 1, 1, {0, 0, 1, 1}},
+    {"10000:1", true, "10000:1", 640, 360, {0, 179, 640, 1}},
+    {"0:1", false, "", 0, 0, {}},
+    {"16:", false, "", 0, 0, {}},
+    {"16/9", false, "", 0, 0, {}},
+    {"10001:1", false, "", 0, 0, {}},
+    {"Square", false, "", 0, 0, {}},
+    {"", false, "", 0, 0, {}},
+};
+
+TEST(Aspect, ParsedAndBoxedInTheLargestCentredBox)
+{
+    for (const AspectCase& c : aspectCases) {
+        PictureAspect aspect;
+        EXPECT_EQ(parseAspect(c.text, aspect), c.accepted) << c.text;
+        if (!c.accepted)
+            continue;
+        EXPECT_EQ(aspectName(aspect), c.name);
+        const PictureBox box = pictureBox(aspect, c.width, c.height);
+        EXPECT_EQ(box.x, c.box.x) << c.text;
+        EXPECT_EQ(box.y, c.box.y) << c.text;
+        EXPECT_EQ(box.width, c.box.width) << c.text;
+        EXPECT_EQ(box.height, c.box.height) << c.text;
+    }
+    PictureAspect aspect;
+    ASSERT_TRUE(parseAspect("4:3", aspect));
+    EXPECT_EQ(aspectName(nextAspect(aspect)), "stretch") << "a from a given shape goes to stretch";
+    EXPECT_EQ(aspectName(nextAspect(nextAspect(aspect))), "square");
 }
 
 // Where a window goes: centred with its frame in the area, each side shrunk to fit.

@@ -48,6 +48,45 @@ TEST(ShowOptions, AcceptedCommandLinesGiveTheirValues)
     }
 }
 
+TEST(ShowOptions, VolumeIsFullUnlessGivenFrom0To100)
+{
+    const std::pair<std::vector<std::string>, int> cases[] = {
+        {{}, 100}, {{"--volume", "0"}, 0}, {{"--volume=70"}, 70}, {{"--volume", "100", "--window"}, 100},
+        {{"--volume", "5"}, 5},
+    };
+    for (const auto& [args, percent] : cases) {
+        ShowOptions options;
+        std::string error;
+        ASSERT_TRUE(parseShowOptions(args, options, error)) << error;
+        EXPECT_EQ(options.volumePercent, percent);
+    }
+}
+
+TEST(ShowOptions, MsaaIsOffUnlessGiven)
+{
+    const std::pair<std::vector<std::string>, int> cases[] = {
+        {{}, 0}, {{"--msaa", "0"}, 0}, {{"--msaa", "2"}, 2}, {{"--msaa=4"}, 4}, {{"--msaa", "8", "--window"}, 8},
+    };
+    for (const auto& [args, samples] : cases) {
+        ShowOptions options;
+        std::string error;
+        ASSERT_TRUE(parseShowOptions(args, options, error)) << error;
+        EXPECT_EQ(options.msaa, samples);
+    }
+}
+
+TEST(ShowOptions, ShotsGoToTheWorkingFolderUnlessAFolderIsNamed)
+{
+    ShowOptions options;
+    std::string error;
+    ASSERT_TRUE(parseShowOptions({"--window"}, options, error));
+    EXPECT_EQ(options.shotsFolder, "");
+    ASSERT_TRUE(parseShowOptions({"--shots", "pictures/of the show", "--window"}, options, error)) << error;
+    EXPECT_EQ(options.shotsFolder, "pictures/of the show");
+    ASSERT_TRUE(parseShowOptions({"--shots=-x"}, options, error)) << error;
+    EXPECT_EQ(options.shotsFolder, "-x");
+}
+
 TEST(ShowOptions, HelpIsAnsweredWhateverElseTheLineHolds)
 {
     for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
@@ -94,6 +133,18 @@ const RefusedCase refusedCases[] = {
     {{"--data="}, "--data needs a folder"},
     {{"-display"}, "-display needs a value"},
     {{"--", "--loop"}, "unexpected argument --loop"},
+    {{"--volume"}, "--volume needs a value"},
+    {{"--shots"}, "--shots needs a value"},
+    {{"--msaa", "3"}, "--msaa 3: give 2, 4 or 8 samples per pixel, or 0 for none"},
+    {{"--msaa=16"}, "--msaa 16: give 2, 4 or 8"},
+    {{"--aspect", "wide"}, "--aspect wide: give stretch, square or W:H (such as 16:9)"},
+    {{"--aspect"}, "--aspect needs a value"},
+    {{"--shots="}, "--shots needs a folder"},
+    {{"--volume", "101"}, "--volume 101: give a volume from 0 to 100 (%)"},
+    {{"--volume=-10"}, "--volume -10: give a volume from 0 to 100"},
+    {{"--volume", "50%"}, "--volume 50%: give a volume"},
+    {{"--volume", "00"}, "--volume 00: give a volume"},
+    {{"--volume="}, "--volume : give a volume"},
     {{"--at", std::string(5000, '9')}, "--at 9999999999"},
     {{"--" + std::string(5000, 'x')}, "unknown option --xxxxxxxx"},
 };

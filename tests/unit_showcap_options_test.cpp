@@ -82,6 +82,18 @@ struct RefusedCase {
     const char* reason; // a part of the message that names the fault
 };
 
+TEST(ShowcapOptions, AspectIsStretchUnlessGiven)
+{
+    CaptureOptions options;
+    std::string error;
+    ASSERT_TRUE(parseCaptureOptions({"video", "o.mp4"}, options, error)) << error;
+    EXPECT_EQ(aspectName(options.aspect), "stretch");
+    ASSERT_TRUE(parseCaptureOptions({"frame", "o.png", "--at", "5", "--aspect", "square"}, options, error)) << error;
+    EXPECT_EQ(aspectName(options.aspect), "square");
+    ASSERT_TRUE(parseCaptureOptions({"--aspect=21:9", "frames", "d"}, options, error)) << error;
+    EXPECT_EQ(aspectName(options.aspect), "21:9");
+}
+
 const RefusedCase refusedCases[] = {
     {{}, "no mode given"},
     {{"movie", "o.mp4"}, "unknown mode 'movie'"},
@@ -90,6 +102,7 @@ const RefusedCase refusedCases[] = {
     {{"frame", ""}, "frame needs an output file"},
     {{"video", "a.mp4", "b.mp4"}, "unexpected argument 'b.mp4'"},
     {{"video", "o.mp4", "--speed", "2"}, "unknown option --speed"},
+    {{"frame", "o.png", "--at", "5", "--aspect", "round"}, "--aspect round: give stretch, square or W:H"},
     {{"video", "o.mp4", "-s"}, "unknown option -s"},
     {{"video", "o.mp4", "--fps"}, "--fps needs a value"},
     {{"video", "o.mp4", "--size", "0x10"}, "--size 0x10: give WIDTHxHEIGHT"},

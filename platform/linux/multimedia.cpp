@@ -1,6 +1,8 @@
 // Multimedia commands carried out with SDL2_mixer: one music device, addressed by its path.
 #include "platform/multimedia_device.h"
 
+#include "platform/multimedia_command.h"
+
 #include <SDL.h>
 #include <alsa/asoundlib.h>
 #include <SDL_mixer.h>
@@ -123,4 +125,11 @@ void resumeSoundtrack(const std::string& path)
 {
     if (music && devicePath == path)
         Mix_ResumeMusic();
+}
+
+void setSoundtrackVolume(const std::string& path, int level)
+{
+    // The mixer's music volume holds for every later play of the music.
+    if (music && devicePath == path)
+        Mix_VolumeMusic((level * MIX_MAX_VOLUME + fullVolumeLevel / 2) / fullVolumeLevel);
 }

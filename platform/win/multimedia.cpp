@@ -108,3 +108,10 @@ void resumeSoundtrack(const std::string& path)
 {
     sendCommandString("Resume " + deviceName(path));
 }
+
+// MCI's own command, with its own scale of 0 to 1000 (the MPEG player's devices take it; others
+// ignore it, and the sound stays as it was).
+void setSoundtrackVolume(const std::string& path, int level)
+{
+    sendCommandString("setaudio " + deviceName(path) + " volume to " + std::to_string(level));
+}

@@ -27,7 +27,12 @@ bool writeNewPicture(const std::string& folder, const std::string& stem, int wid
     }
     const std::string prefix = folder.empty() ? std::string() : folder + "/";
     for (int counter = 1; counter <= largestCounter; ++counter) {
-        const std::string path = prefix + stem + (counter == 1 ? "" : "-" + std::to_string(counter)) + ".png";
+        std::string path = prefix + stem;
+        if (counter > 1) {
+            path += '-';
+            path += std::to_string(counter);
+        }
+        path += ".png";
         const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, 0644);
         if (fd < 0) {
             if (errno == EEXIST)

@@ -13,6 +13,7 @@
 #include "platform/window_frame.h"
 
 #include <GL/freeglut.h>
+#include <GL/glext.h> // GL_SAMPLES, where gl.h stops at OpenGL 1.1
 #include <cstdio>
 #include <string>
 #include <vector>

@@ -4,6 +4,8 @@
 // silent, as on the desktop. Module.showAudio.position() tells where the sound is, in seconds.
 #include "platform/multimedia_device.h"
 
+#include "platform/multimedia_command.h"
+
 #include <emscripten.h>
 
 bool soundDeviceReady()
@@ -100,3 +102,12 @@ void resumeSoundtrack(const std::string&)
     });
 }
 
+
+void setSoundtrackVolume(const std::string&, int level)
+{
+    // The gain holds for every later play, as the desktop mixer's volume does.
+    EM_ASM({
+        if (Module.showAudio && Module.showAudio.volume)
+            Module.showAudio.volume.gain.value = $0;
+    }, double(level) / fullVolumeLevel);
+}

@@ -296,10 +296,20 @@ TEST_F(ControlsRun, JumpsShowTheMomentARunCarriesThereWithTheSoundFromThere)
     for (std::size_t i = 0; i < std::size(jumpSteps); ++i) {
         SCOPED_TRACE(jumpSteps[i].why);
         keyAt.push_back(samplesPlayed());
-        // The frame after the key is still the old moment's; the jump shows from the next.
-        const Picture jumped = frameAfterKey(jumpSteps[i].key, 2);
-        EXPECT_LT(pictureShare(jumped, expected[i]), differingLimit)
-            << "after " << jumpSteps[i].key << " the frame is not the run's at " << jumpSteps[i].at << " s";
+        if (std::string(jumpSteps[i].key).find(' ') == std::string::npos) {
+            // The frame after the key is still the old moment's; the jump shows from the next.
+            const Picture jumped = frameAfterKey(jumpSteps[i].key, 2);
+            EXPECT_LT(pictureShare(jumped, expected[i]), differingLimit)
+                << "after " << jumpSteps[i].key << " the frame is not the run's at " << jumpSteps[i].at << " s";
+        } else {
+            // Several keys: a frame may come between them, each press's jump after a frame of its
+            // own, so the picture is awaited rather than a given frame.
+            press(jumpSteps[i].key);
+            double share = 1.0;
+            EXPECT_TRUE(waitForPicture(expected[i], share))
+                << "after " << jumpSteps[i].key << " the show is not at the run's " << jumpSteps[i].at << " s ("
+                << share << " of the picture differs)";
+        }
         waitForSound(2 * sampleRate); // a second of the new moment's sound
     }
     pressEscapeAndExpectExitZero(window);
